@@ -1,0 +1,388 @@
+#include "store/MessageStore.h"
+
+#include "store/Database.h"
+#include "store/Schema.h"
+#include "store/Statement.h"
+#include "store/StoreError.h"
+
+#include <QFileInfo>
+#include <QLockFile>
+#include <QSet>
+
+#include <sqlite3.h>
+
+namespace marvik::store {
+
+namespace {
+
+// Rewinds a cached statement however the caller leaves, so no read cursor
+// stays open behind a later COMMIT.
+class Rewind
+{
+public:
+    explicit Rewind(Statement &statement)
+        : m_statement(statement)
+    { }
+    ~Rewind() { m_statement.reset(); }
+    Rewind(const Rewind &) = delete;
+    Rewind &operator=(const Rewind &) = delete;
+
+private:
+    Statement &m_statement;
+};
+
+const QString systemColumns = Schema::columnList(Table::Systems);
+
+SystemRecord readSystem(const Statement &s)
+{
+    SystemRecord r;
+    int i = 0;
+    for (QString *field : {&r.qwkId, &r.bbsName, &r.bbsLocation, &r.sysopName, &r.yourName,
+             &r.mailDoor, &r.mailDoorVersion, &r.system, &r.controlName, &r.add, &r.drop,
+             &r.request, &r.receipt, &r.mixedCase, &r.fidoTag, &r.reset, &r.welcomeScreen,
+             &r.goodbyeScreen, &r.newsletter, &r.newFiles}) {
+        *field = s.text(i++);
+    }
+    r.lastReply = s.integer(i);
+    return r;
+}
+
+MessageRecord readMessage(const Statement &s)
+{
+    MessageRecord m;
+    m.recordNumber = s.int64(0);
+    m.conferenceNumber = s.integer(1);
+    m.qwkId = s.text(2);
+    m.messageNumber = s.integer(3);
+    m.status = s.text(4);
+    m.date = s.text(5);
+    m.time = s.text(6);
+    m.to = s.text(7);
+    m.from = s.text(8);
+    m.subject = s.text(9);
+    m.referenceNumber = s.integer(10);
+    m.read = s.int64(11) != 0;
+    m.text = s.text(12);
+    m.personal = s.int64(13) != 0;
+    m.replyConferenceNumber = s.integer(14);
+    return m;
+}
+
+} // namespace
+
+MessageStore::MessageStore(const QString &path)
+    : m_path(path)
+{
+    const QString name = QFileInfo(path).fileName();
+
+    // A lock file held for the life of the store: a second Marvik on the same
+    // file is refused at once instead of meeting "database is locked" later,
+    // half-way through an import.
+    m_lock = std::make_unique<QLockFile>(path + QLatin1String(".lock"));
+    m_lock->setStaleLockTime(0); // only a lock whose owner has gone is stale
+    if (!m_lock->tryLock(0)) {
+        switch (m_lock->error()) {
+        case QLockFile::LockFailedError:
+            throw StoreError(QStringLiteral("%1 is in use by another running Marvik. Close it "
+                                            "and try again.")
+                                 .arg(name));
+        case QLockFile::PermissionError:
+            throw StoreError(QStringLiteral("Cannot create the lock file %1.lock: permission "
+                                            "denied.")
+                                 .arg(path));
+        default:
+            throw StoreError(QStringLiteral("Cannot lock %1.").arg(path));
+        }
+    }
+
+    m_db = std::make_unique<Database>(path);
+    // Reads only, so a damaged or foreign file is refused before any byte of
+    // it is written.
+    checkExisting();
+    createSchema();
+}
+
+MessageStore::~MessageStore()
+{
+    m_statements.clear(); // finalize before the connection closes
+    m_db.reset();
+}
+
+void MessageStore::checkExisting()
+{
+    const QString name = QFileInfo(m_path).fileName();
+    int version = 0;
+    QSet<QString> existing;
+    try {
+        Statement v(*m_db, QStringLiteral("PRAGMA user_version"));
+        if (v.step())
+            version = v.integer(0);
+        Statement t(*m_db, QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'table'"));
+        while (t.step())
+            existing.insert(t.text(0));
+    } catch (const StoreError &e) {
+        throw StoreError(
+            QStringLiteral("%1 is not a Marvik database or is damaged (%2). The file was left "
+                           "as it is.")
+                .arg(name, e.message()));
+    }
+    if (version > Schema::Version) {
+        throw StoreError(QStringLiteral("%1 was written by a newer version of Marvik (schema %2; "
+                                        "this program knows %3). Use the newer program, or move "
+                                        "the file aside.")
+                             .arg(name)
+                             .arg(version)
+                             .arg(Schema::Version));
+    }
+    // A table of ours with columns missing means the file belongs to something
+    // else; writing into it would fail later in confusing ways.
+    for (const TableDef &def : Schema::tables()) {
+        if (!existing.contains(def.name))
+            continue;
+        QSet<QString> columns;
+        Statement info(*m_db, QStringLiteral("PRAGMA table_info(%1)").arg(def.name));
+        while (info.step())
+            columns.insert(info.text(1));
+        for (const ColumnDef &column : def.columns) {
+            if (!columns.contains(column.name)) {
+                throw StoreError(QStringLiteral("%1 is not a Marvik database: table %2 has no "
+                                                "field \"%3\". The file was left as it is.")
+                                     .arg(name, def.name, column.name));
+            }
+        }
+    }
+}
+
+void MessageStore::createSchema()
+{
+    // Small: only this process uses the file, and the lock file already keeps
+    // others out, so waiting would only hide a fault.
+    sqlite3_busy_timeout(m_db->handle(), 200);
+    m_db->exec(QStringLiteral("PRAGMA journal_mode = WAL"));
+    m_db->exec(QStringLiteral("PRAGMA synchronous = NORMAL"));
+    m_db->exec(QStringLiteral("BEGIN IMMEDIATE"));
+    try {
+        for (const QString &sql : Schema::createStatements())
+            m_db->exec(sql);
+        m_db->exec(QStringLiteral("PRAGMA user_version = %1").arg(Schema::Version));
+        m_db->exec(QStringLiteral("COMMIT"));
+    } catch (...) {
+        m_db->exec(QStringLiteral("ROLLBACK"));
+        throw;
+    }
+}
+
+Statement &MessageStore::prepared(const QString &sql) const
+{
+    auto it = m_statements.find(sql);
+    if (it == m_statements.end())
+        it = m_statements.emplace(sql, std::make_unique<Statement>(*m_db, sql)).first;
+    it->second->reset();
+    return *it->second;
+}
+
+std::optional<SystemRecord> MessageStore::findSystem(const QString &qwkId) const
+{
+    Statement &s
+        = prepared(QStringLiteral("SELECT %1 FROM QWKIDS WHERE \"QwkID\" = ?").arg(systemColumns));
+    Rewind rewind(s);
+    s.bind(1, qwkId);
+    if (!s.step())
+        return std::nullopt;
+    return readSystem(s);
+}
+
+void MessageStore::saveSystem(const SystemRecord &r)
+{
+    const TableDef &def = Schema::table(Table::Systems);
+    QStringList updates;
+    for (qsizetype i = 1; i < def.columns.size(); ++i) {
+        const QString column = Schema::quoted(def.columns.at(i).name);
+        updates << QStringLiteral("%1 = excluded.%1").arg(column);
+    }
+    QStringList marks(def.columns.size(), QStringLiteral("?"));
+    Statement &s = prepared(
+        QStringLiteral("INSERT INTO QWKIDS (%1) VALUES (%2) ON CONFLICT "
+                       "(\"QwkID\") DO UPDATE SET %3")
+            .arg(systemColumns, marks.join(QLatin1Char(',')), updates.join(QLatin1String(", "))));
+    Rewind rewind(s);
+    int i = 1;
+    for (const QString *field : {&r.qwkId, &r.bbsName, &r.bbsLocation, &r.sysopName, &r.yourName,
+             &r.mailDoor, &r.mailDoorVersion, &r.system, &r.controlName, &r.add, &r.drop,
+             &r.request, &r.receipt, &r.mixedCase, &r.fidoTag, &r.reset, &r.welcomeScreen,
+             &r.goodbyeScreen, &r.newsletter, &r.newFiles}) {
+        s.bind(i++, *field);
+    }
+    s.bind(i, r.lastReply);
+    s.step();
+}
+
+void MessageStore::saveScreens(const QString &qwkId, const QString &welcome,
+    const QString &newsletter, const QString &goodbye, const QString &newFiles)
+{
+    Statement &s = prepared(QStringLiteral(
+        "UPDATE QWKIDS SET \"Welcome Screen\" = ?, \"Newsletter\" = ?, \"Goodbye Screen\" = ?, "
+        "\"New Files\" = ? WHERE \"QwkID\" = ?"));
+    Rewind rewind(s);
+    s.bind(1, welcome);
+    s.bind(2, newsletter);
+    s.bind(3, goodbye);
+    s.bind(4, newFiles);
+    s.bind(5, qwkId);
+    s.step();
+}
+
+QStringList MessageStore::systemIds() const
+{
+    Statement &s = prepared(QStringLiteral("SELECT \"QwkID\" FROM QWKIDS ORDER BY \"QwkID\""));
+    Rewind rewind(s);
+    QStringList ids;
+    while (s.step())
+        ids << s.text(0);
+    return ids;
+}
+
+std::optional<ConferenceRecord> MessageStore::findConference(int number, const QString &qwkId) const
+{
+    Statement &s = prepared(QStringLiteral(
+        "SELECT \"Conference Number\", \"QwkID\", \"Conference Name\", \"Total Msgs\", "
+        "\"Unread Msgs\" FROM CONFS WHERE \"Conference Number\" = ? AND \"QwkID\" = ?"));
+    Rewind rewind(s);
+    s.bind(1, number);
+    s.bind(2, qwkId);
+    if (!s.step())
+        return std::nullopt;
+    return ConferenceRecord {s.integer(0), s.text(1), s.text(2), s.integer(3), s.integer(4)};
+}
+
+void MessageStore::saveConferenceName(int number, const QString &qwkId, const QString &name)
+{
+    Statement &s = prepared(QStringLiteral(
+        "INSERT INTO CONFS (\"Conference Number\", \"QwkID\", \"Conference Name\", \"Total Msgs\", "
+        "\"Unread Msgs\") VALUES (?, ?, ?, 0, 0) ON CONFLICT (\"Conference Number\", \"QwkID\") "
+        "DO UPDATE SET \"Conference Name\" = excluded.\"Conference Name\""));
+    Rewind rewind(s);
+    s.bind(1, number);
+    s.bind(2, qwkId);
+    s.bind(3, name);
+    s.step();
+}
+
+void MessageStore::addToConferenceCounts(
+    int number, const QString &qwkId, int totalDelta, int unreadDelta)
+{
+    Statement &s = prepared(
+        QStringLiteral("UPDATE CONFS SET \"Total Msgs\" = IFNULL(\"Total Msgs\", 0) + ?, "
+                       "\"Unread Msgs\" = IFNULL(\"Unread Msgs\", 0) + ? "
+                       "WHERE \"Conference Number\" = ? AND \"QwkID\" = ?"));
+    Rewind rewind(s);
+    s.bind(1, totalDelta);
+    s.bind(2, unreadDelta);
+    s.bind(3, number);
+    s.bind(4, qwkId);
+    s.step();
+}
+
+qint64 MessageStore::appendMessage(const MessageRecord &m)
+{
+    Statement &s = prepared(QStringLiteral(
+        "INSERT INTO MESSAGES (\"Conference Number\", \"QwkID\", \"Message Number\", "
+        "\"Message Status\", \"Date\", \"Time\", \"To\", \"From\", \"Subject\", "
+        "\"Reference Number\", \"Read Flag\", \"Message\", \"Personal\", "
+        "\"Reply Conference Number\") VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"));
+    Rewind rewind(s);
+    s.bind(1, m.conferenceNumber);
+    s.bind(2, m.qwkId);
+    s.bind(3, m.messageNumber);
+    s.bind(4, m.status);
+    s.bind(5, m.date);
+    s.bind(6, m.time);
+    s.bind(7, m.to);
+    s.bind(8, m.from);
+    s.bind(9, m.subject);
+    s.bind(10, m.referenceNumber);
+    s.bind(11, m.read);
+    s.bind(12, m.text);
+    s.bind(13, m.personal);
+    s.bind(14, m.replyConferenceNumber);
+    s.step();
+    return m_db->lastInsertRowId();
+}
+
+std::optional<MessageRecord> MessageStore::findMessage(qint64 recordNumber) const
+{
+    Statement &s = prepared(QStringLiteral("SELECT %1 FROM MESSAGES WHERE \"Record Number\" = ?")
+                                .arg(Schema::columnList(Table::Messages)));
+    Rewind rewind(s);
+    s.bind(1, recordNumber);
+    if (!s.step())
+        return std::nullopt;
+    return readMessage(s);
+}
+
+std::optional<BulletinRecord> MessageStore::findBulletin(
+    const QString &qwkId, int conference, int bulletin) const
+{
+    Statement &s = prepared(QStringLiteral(
+        "SELECT \"RecNo\", \"QwkID\", \"Conference Number\", \"Bulletin Number\", \"Bulletin\" "
+        "FROM BULLETIN INDEXED BY \"BulletinIdx\" WHERE \"QwkID\" = ? AND "
+        "\"Conference Number\" = ? AND \"Bulletin Number\" = ? ORDER BY \"RecNo\" LIMIT 1"));
+    Rewind rewind(s);
+    s.bind(1, qwkId);
+    s.bind(2, conference);
+    s.bind(3, bulletin);
+    if (!s.step())
+        return std::nullopt;
+    return BulletinRecord {s.int64(0), s.text(1), s.integer(2), s.integer(3), s.text(4)};
+}
+
+void MessageStore::saveBulletin(const BulletinRecord &b)
+{
+    const auto found = findBulletin(b.qwkId, b.conferenceNumber, b.bulletinNumber);
+    if (found) {
+        Statement &s
+            = prepared(QStringLiteral("UPDATE BULLETIN SET \"Bulletin\" = ? WHERE \"RecNo\" = ?"));
+        Rewind rewind(s);
+        s.bind(1, b.text);
+        s.bind(2, found->recNo);
+        s.step();
+        return;
+    }
+    Statement &s
+        = prepared(QStringLiteral("INSERT INTO BULLETIN (\"QwkID\", \"Conference Number\", "
+                                  "\"Bulletin Number\", \"Bulletin\") VALUES (?, ?, ?, ?)"));
+    Rewind rewind(s);
+    s.bind(1, b.qwkId);
+    s.bind(2, b.conferenceNumber);
+    s.bind(3, b.bulletinNumber);
+    s.bind(4, b.text);
+    s.step();
+}
+
+bool MessageStore::inTransaction() const
+{
+    return sqlite3_get_autocommit(m_db->handle()) == 0;
+}
+
+void MessageStore::beginTransaction()
+{
+    if (inTransaction())
+        throw StoreError(QStringLiteral("A transaction is already open on the message store."));
+    m_db->exec(QStringLiteral("BEGIN IMMEDIATE"));
+}
+
+void MessageStore::commit()
+{
+    if (!inTransaction())
+        throw StoreError(QStringLiteral("No transaction is open on the message store."));
+    m_db->exec(QStringLiteral("COMMIT"));
+}
+
+void MessageStore::rollback()
+{
+    if (!inTransaction())
+        throw StoreError(QStringLiteral("No transaction is open on the message store."));
+    m_db->exec(QStringLiteral("ROLLBACK"));
+}
+
+} // namespace marvik::store

@@ -1,0 +1,82 @@
+#pragma once
+
+#include "store/Records.h"
+
+#include <QString>
+#include <QStringList>
+#include <map>
+#include <memory>
+#include <optional>
+
+class QLockFile;
+
+namespace marvik::store {
+
+class Database;
+class Statement;
+
+// The message store MARVIK.db: owns the connection and the lock that keeps a
+// second running Marvik out, creates the tables, and gives the keyed reads and
+// writes the import and the windows use. Selections, live queries and the
+// count routines build on it.
+class MessageStore
+{
+public:
+    // Opens or creates MARVIK.db at `path`, creates missing tables and indexes,
+    // WAL journal. Throws StoreError with a clear message when the file is
+    // locked by another running Marvik, is not a database or is corrupt, or has
+    // a newer schema than the program; the file is then left untouched.
+    explicit MessageStore(const QString &path);
+    ~MessageStore();
+    MessageStore(const MessageStore &) = delete;
+    MessageStore &operator=(const MessageStore &) = delete;
+
+    QString path() const { return m_path; }
+
+    // Systems (QWKIDS, key QwkID)
+    std::optional<SystemRecord> findSystem(const QString &qwkId) const;
+    void saveSystem(const SystemRecord &system); // insert or update every field
+    void saveScreens(const QString &qwkId, const QString &welcome, const QString &newsletter,
+        const QString &goodbye, const QString &newFiles);
+    QStringList systemIds() const; // key order
+
+    // Conferences (CONFS, key (Conference Number, QwkID))
+    std::optional<ConferenceRecord> findConference(int number, const QString &qwkId) const;
+    // New row: counts 0. Existing row: only the name changes, counts kept.
+    void saveConferenceName(int number, const QString &qwkId, const QString &name);
+    // "Total Msgs" += totalDelta, "Unread Msgs" += unreadDelta; a missing row is skipped.
+    void addToConferenceCounts(int number, const QString &qwkId, int totalDelta, int unreadDelta);
+
+    // Messages (MESSAGES, key Record Number); returns the assigned Record Number.
+    qint64 appendMessage(const MessageRecord &message);
+    std::optional<MessageRecord> findMessage(qint64 recordNumber) const;
+
+    // Bulletins, looked up through BulletinIdx (QwkID, Conference Number,
+    // Bulletin Number); saveBulletin edits the found row or appends one.
+    std::optional<BulletinRecord> findBulletin(
+        const QString &qwkId, int conference, int bulletin) const;
+    void saveBulletin(const BulletinRecord &bulletin);
+
+    // One transaction over several writes. Nested use is an error.
+    void beginTransaction();
+    void commit();
+    void rollback();
+    bool inTransaction() const;
+
+    // For the store's own query classes: the connection, and a prepared
+    // statement kept for reuse (rewound, bindings cleared). The statement
+    // stays valid as long as the store.
+    Database &database() const { return *m_db; }
+    Statement &prepared(const QString &sql) const;
+
+private:
+    void checkExisting();
+    void createSchema();
+
+    QString m_path;
+    std::unique_ptr<QLockFile> m_lock;
+    std::unique_ptr<Database> m_db;
+    mutable std::map<QString, std::unique_ptr<Statement>> m_statements;
+};
+
+} // namespace marvik::store

@@ -1,0 +1,58 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+namespace marvik::store {
+
+enum class Table
+{
+    Systems,
+    Conferences,
+    Messages,
+    Bulletins
+};
+
+struct ColumnDef
+{
+    QString name;
+    QString type; // "TEXT" or "INTEGER" as SQLite reports it
+    bool notNull = false;
+};
+
+struct TableDef
+{
+    Table table;
+    QString name; // SQL table name
+    QList<ColumnDef> columns; // in table order
+    QStringList key; // primary key columns, in key order
+};
+
+// The four tables, their columns, keys and indexes: the single place the
+// schema is written down. Column names keep their spaces and are always
+// double-quoted in SQL.
+class Schema
+{
+public:
+    // Stored in PRAGMA user_version; a file with a higher number came from a
+    // newer program and is refused.
+    static constexpr int Version = 1;
+
+    static const TableDef &table(Table table);
+    static const QList<TableDef> &tables();
+
+    // CREATE TABLE / CREATE INDEX statements, each IF NOT EXISTS.
+    static QStringList createStatements();
+
+    // "name" with any inner double quote doubled.
+    static QString quoted(const QString &identifier);
+    // The ORDER BY list of the table's key, e.g. "Conference Number", "QwkID".
+    static QString keyOrder(Table table);
+    // All columns, quoted and comma-separated, in table order.
+    static QString columnList(Table table);
+    // The column's name as declared when `name` matches it ignoring case, else empty.
+    static QString canonicalColumn(Table table, const QString &name);
+};
+
+} // namespace marvik::store

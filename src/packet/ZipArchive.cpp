@@ -1,0 +1,305 @@
+#include "packet/ZipArchive.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+#include <QTemporaryFile>
+
+#include <zip.h>
+
+#include <cstdio>
+#include <memory>
+#include <sys/stat.h>
+
+namespace marvik::packet {
+
+namespace {
+
+struct ZipDiscard
+{
+    void operator()(zip_t *archive) const { zip_discard(archive); }
+};
+using ZipHandle = std::unique_ptr<zip_t, ZipDiscard>;
+
+struct ZipFileClose
+{
+    void operator()(zip_file_t *file) const { zip_fclose(file); }
+};
+using ZipFileHandle = std::unique_ptr<zip_file_t, ZipFileClose>;
+
+QString openErrorText(int code)
+{
+    zip_error_t zipError;
+    zip_error_init_with_code(&zipError, code);
+    const QString text = QString::fromUtf8(zip_error_strerror(&zipError));
+    zip_error_fini(&zipError);
+    return text;
+}
+
+bool fail(QString *error, const QString &text)
+{
+    if (error)
+        *error = text;
+    return false;
+}
+
+// Only plain files are written: links and devices from an archive could point
+// anywhere on the machine.
+bool isPlainFileEntry(zip_t *archive, zip_uint64_t index)
+{
+    zip_uint8_t system = 0;
+    zip_uint32_t attributes = 0;
+    if (zip_file_get_external_attributes(archive, index, 0, &system, &attributes) != 0)
+        return true;
+    if (system != ZIP_OPSYS_UNIX)
+        return true;
+    const mode_t type = (attributes >> 16) & S_IFMT;
+    return type == 0 || type == S_IFREG;
+}
+
+struct Member
+{
+    zip_uint64_t index = 0;
+    QString name;
+    QString baseName;
+    qint64 declaredSize = 0;
+};
+
+int percentOf(qint64 part, qint64 whole)
+{
+    if (whole <= 0)
+        return 100;
+    return int(qMin<qint64>(100, part * 100 / whole));
+}
+
+} // namespace
+
+QString ZipArchive::safeBaseName(const QString &memberName)
+{
+    if (memberName.isEmpty() || memberName.startsWith(u'/') || memberName.startsWith(u'\\'))
+        return {};
+    if (memberName.size() >= 2 && memberName.at(1) == u':' && memberName.at(0).isLetter())
+        return {};
+    QString normalized = memberName;
+    normalized.replace(u'\\', u'/');
+    const QStringList parts = normalized.split(u'/');
+    for (const QString &part : parts) {
+        if (part == QLatin1String(".."))
+            return {};
+    }
+    const QString base = parts.last();
+    if (base.isEmpty() || base == QLatin1String(".") || base.contains(u':')
+        || base.contains(QChar(0)))
+        return {};
+    return base;
+}
+
+bool ZipArchive::extractAll(const QString &zipPath, const QString &destFolder,
+    const ProgressCallback &progress, QString *error)
+{
+    int code = 0;
+    ZipHandle archive(
+        zip_open(QFile::encodeName(zipPath).constData(), ZIP_RDONLY | ZIP_CHECKCONS, &code));
+    if (!archive)
+        return fail(error, QStringLiteral("Cannot open %1: %2").arg(zipPath, openErrorText(code)));
+
+    const zip_int64_t count = zip_get_num_entries(archive.get(), 0);
+    if (count < 0)
+        return fail(error, QStringLiteral("Cannot read %1").arg(zipPath));
+    if (count > MaxMembers)
+        return fail(error,
+            QStringLiteral("%1 holds %2 members, more than %3")
+                .arg(zipPath)
+                .arg(count)
+                .arg(MaxMembers));
+
+    // First the whole directory is checked, so a bad archive fails before a
+    // single file is written.
+    QList<Member> members;
+    qint64 declaredTotal = 0;
+    for (zip_int64_t i = 0; i < count; ++i) {
+        zip_stat_t stat;
+        zip_stat_init(&stat);
+        if (zip_stat_index(archive.get(), zip_uint64_t(i), ZIP_FL_ENC_GUESS, &stat) != 0)
+            return fail(error,
+                QStringLiteral("Cannot read member %1 of %2: %3")
+                    .arg(i + 1)
+                    .arg(zipPath, QString::fromUtf8(zip_strerror(archive.get()))));
+        const QString name
+            = (stat.valid & ZIP_STAT_NAME) ? QString::fromUtf8(stat.name) : QString();
+        if ((stat.valid & ZIP_STAT_ENCRYPTION_METHOD) && stat.encryption_method != ZIP_EM_NONE)
+            return fail(error, QStringLiteral("%1 in %2 is encrypted").arg(name, zipPath));
+        if (name.endsWith(u'/') || !isPlainFileEntry(archive.get(), zip_uint64_t(i)))
+            continue;
+        const QString base = safeBaseName(name);
+        if (base.isEmpty())
+            continue;
+        const qint64 size = (stat.valid & ZIP_STAT_SIZE)
+            ? qint64(qMin<zip_uint64_t>(stat.size, zip_uint64_t(MaxTotalBytes) + 1))
+            : 0;
+        declaredTotal += size;
+        if (declaredTotal > MaxTotalBytes)
+            return fail(error,
+                QStringLiteral("%1 would unpack to more than %2 bytes")
+                    .arg(zipPath)
+                    .arg(MaxTotalBytes));
+        members.append({zip_uint64_t(i), name, base, size});
+    }
+
+    const QDir dest(destFolder);
+    qint64 written = 0;
+    char buffer[64 * 1024];
+    for (const Member &member : std::as_const(members)) {
+        if (progress)
+            progress(member.baseName, percentOf(written, declaredTotal));
+        const QString target = dest.filePath(member.baseName);
+        // A link left in the folder would make the rename land elsewhere.
+        if (QFileInfo(target).isSymLink())
+            QFile::remove(target);
+
+        ZipFileHandle in(zip_fopen_index(archive.get(), member.index, 0));
+        if (!in)
+            return fail(error,
+                QStringLiteral("Cannot read %1 in %2: %3")
+                    .arg(member.name, zipPath, QString::fromUtf8(zip_strerror(archive.get()))));
+        QSaveFile out(target);
+        if (!out.open(QIODevice::WriteOnly))
+            return fail(
+                error, QStringLiteral("Cannot write %1: %2").arg(target, out.errorString()));
+        qint64 memberBytes = 0;
+        for (;;) {
+            const zip_int64_t got = zip_fread(in.get(), buffer, sizeof buffer);
+            if (got < 0)
+                return fail(error,
+                    QStringLiteral("%1 in %2 is damaged: %3")
+                        .arg(member.name, zipPath, QString::fromUtf8(zip_file_strerror(in.get()))));
+            if (got == 0)
+                break;
+            memberBytes += got;
+            written += got;
+            // Declared sizes can lie; the bytes actually produced cannot.
+            if (memberBytes > member.declaredSize || written > MaxTotalBytes)
+                return fail(error,
+                    QStringLiteral("%1 in %2 unpacks to more than it declares")
+                        .arg(member.name, zipPath));
+            if (out.write(buffer, got) != got)
+                return fail(
+                    error, QStringLiteral("Cannot write %1: %2").arg(target, out.errorString()));
+        }
+        if (zip_fclose(in.release()) != 0)
+            return fail(error, QStringLiteral("%1 in %2 is damaged").arg(member.name, zipPath));
+        if (!out.commit())
+            return fail(
+                error, QStringLiteral("Cannot write %1: %2").arg(target, out.errorString()));
+    }
+    if (progress)
+        progress(QString(), 100);
+    return true;
+}
+
+namespace {
+
+struct CloseProgress
+{
+    const ZipArchive::ProgressCallback *callback;
+    QString item;
+};
+
+void reportCloseProgress(zip_t *, double done, void *state)
+{
+    auto *progress = static_cast<CloseProgress *>(state);
+    if (progress->callback && *progress->callback)
+        (*progress->callback)(progress->item, int(qBound(0.0, done, 1.0) * 100));
+}
+
+bool copyFile(const QString &from, QFile &to, QString *error)
+{
+    QFile in(from);
+    if (!in.open(QIODevice::ReadOnly))
+        return fail(error, QStringLiteral("Cannot read %1: %2").arg(from, in.errorString()));
+    char buffer[64 * 1024];
+    for (;;) {
+        const qint64 got = in.read(buffer, sizeof buffer);
+        if (got < 0)
+            return fail(error, QStringLiteral("Cannot read %1: %2").arg(from, in.errorString()));
+        if (got == 0)
+            return true;
+        if (to.write(buffer, got) != got)
+            return fail(
+                error, QStringLiteral("Cannot write %1: %2").arg(to.fileName(), to.errorString()));
+    }
+}
+
+} // namespace
+
+bool ZipArchive::addFiles(const QString &zipPath, const QStringList &files, int compressionLevel,
+    const ProgressCallback &progress, QString *error)
+{
+    if (files.isEmpty())
+        return fail(error, QStringLiteral("No files to add to %1").arg(zipPath));
+    const QFileInfo target(zipPath);
+    const bool updating = target.exists();
+
+    // The work is done on a copy beside the archive; only a finished archive
+    // replaces the original.
+    QTemporaryFile aside(
+        target.absolutePath() + u'/' + target.fileName() + QStringLiteral(".XXXXXX"));
+    if (!aside.open())
+        return fail(
+            error, QStringLiteral("Cannot write beside %1: %2").arg(zipPath, aside.errorString()));
+    if (updating && !copyFile(zipPath, aside, error))
+        return false;
+    aside.close();
+
+    int code = 0;
+    const QByteArray asidePath = QFile::encodeName(aside.fileName());
+    zip_t *raw = zip_open(
+        asidePath.constData(), updating ? ZIP_CHECKCONS : ZIP_CREATE | ZIP_TRUNCATE, &code);
+    if (!raw)
+        return fail(error, QStringLiteral("Cannot open %1: %2").arg(zipPath, openErrorText(code)));
+    ZipHandle archive(raw);
+
+    const int level = qBound(0, compressionLevel, 9);
+    for (const QString &file : files) {
+        const QFileInfo info(file);
+        if (!info.isFile())
+            return fail(error, QStringLiteral("Cannot read %1").arg(file));
+        zip_source_t *source = zip_source_file(
+            archive.get(), QFile::encodeName(info.absoluteFilePath()).constData(), 0, 0);
+        if (!source)
+            return fail(error,
+                QStringLiteral("Cannot read %1: %2")
+                    .arg(file, QString::fromUtf8(zip_strerror(archive.get()))));
+        const zip_int64_t index = zip_file_add(archive.get(), info.fileName().toUtf8().constData(),
+            source, ZIP_FL_OVERWRITE | ZIP_FL_ENC_UTF_8);
+        if (index < 0) {
+            zip_source_free(source);
+            return fail(error,
+                QStringLiteral("Cannot add %1: %2")
+                    .arg(file, QString::fromUtf8(zip_strerror(archive.get()))));
+        }
+        if (zip_set_file_compression(archive.get(), zip_uint64_t(index),
+                level == 0 ? ZIP_CM_STORE : ZIP_CM_DEFLATE, zip_uint32_t(level))
+            != 0)
+            return fail(error,
+                QStringLiteral("Cannot compress %1: %2")
+                    .arg(file, QString::fromUtf8(zip_strerror(archive.get()))));
+    }
+
+    CloseProgress state {&progress, target.fileName()};
+    zip_register_progress_callback_with_state(
+        archive.get(), 0.01, reportCloseProgress, nullptr, &state);
+    if (zip_close(archive.get()) != 0)
+        return fail(error,
+            QStringLiteral("Cannot write %1: %2")
+                .arg(zipPath, QString::fromUtf8(zip_strerror(archive.get()))));
+    archive.release();
+
+    if (std::rename(asidePath.constData(), QFile::encodeName(target.absoluteFilePath()).constData())
+        != 0)
+        return fail(error, QStringLiteral("Cannot replace %1").arg(zipPath));
+    return true;
+}
+
+} // namespace marvik::packet

@@ -1,0 +1,43 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+
+namespace marvik::packet {
+
+// Packets and reply packets are zip archives. Extraction flattens every member
+// into one folder under its base name, since QWK files never use folders and a
+// name from someone else's archive must never reach outside the destination.
+class ZipArchive
+{
+public:
+    // Item text and percentage, for the progress window's text line and bar.
+    using ProgressCallback = std::function<void(const QString &item, int percent)>;
+
+    // Generous bounds: a real packet is far below them, a zip bomb is not.
+    static constexpr qint64 MaxMembers = 100000;
+    static constexpr qint64 MaxTotalBytes = qint64(4) * 1024 * 1024 * 1024;
+
+    // Writes every member into `destFolder` under its base name. Members named
+    // with "..", a drive, an absolute path, and links or devices are skipped.
+    // A truncated or corrupt archive, an encrypted member or a size beyond the
+    // bounds fails with a reason in `error`; a member is written under a
+    // temporary name and renamed only once it is whole.
+    static bool extractAll(const QString &zipPath, const QString &destFolder,
+        const ProgressCallback &progress, QString *error);
+
+    // Creates the archive, or updates an existing one (its other members kept,
+    // same-named ones replaced), with `files` stored under their base names.
+    // The result is written aside and renamed into place, so a failure leaves
+    // an existing archive as it was. `compressionLevel` is 0 (store) to 9.
+    static bool addFiles(const QString &zipPath, const QStringList &files, int compressionLevel,
+        const ProgressCallback &progress, QString *error);
+
+    // The member's base name, or an empty text when the name is unsafe to
+    // write anywhere (traversal, drive, absolute, empty).
+    static QString safeBaseName(const QString &memberName);
+};
+
+} // namespace marvik::packet

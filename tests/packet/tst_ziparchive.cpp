@@ -1,0 +1,347 @@
+#include "packet/ZipArchive.h"
+
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <sys/stat.h>
+#include <zip.h>
+
+using marvik::packet::ZipArchive;
+
+namespace {
+
+struct Entry
+{
+    QByteArray name;
+    QByteArray data;
+    quint32 unixMode = 0; // 0: leave libzip's default
+    bool encrypt = false;
+};
+
+bool makeZip(const QString &path, const QList<Entry> &entries)
+{
+    int code = 0;
+    zip_t *archive
+        = zip_open(QFile::encodeName(path).constData(), ZIP_CREATE | ZIP_TRUNCATE, &code);
+    if (!archive)
+        return false;
+    for (const Entry &entry : entries) {
+        void *copy = malloc(size_t(qMax<qsizetype>(1, entry.data.size())));
+        memcpy(copy, entry.data.constData(), size_t(entry.data.size()));
+        zip_source_t *source = zip_source_buffer(archive, copy, zip_uint64_t(entry.data.size()), 1);
+        const zip_int64_t index = zip_file_add(archive, entry.name.constData(), source, 0);
+        if (index < 0) {
+            zip_source_free(source);
+            zip_discard(archive);
+            return false;
+        }
+        if (entry.unixMode)
+            zip_file_set_external_attributes(
+                archive, zip_uint64_t(index), 0, ZIP_OPSYS_UNIX, entry.unixMode << 16);
+        if (entry.encrypt
+            && zip_file_set_encryption(archive, zip_uint64_t(index), ZIP_EM_TRAD_PKWARE, "secret")
+                != 0) {
+            zip_discard(archive);
+            return false;
+        }
+    }
+    return zip_close(archive) == 0;
+}
+
+QByteArray readAll(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+void writeAll(const QString &path, const QByteArray &data)
+{
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(data);
+}
+
+// Every file below `root`, relative to it, sorted.
+QStringList filesUnder(const QString &root)
+{
+    QStringList found;
+    QDirIterator it(root, QDir::Files | QDir::System | QDir::Hidden, QDirIterator::Subdirectories);
+    while (it.hasNext())
+        found.append(QDir(root).relativeFilePath(it.next()));
+    found.sort();
+    return found;
+}
+
+// Patches every declared uncompressed size (local and central headers) so a
+// member claims less than it holds.
+void patchDeclaredSizes(QByteArray &zip, quint32 size)
+{
+    auto put32 = [&](qsizetype at) {
+        for (int i = 0; i < 4; ++i)
+            zip[at + i] = char((size >> (8 * i)) & 0xFF);
+    };
+    for (qsizetype at = 0; (at = zip.indexOf("PK\x03\x04", at)) >= 0; at += 4)
+        put32(at + 22);
+    for (qsizetype at = 0; (at = zip.indexOf("PK\x01\x02", at)) >= 0; at += 4)
+        put32(at + 24);
+}
+
+} // namespace
+
+class TestZipArchive : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void safeBaseName_data()
+    {
+        QTest::addColumn<QString>("member");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("plain") << "CONTROL.DAT"
+                               << "CONTROL.DAT";
+        QTest::newRow("folder dropped") << "dir/sub/000.NDX"
+                                        << "000.NDX";
+        QTest::newRow("dos folder dropped") << "dir\\000.NDX"
+                                            << "000.NDX";
+        QTest::newRow("dots inside a name") << "A..B"
+                                            << "A..B";
+        QTest::newRow("parent") << "../evil"
+                                << "";
+        QTest::newRow("parent deeper") << "a/../../evil"
+                                       << "";
+        QTest::newRow("dos parent") << "..\\evil"
+                                    << "";
+        QTest::newRow("absolute") << "/etc/passwd"
+                                  << "";
+        QTest::newRow("dos absolute") << "\\evil"
+                                      << "";
+        QTest::newRow("drive") << "C:evil"
+                               << "";
+        QTest::newRow("drive path") << "c:\\x\\evil"
+                                    << "";
+        QTest::newRow("folder entry") << "dir/"
+                                      << "";
+        QTest::newRow("dot") << "a/."
+                             << "";
+        QTest::newRow("empty") << ""
+                               << "";
+    }
+    void safeBaseName()
+    {
+        QFETCH(QString, member);
+        QFETCH(QString, expected);
+        QCOMPARE(ZipArchive::safeBaseName(member), expected);
+    }
+
+    // Hostile names and entry kinds are skipped; the good members around them
+    // still arrive, and nothing lands outside the destination.
+    void extractSkipsHostileMembers()
+    {
+        QTemporaryDir root;
+        QVERIFY(root.isValid());
+        QVERIFY(QDir(root.path()).mkpath(QStringLiteral("a/b/dest")));
+        const QString zip = root.filePath(QStringLiteral("hostile.qwk"));
+        QVERIFY(makeZip(zip,
+            {
+                {"../evil1", "x"},
+                {"../../evil2", "x"},
+                {"sub/../../../evil3", "x"},
+                {"/tmp/marvik-evil4", "x"},
+                {"C:evil5", "x"},
+                {"..\\evil6", "x"},
+                {"LINK", "/etc/passwd", S_IFLNK | 0777},
+                {"DEVICE", "", S_IFCHR | 0644},
+                {"FIFO", "", S_IFIFO | 0644},
+                {"folder/", ""},
+                {"CONTROL.DAT", "control", S_IFREG | 0644},
+                {"deep/dir/MESSAGES.DAT", "messages"},
+                {"EMPTY.NDX", ""},
+            }));
+        const QString dest = root.filePath(QStringLiteral("a/b/dest"));
+        QString error;
+        QStringList items;
+        QList<int> percents;
+        QVERIFY2(ZipArchive::extractAll(
+                     zip, dest,
+                     [&](const QString &item, int percent) {
+                         items.append(item);
+                         percents.append(percent);
+                     },
+                     &error),
+            qPrintable(error));
+        QCOMPARE(filesUnder(root.path()),
+            QStringList({"a/b/dest/CONTROL.DAT", "a/b/dest/EMPTY.NDX", "a/b/dest/MESSAGES.DAT",
+                "hostile.qwk"}));
+        QVERIFY(!QFile::exists(QStringLiteral("/tmp/marvik-evil4")));
+        QCOMPARE(readAll(dest + "/MESSAGES.DAT"), QByteArray("messages"));
+        QVERIFY(items.contains("CONTROL.DAT"));
+        QCOMPARE(percents.last(), 100);
+        for (int i = 1; i < percents.size(); ++i)
+            QVERIFY(percents.at(i) >= percents.at(i - 1));
+    }
+
+    // A link already in the folder must not redirect a member's bytes.
+    void extractReplacesLinkInDestination()
+    {
+        QTemporaryDir root;
+        const QString outside = root.filePath(QStringLiteral("outside"));
+        writeAll(outside, "keep");
+        QVERIFY(QDir(root.path()).mkdir(QStringLiteral("dest")));
+        QVERIFY(QFile::link(outside, root.filePath(QStringLiteral("dest/CONTROL.DAT"))));
+        const QString zip = root.filePath(QStringLiteral("p.zip"));
+        QVERIFY(makeZip(zip, {{"CONTROL.DAT", "new"}}));
+        QString error;
+        QVERIFY(ZipArchive::extractAll(zip, root.filePath("dest"), {}, &error));
+        QCOMPARE(readAll(outside), QByteArray("keep"));
+        QVERIFY(!QFileInfo(root.filePath("dest/CONTROL.DAT")).isSymLink());
+        QCOMPARE(readAll(root.filePath("dest/CONTROL.DAT")), QByteArray("new"));
+    }
+
+    // Archives that cannot be trusted fail with a reason and leave no member
+    // (and no half-written temporary) in the destination.
+    void extractFailsCleanly_data()
+    {
+        QTest::addColumn<QString>("damage");
+        QTest::newRow("truncated") << "truncated";
+        QTest::newRow("not a zip") << "garbage";
+        QTest::newRow("empty file") << "empty";
+        QTest::newRow("corrupt data") << "corrupt";
+        QTest::newRow("encrypted member") << "encrypted";
+        QTest::newRow("sizes understated") << "understated";
+        QTest::newRow("bomb-sized declaration") << "huge";
+        QTest::newRow("missing file") << "missing";
+    }
+    void extractFailsCleanly()
+    {
+        QFETCH(QString, damage);
+        QTemporaryDir root;
+        QVERIFY(QDir(root.path()).mkdir(QStringLiteral("dest")));
+        const QString zip = root.filePath(QStringLiteral("p.qwk"));
+        QByteArray big;
+        for (int i = 0; i < 20000; ++i)
+            big += QByteArray::number(i * 7919) + ' ';
+        QList<Entry> entries {{"MESSAGES.DAT", big}};
+        if (damage == "encrypted")
+            entries.append({"SECRET.DAT", "hidden", 0, true});
+        if (damage == "huge") // two members of nearly 4 GiB each
+            entries.append({"SECOND.DAT", big});
+        QVERIFY(makeZip(zip, entries));
+        QByteArray bytes = readAll(zip);
+        if (damage == "truncated")
+            bytes.chop(bytes.size() / 3);
+        else if (damage == "garbage")
+            bytes = QByteArray(200, 'x');
+        else if (damage == "empty")
+            bytes.clear();
+        else if (damage == "corrupt")
+            for (int i = 60; i < 160; ++i)
+                bytes[i] = char(bytes[i] ^ 0x5A);
+        else if (damage == "understated")
+            patchDeclaredSizes(bytes, 100);
+        else if (damage == "huge")
+            patchDeclaredSizes(bytes, 0xFFFFFFF0u);
+        if (damage == "missing")
+            QFile::remove(zip);
+        else
+            writeAll(zip, bytes);
+
+        QString error;
+        QVERIFY(!ZipArchive::extractAll(zip, root.filePath("dest"), {}, &error));
+        QVERIFY(!error.isEmpty());
+        QCOMPARE(filesUnder(root.filePath("dest")), QStringList());
+    }
+
+    void extractRefusesTooManyMembers()
+    {
+        QTemporaryDir root;
+        const QString zip = root.filePath(QStringLiteral("many.zip"));
+        int code = 0;
+        zip_t *archive = zip_open(QFile::encodeName(zip).constData(), ZIP_CREATE, &code);
+        QVERIFY(archive);
+        for (qint64 i = 0; i <= ZipArchive::MaxMembers; ++i) {
+            zip_source_t *source = zip_source_buffer(archive, "", 0, 0);
+            QVERIFY(zip_file_add(archive, QByteArray::number(i).constData(), source, 0) >= 0);
+        }
+        QCOMPARE(zip_close(archive), 0);
+        QString error;
+        QVERIFY(!ZipArchive::extractAll(zip, root.path(), {}, &error));
+        QVERIFY(error.contains(QString::number(ZipArchive::MaxMembers)));
+        QCOMPARE(filesUnder(root.path()), QStringList({"many.zip"}));
+    }
+
+    void addFilesCreatesAndUpdates()
+    {
+        QTemporaryDir root;
+        QDir(root.path()).mkpath("in/one");
+        QDir(root.path()).mkpath("in/two");
+        QDir(root.path()).mkdir("out");
+        writeAll(root.filePath("in/one/MYBBS.MSG"), "first reply");
+        writeAll(root.filePath("in/two/DOOR.ID"), "DOOR = X");
+        const QString zip = root.filePath("MYBBS.REP");
+        QString error;
+        int lastPercent = -1;
+        QVERIFY2(ZipArchive::addFiles(
+                     zip, {root.filePath("in/one/MYBBS.MSG")}, 6,
+                     [&](const QString &, int p) { lastPercent = p; }, &error),
+            qPrintable(error));
+        QCOMPARE(lastPercent, 100);
+
+        // Update: a same-named member is replaced, the others stay.
+        writeAll(root.filePath("in/two/MYBBS.MSG"), "second reply");
+        QVERIFY2(ZipArchive::addFiles(zip,
+                     {root.filePath("in/two/MYBBS.MSG"), root.filePath("in/two/DOOR.ID")}, 0, {},
+                     &error),
+            qPrintable(error));
+        QVERIFY(ZipArchive::extractAll(zip, root.filePath("out"), {}, &error));
+        QCOMPARE(filesUnder(root.filePath("out")), QStringList({"DOOR.ID", "MYBBS.MSG"}));
+        QCOMPARE(readAll(root.filePath("out/MYBBS.MSG")), QByteArray("second reply"));
+        QCOMPARE(readAll(root.filePath("out/DOOR.ID")), QByteArray("DOOR = X"));
+
+        // Members are stored without folders.
+        int code = 0;
+        zip_t *archive = zip_open(QFile::encodeName(zip).constData(), ZIP_RDONLY, &code);
+        QVERIFY(archive);
+        QCOMPARE(zip_get_num_entries(archive, 0), zip_int64_t(2));
+        for (zip_uint64_t i = 0; i < 2; ++i)
+            QVERIFY(!QByteArray(zip_get_name(archive, i, 0)).contains('/'));
+        zip_discard(archive);
+        // Nothing left beside it.
+        QCOMPARE(QDir(root.path()).entryList(QDir::Files), QStringList({"MYBBS.REP"}));
+    }
+
+    // A failed update leaves the archive exactly as it was.
+    void addFilesFailureKeepsArchive_data()
+    {
+        QTest::addColumn<bool>("corruptArchive");
+        QTest::newRow("missing input file") << false;
+        QTest::newRow("existing archive damaged") << true;
+    }
+    void addFilesFailureKeepsArchive()
+    {
+        QFETCH(bool, corruptArchive);
+        QTemporaryDir root;
+        const QString zip = root.filePath("MYBBS.REP");
+        QVERIFY(makeZip(zip, {{"MYBBS.MSG", "kept"}}));
+        if (corruptArchive) {
+            QByteArray bytes = readAll(zip);
+            bytes.chop(10);
+            writeAll(zip, bytes);
+        }
+        writeAll(root.filePath("NEW.MSG"), "new");
+        const QByteArray before = readAll(zip);
+        const QStringList files = corruptArchive
+            ? QStringList {root.filePath("NEW.MSG")}
+            : QStringList {root.filePath("NEW.MSG"), root.filePath("GONE.MSG")};
+        QString error;
+        QVERIFY(!ZipArchive::addFiles(zip, files, 6, {}, &error));
+        QVERIFY(!error.isEmpty());
+        QCOMPARE(readAll(zip), before);
+        QCOMPARE(QDir(root.path()).entryList(QDir::Files), QStringList({"MYBBS.REP", "NEW.MSG"}));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestZipArchive)
+#include "tst_ziparchive.moc"

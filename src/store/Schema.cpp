@@ -14,6 +14,11 @@ ColumnDef integer(const char *name, bool notNull = false)
     return {QString::fromLatin1(name), QStringLiteral("INTEGER"), notNull};
 }
 
+ColumnDef boolean(const char *name)
+{
+    return {QString::fromLatin1(name), QStringLiteral("INTEGER"), false, true};
+}
+
 QList<TableDef> buildTables()
 {
     QList<TableDef> tables;
@@ -35,7 +40,7 @@ QList<TableDef> buildTables()
         {integer("Record Number", true), integer("Conference Number", true), text("QwkID", true),
             integer("Message Number", true), text("Message Status"), text("Date"), text("Time"),
             text("To"), text("From"), text("Subject"), integer("Reference Number"),
-            integer("Read Flag"), text("Message"), integer("Personal"),
+            boolean("Read Flag"), text("Message"), boolean("Personal"),
             integer("Reply Conference Number")},
         {QStringLiteral("Record Number")}});
     tables.append({Table::Bulletins, QStringLiteral("BULLETIN"),
@@ -81,13 +86,19 @@ QString Schema::columnList(Table t)
     return parts.join(QLatin1String(", "));
 }
 
-QString Schema::canonicalColumn(Table t, const QString &name)
+const ColumnDef *Schema::column(Table t, const QString &name)
 {
     for (const ColumnDef &column : table(t).columns) {
         if (column.name.compare(name, Qt::CaseInsensitive) == 0)
-            return column.name;
+            return &column;
     }
-    return QString();
+    return nullptr;
+}
+
+QString Schema::canonicalColumn(Table t, const QString &name)
+{
+    const ColumnDef *found = column(t, name);
+    return found ? found->name : QString();
 }
 
 QStringList Schema::createStatements()

@@ -19,6 +19,7 @@ struct ColumnDef
     QString name;
     QString type; // "TEXT" or "INTEGER" as SQLite reports it
     bool notNull = false;
+    bool boolean = false; // stored as INTEGER 0/1, read back as bool
 };
 
 struct TableDef
@@ -51,6 +52,8 @@ public:
     static QString keyOrder(Table table);
     // All columns, quoted and comma-separated, in table order.
     static QString columnList(Table table);
+    // The column matching `name` ignoring case, or null.
+    static const ColumnDef *column(Table table, const QString &name);
     // The column's name as declared when `name` matches it ignoring case, else empty.
     static QString canonicalColumn(Table table, const QString &name);
 };

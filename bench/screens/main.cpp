@@ -1,0 +1,167 @@
+// Times interpret + paint of every line + PNG encoding for each screen given,
+// and the ansilove command on the same files when it is installed.
+#include "screens/AnsiInterpreter.h"
+#include "screens/ScreenPainter.h"
+
+#include <QBuffer>
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTextStream>
+
+#include <algorithm>
+#include <functional>
+
+using namespace marvik::screens;
+
+namespace {
+
+double median(QList<double> values)
+{
+    if (values.isEmpty())
+        return 0;
+    std::sort(values.begin(), values.end());
+    const qsizetype middle = values.size() / 2;
+    return values.size() % 2 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
+}
+
+// Milliseconds per call, median of `repetitions` calls.
+double timeIt(int repetitions, const std::function<void()> &work)
+{
+    QList<double> times;
+    for (int i = 0; i < repetitions; ++i) {
+        QElapsedTimer timer;
+        timer.start();
+        work();
+        times.append(double(timer.nsecsElapsed()) / 1e6);
+    }
+    return median(times);
+}
+
+QByteArray renderPng(const ScreenPainter &painter, QByteArrayView text)
+{
+    const AnsiResult result = AnsiInterpreter::interpret(text);
+    const int lines = qMax(1, result.buffer.lineCount());
+    const QSize cell = painter.cellSize();
+    const QImage image = painter.render(result.buffer,
+        QSize(CellBuffer::Columns * cell.width(), lines * cell.height()), 1, 1, lines);
+    QByteArray png;
+    QBuffer device(&png);
+    device.open(QIODevice::WriteOnly);
+    image.save(&device, "PNG");
+    return png;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QGuiApplication app(argc, argv);
+    QTextStream out(stdout);
+
+    QStringList files;
+    QString pngDir;
+    int repetitions = 9;
+    const QStringList args = app.arguments().mid(1);
+    for (int i = 0; i < args.size(); ++i) {
+        if (args[i] == QLatin1String("--png-dir") && i + 1 < args.size())
+            pngDir = args[++i];
+        else if (args[i] == QLatin1String("--repetitions") && i + 1 < args.size())
+            repetitions = qMax(1, args[++i].toInt());
+        else
+            files.append(args[i]);
+    }
+    if (files.isEmpty()) {
+        QTextStream(stderr) << "usage: bench_screens [--png-dir DIR] [--repetitions N] FILE...\n";
+        return 2;
+    }
+    if (!pngDir.isEmpty())
+        QDir().mkpath(pngDir);
+
+    const ScreenPainter painter;
+    out << "font: " << (painter.hasPcFont() ? "PC 8x16 (PSF)" : "system monospace fallback")
+        << ", cell " << painter.cellSize().width() << "x" << painter.cellSize().height() << "\n";
+
+    const QString ansilove = QStandardPaths::findExecutable(QStringLiteral("ansilove"));
+    QTemporaryDir scratch;
+
+    QList<double> ours;
+    QList<double> theirs;
+    QByteArray joined;
+    for (const QString &path : files) {
+        QFile file(path);
+        if (!file.open(QIODevice::ReadOnly)) {
+            out << path << ": " << file.errorString() << "\n";
+            continue;
+        }
+        const QByteArray text = file.readAll();
+        joined += QByteArrayView(text).first(AnsiInterpreter::pictureLength(text));
+        const QString name = QFileInfo(path).fileName();
+
+        QByteArray png;
+        const double ourTime = timeIt(repetitions, [&] { png = renderPng(painter, text); });
+        ours.append(ourTime);
+        if (!pngDir.isEmpty()) {
+            QFile target(QDir(pngDir).filePath(name + QStringLiteral(".png")));
+            if (target.open(QIODevice::WriteOnly))
+                target.write(png);
+        }
+        out << QStringLiteral("%1  ours %2 ms").arg(name, -32).arg(ourTime, 0, 'f', 3);
+
+        if (!ansilove.isEmpty()) {
+            const QString output = !pngDir.isEmpty()
+                ? QDir(pngDir).filePath(name + QStringLiteral(".ansilove.png"))
+                : scratch.filePath(QStringLiteral("out.png"));
+            bool ran = true;
+            const double theirTime = timeIt(repetitions, [&] {
+                QProcess process;
+                process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+                process.setStandardOutputFile(QProcess::nullDevice());
+                process.start(ansilove, {QStringLiteral("-o"), output, path});
+                ran = process.waitForFinished(60000) && process.exitCode() == 0 && ran;
+            });
+            if (ran) {
+                theirs.append(theirTime);
+                out << QStringLiteral("  ansilove %1 ms").arg(theirTime, 0, 'f', 3);
+            } else {
+                out << "  ansilove failed";
+            }
+        }
+        out << "\n";
+        out.flush();
+    }
+
+    // A long screen shown in the viewer: interpret all of it, paint 25 rows.
+    if (!joined.isEmpty()) {
+        // About 40 KB: whole screens back to back, cut at 40 KB.
+        QByteArray screen;
+        while (screen.size() < 40 * 1024)
+            screen += joined;
+        screen.truncate(40 * 1024);
+        const QSize panel(616, 280);
+        const double viewTime = timeIt(qMax(repetitions, 21), [&] {
+            const AnsiResult result = AnsiInterpreter::interpret(screen);
+            const QImage image = painter.render(result.buffer, panel, 1, 1);
+            Q_UNUSED(image);
+        });
+        out << QStringLiteral("%1 KB screen, interpret + paint 25 rows: %2 ms\n")
+                   .arg(screen.size() / 1024)
+                   .arg(viewTime, 0, 'f', 3);
+    }
+
+    out << QStringLiteral("median ours %1 ms").arg(median(ours), 0, 'f', 3);
+    if (!theirs.isEmpty())
+        out << QStringLiteral(", median ansilove %1 ms").arg(median(theirs), 0, 'f', 3);
+    out << "\n";
+    if (!theirs.isEmpty() && median(ours) > 0)
+        out << QStringLiteral("ratio %1\n").arg(median(theirs) / median(ours), 0, 'f', 2);
+    else
+        out << "ratio n/a (ansilove not installed)\n";
+    return 0;
+}

@@ -1,0 +1,107 @@
+#include "packet/MessageBlocks.h"
+
+#include "ui/Cp437Codec.h"
+
+#include <array>
+
+namespace marvik::packet {
+
+namespace {
+
+const std::array<char16_t, 256> &cp437Table()
+{
+    static const std::array<char16_t, 256> table = [] {
+        std::array<char16_t, 256> t {};
+        for (int b = 0; b < 256; ++b)
+            t[b] = ui::Cp437Codec::toUnicode(static_cast<unsigned char>(b)).unicode();
+        return t;
+    }();
+    return table;
+}
+
+constexpr qint64 Block = MessageHeader::BlockSize;
+
+} // namespace
+
+MessageBlocks::MessageBlocks(QIODevice &device)
+    : m_device(device)
+{
+    m_size = device.size();
+    m_blockCount = (m_size + Block - 1) / Block;
+}
+
+std::optional<MessageHeader> MessageBlocks::readHeader(qint64 block, QString *error)
+{
+    const auto failed = [&](const QString &why) -> std::optional<MessageHeader> {
+        if (error)
+            *error = QStringLiteral("MESSAGES.DAT block %1 (offset %2): %3")
+                         .arg(block + 1)
+                         .arg(block * Block)
+                         .arg(why);
+        return std::nullopt;
+    };
+    if (block < 1 || block >= m_blockCount)
+        return failed(QStringLiteral("outside the file"));
+    if (!m_device.seek(block * Block))
+        return failed(m_device.errorString());
+    m_buffer.resize(Block);
+    if (m_device.read(m_buffer.data(), Block) != Block)
+        return failed(QStringLiteral("short header block"));
+    QString why;
+    std::optional<MessageHeader> header = MessageHeader::parse(m_buffer, &why);
+    if (!header)
+        return failed(why);
+    // A count no file of this size could hold is text, not a header.
+    if (header->blockCount > m_blockCount)
+        return failed(
+            QStringLiteral("block count %1 is larger than the file").arg(header->blockCount));
+    return header;
+}
+
+QString MessageBlocks::readText(qint64 headerBlock, const MessageHeader &header, bool *cut)
+{
+    const qint64 start = (headerBlock + 1) * Block;
+    const qint64 wanted = qint64(header.blockCount - 1) * Block;
+    const qint64 available = qMax<qint64>(0, qMin(wanted, m_size - start));
+    if (cut)
+        *cut = available < wanted;
+    if (available == 0 || !m_device.seek(start))
+        return {};
+    m_buffer.resize(available);
+    const qint64 got = m_device.read(m_buffer.data(), available);
+    if (got <= 0) {
+        if (cut)
+            *cut = true;
+        return {};
+    }
+    if (got < available && cut)
+        *cut = true;
+    return decodeText(QByteArrayView(m_buffer.constData(), got));
+}
+
+QString MessageBlocks::decodeText(QByteArrayView bytes)
+{
+    qsizetype end = bytes.size();
+    while (end > 0 && (bytes[end - 1] == ' ' || bytes[end - 1] == '\0'))
+        --end;
+    qsizetype lineEnds = 0;
+    for (qsizetype i = 0; i < end; ++i) {
+        if (quint8(bytes[i]) == 0xE3)
+            ++lineEnds;
+    }
+    const std::array<char16_t, 256> &table = cp437Table();
+    QString text(end + lineEnds, Qt::Uninitialized);
+    char16_t *out = reinterpret_cast<char16_t *>(text.data());
+    for (qsizetype i = 0; i < end; ++i) {
+        const quint8 b = quint8(bytes[i]);
+        if (b == 0xE3) {
+            *out++ = u'\r';
+            *out++ = u'\n';
+        } else {
+            *out++ = table[b];
+        }
+    }
+    return text;
+}
+
+} // namespace marvik::packet

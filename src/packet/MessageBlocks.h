@@ -1,0 +1,46 @@
+#pragma once
+
+#include "packet/MessageHeader.h"
+
+#include <QByteArray>
+#include <QIODevice>
+#include <QString>
+
+#include <optional>
+
+namespace marvik::packet {
+
+// MESSAGES.DAT read block by block with seek and read, so a packet of any
+// size costs only the message at hand. Offsets come from index files and
+// headers, so every one is checked against the file's real size.
+class MessageBlocks
+{
+public:
+    explicit MessageBlocks(QIODevice &device);
+
+    // Whole and partial blocks in the file.
+    qint64 blockCount() const { return m_blockCount; }
+
+    // The header at `block` (counted from 0; block 0 is the packet's own
+    // header). No value, with `error` naming block and offset, when the block
+    // is outside the file or is not a message header, which includes a block
+    // count larger than the whole file.
+    std::optional<MessageHeader> readHeader(qint64 block, QString *error);
+
+    // The decoded text of the message whose header is at `headerBlock`. A
+    // text running past the end of the file is cut there (`cut` set).
+    QString readText(qint64 headerBlock, const MessageHeader &header, bool *cut = nullptr);
+
+    // Text blocks to text: 0xE3 ends a line (CR LF); trailing spaces and the
+    // NULs some doors pad with are dropped; every other byte is its CP437
+    // character.
+    static QString decodeText(QByteArrayView bytes);
+
+private:
+    QIODevice &m_device;
+    qint64 m_size = 0;
+    qint64 m_blockCount = 0;
+    QByteArray m_buffer;
+};
+
+} // namespace marvik::packet

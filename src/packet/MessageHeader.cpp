@@ -1,0 +1,47 @@
+#include "packet/MessageHeader.h"
+
+#include "packet/QwkField.h"
+
+namespace marvik::packet {
+
+std::optional<MessageHeader> MessageHeader::parse(QByteArrayView block, QString *error)
+{
+    if (block.size() < BlockSize) {
+        if (error)
+            *error = QStringLiteral("short header block (%1 bytes)").arg(block.size());
+        return std::nullopt;
+    }
+    const std::optional<int> blocks = QwkField::decimal(block.sliced(116, 6));
+    if (!blocks || *blocks < 1) {
+        if (error)
+            *error = QStringLiteral("not a message header (block count \"%1\")")
+                         .arg(QwkField::text(block.sliced(116, 6)));
+        return std::nullopt;
+    }
+    MessageHeader header;
+    header.status = QwkField::text(block.sliced(0, 1));
+    header.numberField = block.sliced(1, 7).toByteArray();
+    header.date = QwkField::text(block.sliced(8, 8));
+    header.time = QwkField::text(block.sliced(16, 5));
+    header.to = QwkField::text(block.sliced(21, 25));
+    header.from = QwkField::text(block.sliced(46, 25));
+    header.subject = QwkField::text(block.sliced(71, 25));
+    header.referenceField = block.sliced(108, 8).toByteArray();
+    header.blockCount = *blocks;
+    header.conference = quint16(quint8(block[123]) | (quint8(block[124]) << 8));
+    return header;
+}
+
+std::optional<int> MessageHeader::messageNumber() const
+{
+    return QwkField::decimal(numberField);
+}
+
+std::optional<int> MessageHeader::referenceNumber() const
+{
+    if (QwkField::trimmed(referenceField).isEmpty())
+        return 0;
+    return QwkField::decimal(referenceField);
+}
+
+} // namespace marvik::packet

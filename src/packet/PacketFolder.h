@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+namespace marvik::packet {
+
+// The unpacked packet in the TEMP folder. Doors write member names in any
+// case (control.dat, 000.ndx), so names are looked up without regard to it,
+// and only among the files really there: a name taken from CONTROL.DAT can
+// never reach outside the folder.
+class PacketFolder
+{
+public:
+    explicit PacketFolder(const QString &path);
+
+    const QString &path() const { return m_path; }
+    // Full path of the file named `name` in any case, or "" when absent.
+    QString find(const QString &name) const;
+    // File names (without folder) ending in `suffix`, in any case, sorted.
+    QStringList namesEndingWith(const QString &suffix) const;
+    QStringList names() const { return m_names; }
+    QString filePath(const QString &name) const;
+
+    // Deletes every file in `path`, leaving subfolders. False with `error`
+    // naming the first file that would not go.
+    static bool clear(const QString &path, QString *error);
+
+private:
+    QString m_path;
+    QStringList m_names;
+};
+
+} // namespace marvik::packet

@@ -1,0 +1,9 @@
+# Widget implementations of the service interfaces: the real windows and
+# dialogs the program passes where tests pass scripted fakes.
+add_library(marvik_ui STATIC
+  ${CMAKE_CURRENT_LIST_DIR}/ProgressWindow.cpp ${CMAKE_CURRENT_LIST_DIR}/ProgressWindow.h
+  ${CMAKE_CURRENT_LIST_DIR}/MessageBoxPrompts.cpp ${CMAKE_CURRENT_LIST_DIR}/MessageBoxPrompts.h
+  ${CMAKE_CURRENT_LIST_DIR}/QtFileDialogs.cpp ${CMAKE_CURRENT_LIST_DIR}/QtFileDialogs.h
+  ${CMAKE_CURRENT_LIST_DIR}/DoorInfoWindow.cpp ${CMAKE_CURRENT_LIST_DIR}/DoorInfoWindow.h
+)
+target_link_libraries(marvik_ui PUBLIC marvik_uicore Qt6::Widgets)

@@ -1,0 +1,93 @@
+#include "ui/MessageBoxPrompts.h"
+
+#include <QApplication>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+
+using marvik::ui::MessageBoxPrompts;
+
+namespace {
+
+struct SeenBox
+{
+    QString title;
+    QString text;
+    QMessageBox::Icon icon = QMessageBox::NoIcon;
+    QMessageBox::StandardButtons buttons;
+};
+
+// Answers the next message box with `button` and records what it showed.
+void answerNextBox(SeenBox *seen, QMessageBox::StandardButton button)
+{
+    QTimer::singleShot(0, [seen, button] {
+        auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+        if (!box)
+            return;
+        seen->title = box->windowTitle();
+        seen->text = box->text();
+        seen->icon = box->icon();
+        seen->buttons = box->standardButtons();
+        box->button(button)->click();
+    });
+}
+
+} // namespace
+
+class TestMessageBoxPrompts : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void askIsYesNoQuestion_data()
+    {
+        QTest::addColumn<int>("button");
+        QTest::addColumn<bool>("expected");
+        QTest::newRow("Yes") << int(QMessageBox::Yes) << true;
+        QTest::newRow("No") << int(QMessageBox::No) << false;
+    }
+
+    void askIsYesNoQuestion()
+    {
+        QFETCH(int, button);
+        QFETCH(bool, expected);
+        MessageBoxPrompts prompts;
+        SeenBox seen;
+        answerNextBox(&seen, QMessageBox::StandardButton(button));
+        QCOMPARE(prompts.ask(QStringLiteral("Pack Up Replies?")), expected);
+        QCOMPARE(seen.title, QStringLiteral("Marvik"));
+        QCOMPARE(seen.text, QStringLiteral("Pack Up Replies?"));
+        QCOMPARE(seen.icon, QMessageBox::Question);
+        QCOMPARE(seen.buttons, QMessageBox::Yes | QMessageBox::No);
+    }
+
+    void noticesHaveOkOnly_data()
+    {
+        QTest::addColumn<bool>("isError");
+        QTest::addColumn<int>("icon");
+        QTest::newRow("inform") << false << int(QMessageBox::Information);
+        QTest::newRow("error") << true << int(QMessageBox::Critical);
+    }
+
+    void noticesHaveOkOnly()
+    {
+        QFETCH(bool, isError);
+        QFETCH(int, icon);
+        MessageBoxPrompts prompts;
+        SeenBox seen;
+        answerNextBox(&seen, QMessageBox::Ok);
+        const QString text = QStringLiteral("Couldn't open: CONTROL.DAT!");
+        if (isError)
+            prompts.error(text);
+        else
+            prompts.inform(text);
+        QCOMPARE(seen.title, QStringLiteral("Marvik"));
+        QCOMPARE(seen.text, text);
+        QCOMPARE(int(seen.icon), icon);
+        QCOMPARE(seen.buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
+    }
+};
+
+QTEST_MAIN(TestMessageBoxPrompts)
+#include "tst_messageboxprompts.moc"

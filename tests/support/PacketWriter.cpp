@@ -104,10 +104,11 @@ PacketWriter::Members PacketWriter::members() const
 
 bool PacketWriter::write(const QString &path, QString *error) const
 {
-    return writeZip(path, members(), error);
+    return writeZip(path, members(), error, m_compressionLevel);
 }
 
-bool PacketWriter::writeZip(const QString &path, const Members &members, QString *error)
+bool PacketWriter::writeZip(
+    const QString &path, const Members &members, QString *error, int compressionLevel)
 {
     const auto fail = [error](const QString &text) {
         if (error)
@@ -132,8 +133,14 @@ bool PacketWriter::writeZip(const QString &path, const Members &members, QString
         zip_source_t *source
             = zip_source_buffer(archive, data.constData(), zip_uint64_t(data.size()), 0);
         const QByteArray name = it.key().toLatin1();
-        if (!source || zip_file_add(archive, name.constData(), source, ZIP_FL_OVERWRITE) < 0) {
-            if (source)
+        const zip_int64_t added
+            = source ? zip_file_add(archive, name.constData(), source, ZIP_FL_OVERWRITE) : -1;
+        if (added < 0
+            || (compressionLevel > 0
+                && zip_set_file_compression(
+                       archive, zip_uint64_t(added), ZIP_CM_DEFLATE, zip_uint32_t(compressionLevel))
+                    < 0)) {
+            if (source && added < 0)
                 zip_source_free(source);
             const QString text = QStringLiteral("%1: %2").arg(
                 it.key(), QString::fromLocal8Bit(zip_strerror(archive)));

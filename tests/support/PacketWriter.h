@@ -115,8 +115,12 @@ public:
     QString indexName(int conference) const;
     Members members() const;
 
+    // Deflate level 1 (fastest) to 9; 0 leaves libzip's default.
+    void setCompressionLevel(int level) { m_compressionLevel = level; }
+
     bool write(const QString &path, QString *error = nullptr) const;
-    static bool writeZip(const QString &path, const Members &members, QString *error = nullptr);
+    static bool writeZip(const QString &path, const Members &members, QString *error = nullptr,
+        int compressionLevel = 0);
 
     // Microsoft Binary Format single-precision real of a whole number, as the
     // index files hold block numbers.
@@ -141,6 +145,7 @@ private:
     IndexNaming m_indexNaming = IndexNaming::Padded;
     bool m_lowerCase = false;
     bool m_personalIndex = true;
+    int m_compressionLevel = 0;
     QByteArray m_doorId;
     QByteArray m_welcome;
     QByteArray m_news;

@@ -1,0 +1,31 @@
+#include "GapProgress.h"
+
+namespace marvik::bench {
+
+void GapProgress::start()
+{
+    m_timer.start();
+    m_last = 0;
+    m_longest = 0;
+    m_runs = 0;
+}
+
+void GapProgress::finish()
+{
+    mark();
+}
+
+void GapProgress::processEvents()
+{
+    ++m_runs;
+    mark();
+}
+
+void GapProgress::mark()
+{
+    const qint64 now = m_timer.elapsed();
+    m_longest = qMax(m_longest, now - m_last);
+    m_last = now;
+}
+
+} // namespace marvik::bench

@@ -1,0 +1,35 @@
+#pragma once
+
+#include "ui/Progress.h"
+
+#include <QElapsedTimer>
+
+namespace marvik::bench {
+
+// A silent progress window that records the longest stretch without a chance
+// to run window events, which is how long the real window would freeze.
+class GapProgress : public ui::Progress
+{
+public:
+    void start();
+    void finish();
+    qint64 longestGapMs() const { return m_longest; }
+    qint64 eventRuns() const { return m_runs; }
+
+    void setCaption(const QString &) override { }
+    void setText(const QString &) override { }
+    void setPosition(int) override { }
+    void show() override { }
+    void hide() override { }
+    void processEvents() override;
+
+private:
+    void mark();
+
+    QElapsedTimer m_timer;
+    qint64 m_last = 0;
+    qint64 m_longest = 0;
+    qint64 m_runs = 0;
+};
+
+} // namespace marvik::bench

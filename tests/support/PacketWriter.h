@@ -98,7 +98,8 @@ public:
 
     void addConference(int number, const QByteArray &name);
     // Appends the message to MESSAGES.DAT and returns its header's block
-    // number counted from 1 (the value its index record holds).
+    // number counted from 1 (the value its index record holds). PERSONAL.NDX
+    // compares To with control().userName as it is now, so set that first.
     qint64 addMessage(const Message &message);
     int messageCount() const { return m_messageCount; }
 

@@ -1,0 +1,273 @@
+// LiveQuery: navigation, edits and deletions through an open selection.
+#include "StoreTestUtil.h"
+#include "store/FieldReaders.h"
+#include "store/LiveQuery.h"
+#include "store/Selections.h"
+#include "store/StoreError.h"
+
+#include <QTest>
+
+using namespace marvik::store;
+using namespace storetest;
+
+class tst_LiveQuery : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void navigation_data();
+    void navigation();
+    void removal_data();
+    void removal();
+    void removeLoopEmptiesSelection();
+    void emptySelection();
+    void editPostSeenByLookup();
+    void fieldNamesIgnoreCase();
+    void unknownFieldRefused();
+    void typedRecords();
+    void reopenReplacesSelection();
+};
+
+// Five messages, numbers 1..5, in conference 1 of system A; one elsewhere.
+static void seed(MessageStore &store)
+{
+    addSystem(store, "A", 2);
+    for (int n = 1; n <= 5; ++n) {
+        store.appendMessage(message("A", 1, n));
+        if (n == 3)
+            store.appendMessage(message("A", 0, 99));
+    }
+}
+
+// Runs a script of moves: f first, l last, n next, p prior, +k / -k moveBy.
+static void run(LiveQuery &q, const QString &script)
+{
+    for (const QString &op : script.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
+        if (op == "f")
+            q.first();
+        else if (op == "l")
+            q.last();
+        else if (op == "n")
+            q.next();
+        else if (op == "p")
+            q.prior();
+        else
+            q.moveBy(op.toInt());
+    }
+}
+
+void tst_LiveQuery::navigation_data()
+{
+    QTest::addColumn<QString>("script");
+    QTest::addColumn<int>("number"); // Message Number of the current row
+    QTest::addColumn<bool>("eof");
+    QTest::addColumn<bool>("bof");
+
+    QTest::newRow("opened") << "" << 1 << false << true;
+    QTest::newRow("next") << "n" << 2 << false << false;
+    QTest::newRow("prior at start") << "p" << 1 << false << true;
+    QTest::newRow("next to last") << "n n n n" << 5 << false << false;
+    QTest::newRow("next past last") << "n n n n n" << 5 << true << false;
+    QTest::newRow("last") << "l" << 5 << true << false;
+    QTest::newRow("last then prior") << "l p" << 4 << false << false;
+    QTest::newRow("moveBy forward") << "+3" << 4 << false << false;
+    QTest::newRow("moveBy past end clamps") << "+10" << 5 << true << false;
+    QTest::newRow("moveBy back") << "l -2" << 3 << false << false;
+    QTest::newRow("moveBy before start clamps") << "n -7" << 1 << false << true;
+    QTest::newRow("first after end") << "l n f" << 1 << false << true;
+}
+
+void tst_LiveQuery::navigation()
+{
+    QFETCH(QString, script);
+    QFETCH(int, number);
+    QFETCH(bool, eof);
+    QFETCH(bool, bof);
+    TempStore store;
+    seed(*store);
+    LiveQuery q(*store);
+    q.open(Selections::conferenceMessages("A", 1));
+    QCOMPARE(q.count(), 5);
+    run(q, script);
+    QCOMPARE(FieldInteger(q, "Message Number"), number);
+    QCOMPARE(q.position(), number - 1);
+    QCOMPARE(q.eof(), eof);
+    QCOMPARE(q.bof(), bof);
+}
+
+void tst_LiveQuery::removal_data()
+{
+    QTest::addColumn<QString>("script");
+    QTest::addColumn<int>("current"); // Message Number after the delete, 0 for none
+    QTest::addColumn<bool>("eof");
+    QTest::addColumn<int>("remaining");
+
+    QTest::newRow("first row") << "" << 2 << false << 4;
+    QTest::newRow("middle row") << "n n" << 4 << false << 4;
+    QTest::newRow("last row") << "l" << 4 << true << 4;
+}
+
+void tst_LiveQuery::removal()
+{
+    QFETCH(QString, script);
+    QFETCH(int, current);
+    QFETCH(bool, eof);
+    QFETCH(int, remaining);
+    TempStore store;
+    seed(*store);
+    LiveQuery q(*store);
+    q.open(Selections::conferenceMessages("A", 1));
+    run(q, script);
+    const qint64 gone = q.message().recordNumber;
+    q.remove();
+    QCOMPARE(FieldInteger(q, "Message Number"), current);
+    QCOMPARE(q.eof(), eof);
+    QCOMPARE(q.count(), remaining);
+    QVERIFY(!store->findMessage(gone));
+    // A query opened afterwards agrees.
+    LiveQuery again(*store);
+    again.open(Selections::conferenceMessages("A", 1));
+    QCOMPARE(again.count(), remaining);
+}
+
+void tst_LiveQuery::removeLoopEmptiesSelection()
+{
+    TempStore store;
+    seed(*store);
+    LiveQuery q(*store);
+    q.open(Selections::conferenceMessages("A", 1));
+    int deleted = 0;
+    while (!q.eof()) {
+        q.remove();
+        ++deleted;
+        QVERIFY(deleted <= 5);
+    }
+    QCOMPARE(deleted, 5);
+    QCOMPARE(q.count(), 0);
+    QVERIFY(!q.hasRow());
+    QVERIFY(q.bof());
+    QVERIFY_THROWS_EXCEPTION(StoreError, q.remove());
+    // The other conference's message is still there.
+    LiveQuery other(*store);
+    other.open(Selections::conferenceMessages("A", 0));
+    QCOMPARE(other.count(), 1);
+}
+
+void tst_LiveQuery::emptySelection()
+{
+    TempStore store;
+    seed(*store);
+    LiveQuery q(*store);
+    q.open(Selections::conferenceMessages("A", 7));
+    QCOMPARE(q.count(), 0);
+    QVERIFY(q.eof());
+    QVERIFY(q.bof());
+    QCOMPARE(q.position(), -1);
+    q.next();
+    q.moveBy(-3);
+    q.last();
+    QVERIFY(q.eof());
+    QCOMPARE(FieldText(q, "Subject"), QString());
+    QVERIFY_THROWS_EXCEPTION(StoreError, q.edit());
+}
+
+void tst_LiveQuery::editPostSeenByLookup()
+{
+    TempStore store;
+    seed(*store);
+    LiveQuery q(*store);
+    q.open(Selections::conferenceMessages("A", 1));
+    q.next();
+    const qint64 key = q.message().recordNumber;
+    q.edit();
+    q.setValue("Read Flag", true);
+    q.setValue("subject", "Changed \"subject\"");
+    QVERIFY(!store->findMessage(key)->read); // not before post
+    q.post();
+    QVERIFY(store->findMessage(key)->read);
+    QCOMPARE(store->findMessage(key)->subject, QStringLiteral("Changed \"subject\""));
+    QCOMPARE(q.value("Read Flag"), QVariant(true));
+
+    q.setValue("Subject", "dropped");
+    q.cancel();
+    QCOMPARE(store->findMessage(key)->subject, QStringLiteral("Changed \"subject\""));
+
+    // Moving away posts a pending edit.
+    q.setValue("Subject", "kept");
+    q.next();
+    QCOMPARE(store->findMessage(key)->subject, QStringLiteral("kept"));
+}
+
+void tst_LiveQuery::fieldNamesIgnoreCase()
+{
+    TempStore store;
+    seed(*store);
+    LiveQuery q(*store);
+    q.open(Selections::conferences("A"));
+    QCOMPARE(FieldText(q, "QWKID"), QStringLiteral("A"));
+    QCOMPARE(FieldText(q, "qwkid"), QStringLiteral("A"));
+    QCOMPARE(FieldText(q, "conference name"), QStringLiteral("Replies"));
+    q.setValue("TOTAL MSGS", 4);
+    q.post();
+    QCOMPARE(store->findConference(-2, "A")->totalMsgs, 4);
+}
+
+void tst_LiveQuery::unknownFieldRefused()
+{
+    TempStore store;
+    seed(*store);
+    LiveQuery q(*store);
+    q.open(Selections::conferenceMessages("A", 1));
+    QVERIFY_THROWS_EXCEPTION(StoreError, q.setValue("No Such Field", 1));
+    QVERIFY_THROWS_EXCEPTION(StoreError, q.setValue("Subject\" = 1; --", 1));
+    // A required field cannot be emptied.
+    q.setValue("Conference Number", QVariant());
+    QVERIFY_THROWS_EXCEPTION(StoreError, q.post());
+    QCOMPARE(q.message().conferenceNumber, 1);
+}
+
+void tst_LiveQuery::typedRecords()
+{
+    TempStore store;
+    seed(*store);
+    store->saveBulletin({0, "A", 1, 2, "bulletin\r\n"});
+    LiveQuery q(*store);
+
+    q.open(Selections::conferenceMessages("A", 1));
+    q.last();
+    const MessageRecord m = q.message();
+    QCOMPARE(m.messageNumber, 5);
+    QCOMPARE(m.conferenceNumber, 1);
+    QCOMPARE(m.subject, QStringLiteral("Subject 5"));
+    QCOMPARE(m.recordNumber, 6);
+
+    q.open(Selections::conferences("A"));
+    q.moveBy(2);
+    const ConferenceRecord c = q.conference();
+    QCOMPARE(c.number, 0);
+    QCOMPARE(c.name, QStringLiteral("Conference 0"));
+
+    q.open(Selections::bulletins("A"));
+    const BulletinRecord b = q.bulletin();
+    QCOMPARE(b.bulletinNumber, 2);
+    QCOMPARE(b.text, QStringLiteral("bulletin\r\n"));
+}
+
+void tst_LiveQuery::reopenReplacesSelection()
+{
+    TempStore store;
+    seed(*store);
+    LiveQuery q(*store);
+    q.open(Selections::conferenceMessages("A", 1));
+    q.last();
+    q.open(Selections::conferenceMessages("A", 0));
+    QCOMPARE(q.count(), 1);
+    QCOMPARE(q.position(), 0);
+    QCOMPARE(FieldInteger(q, "Message Number"), 99);
+    q.close();
+    QVERIFY(!q.isOpen());
+    QVERIFY(!q.hasRow());
+}
+
+QTEST_GUILESS_MAIN(tst_LiveQuery)
+#include "tst_livequery.moc"

@@ -1,0 +1,297 @@
+// Opening MARVIK.db: the tables as created, their keys, and the files the
+// store must refuse without writing a byte to them.
+#include "StoreTestUtil.h"
+#include "store/Database.h"
+#include "store/Schema.h"
+#include "store/Statement.h"
+#include "store/StoreError.h"
+
+#include <QLockFile>
+#include <QProcess>
+#include <QRandomGenerator>
+#include <QTest>
+
+using namespace marvik::store;
+using namespace storetest;
+
+class tst_Schema : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void columns_data();
+    void columns();
+    void indexes_data();
+    void indexes();
+    void userVersion();
+    void duplicateKeysRefused_data();
+    void duplicateKeysRefused();
+    void numbersNeverReused();
+    void reopenKeepsRows();
+    void refusedFileUntouched_data();
+    void refusedFileUntouched();
+    void lockReleasedOnClose();
+    void staleLockOfDeadProcessIgnored();
+};
+
+// Columns as "name|type|notnull|pk" (pk: position in the primary key, 0 if none).
+static QStringList tableInfo(const MessageStore &store, const QString &table)
+{
+    QStringList out;
+    Statement s(store.database(), QStringLiteral("PRAGMA table_info(%1)").arg(table));
+    while (s.step()) {
+        out << QStringLiteral("%1|%2|%3|%4")
+                   .arg(s.text(1), s.text(2))
+                   .arg(s.integer(3))
+                   .arg(s.integer(5));
+    }
+    return out;
+}
+
+void tst_Schema::columns_data()
+{
+    QTest::addColumn<QString>("table");
+    QTest::addColumn<QStringList>("expected");
+
+    QStringList systems {QStringLiteral("QwkID|TEXT|1|1")};
+    for (const char *name :
+        {"BBS Name", "BBS Location", "Sysop Name", "Your Name", "Mail Door", "Mail Door Version",
+            "System", "Control Name", "ADD", "DROP", "REQUEST", "RECEIPT", "MIXEDCASE", "FIDOTAG",
+            "RESET", "Welcome Screen", "Goodbye Screen", "Newsletter", "New Files"}) {
+        systems << QStringLiteral("%1|TEXT|0|0").arg(QLatin1String(name));
+    }
+    systems << QStringLiteral("Last Reply|INTEGER|1|0");
+    QTest::newRow("QWKIDS") << "QWKIDS" << systems;
+
+    QTest::newRow("CONFS") << "CONFS"
+                           << QStringList {"Conference Number|INTEGER|1|1", "QwkID|TEXT|1|2",
+                                  "Conference Name|TEXT|0|0", "Total Msgs|INTEGER|0|0",
+                                  "Unread Msgs|INTEGER|0|0"};
+    QTest::newRow("MESSAGES") << "MESSAGES"
+                              << QStringList {"Record Number|INTEGER|1|1",
+                                     "Conference Number|INTEGER|1|0", "QwkID|TEXT|1|0",
+                                     "Message Number|INTEGER|1|0", "Message Status|TEXT|0|0",
+                                     "Date|TEXT|0|0", "Time|TEXT|0|0", "To|TEXT|0|0",
+                                     "From|TEXT|0|0", "Subject|TEXT|0|0",
+                                     "Reference Number|INTEGER|0|0", "Read Flag|INTEGER|0|0",
+                                     "Message|TEXT|0|0", "Personal|INTEGER|0|0",
+                                     "Reply Conference Number|INTEGER|0|0"};
+    QTest::newRow("BULLETIN") << "BULLETIN"
+                              << QStringList {"RecNo|INTEGER|0|1", "QwkID|TEXT|0|0",
+                                     "Conference Number|INTEGER|0|0", "Bulletin Number|INTEGER|0|0",
+                                     "Bulletin|TEXT|0|0"};
+}
+
+void tst_Schema::columns()
+{
+    QFETCH(QString, table);
+    QFETCH(QStringList, expected);
+    TempStore store;
+    QCOMPARE(tableInfo(*store, table), expected);
+}
+
+void tst_Schema::indexes_data()
+{
+    QTest::addColumn<QString>("index");
+    QTest::addColumn<QStringList>("columns");
+    QTest::newRow("BulletinIdx") << "BulletinIdx"
+                                 << QStringList {"QwkID", "Conference Number", "Bulletin Number"};
+    QTest::newRow("by conference")
+        << "MessagesByConference" << QStringList {"QwkID", "Conference Number"};
+    QTest::newRow("by personal") << "MessagesByPersonal" << QStringList {"QwkID", "Personal"};
+}
+
+void tst_Schema::indexes()
+{
+    QFETCH(QString, index);
+    QFETCH(QStringList, columns);
+    TempStore store;
+    Statement s(store->database(), QStringLiteral("PRAGMA index_info(\"%1\")").arg(index));
+    QStringList found;
+    while (s.step())
+        found << s.text(2);
+    QCOMPARE(found, columns);
+}
+
+void tst_Schema::userVersion()
+{
+    TempStore store;
+    Statement s(store->database(), QStringLiteral("PRAGMA user_version"));
+    QVERIFY(s.step());
+    QCOMPARE(s.integer(0), Schema::Version);
+    Statement j(store->database(), QStringLiteral("PRAGMA journal_mode"));
+    QVERIFY(j.step());
+    QCOMPARE(j.text(0), QStringLiteral("wal"));
+}
+
+void tst_Schema::duplicateKeysRefused_data()
+{
+    QTest::addColumn<QString>("first");
+    QTest::addColumn<QString>("second");
+    QTest::addColumn<bool>("refused");
+
+    QTest::newRow("same system") << R"(INSERT INTO QWKIDS ("QwkID", "Last Reply") VALUES ('A', 0))"
+                                 << R"(INSERT INTO QWKIDS ("QwkID", "Last Reply") VALUES ('A', 3))"
+                                 << true;
+    QTest::newRow("system without id")
+        << R"(INSERT INTO QWKIDS ("QwkID", "Last Reply") VALUES ('A', 0))"
+        << R"(INSERT INTO QWKIDS ("Last Reply") VALUES (0))" << true;
+    QTest::newRow("system without Last Reply")
+        << R"(INSERT INTO QWKIDS ("QwkID", "Last Reply") VALUES ('A', 0))"
+        << R"(INSERT INTO QWKIDS ("QwkID") VALUES ('B'))" << true;
+    QTest::newRow("same conference")
+        << R"(INSERT INTO CONFS ("Conference Number", "QwkID") VALUES (1, 'A'))"
+        << R"(INSERT INTO CONFS ("Conference Number", "QwkID") VALUES (1, 'A'))" << true;
+    QTest::newRow("same number, other system")
+        << R"(INSERT INTO CONFS ("Conference Number", "QwkID") VALUES (1, 'A'))"
+        << R"(INSERT INTO CONFS ("Conference Number", "QwkID") VALUES (1, 'B'))" << false;
+    QTest::newRow("message without conference")
+        << R"(INSERT INTO MESSAGES ("Conference Number", "QwkID", "Message Number") VALUES (1, 'A', 1))"
+        << R"(INSERT INTO MESSAGES ("QwkID", "Message Number") VALUES ('A', 2))" << true;
+    QTest::newRow("same record number")
+        << R"(INSERT INTO MESSAGES ("Record Number", "Conference Number", "QwkID", "Message Number") VALUES (5, 1, 'A', 1))"
+        << R"(INSERT INTO MESSAGES ("Record Number", "Conference Number", "QwkID", "Message Number") VALUES (5, 1, 'A', 2))"
+        << true;
+}
+
+void tst_Schema::duplicateKeysRefused()
+{
+    QFETCH(QString, first);
+    QFETCH(QString, second);
+    QFETCH(bool, refused);
+    TempStore store;
+    store->database().exec(first);
+    bool threw = false;
+    try {
+        store->database().exec(second);
+    } catch (const StoreError &e) {
+        threw = true;
+        QVERIFY(!e.message().isEmpty());
+    }
+    QCOMPARE(threw, refused);
+}
+
+void tst_Schema::numbersNeverReused()
+{
+    TempStore store;
+    store->appendMessage(message("A", 1, 1));
+    const qint64 second = store->appendMessage(message("A", 1, 2));
+    store->database().exec(
+        QStringLiteral("DELETE FROM MESSAGES WHERE \"Record Number\" = %1").arg(second));
+    QCOMPARE(store->appendMessage(message("A", 1, 3)), second + 1);
+}
+
+void tst_Schema::reopenKeepsRows()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("MARVIK.db");
+    {
+        MessageStore store(path);
+        addSystem(store, "A", 1);
+        store.appendMessage(message("A", 0, 7));
+    }
+    MessageStore store(path);
+    QVERIFY(store.findSystem("A"));
+    QCOMPARE(store.findMessage(1)->messageNumber, 7);
+}
+
+void tst_Schema::refusedFileUntouched_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("random bytes") << "random"
+                                  << "is not a Marvik database or is damaged";
+    QTest::newRow("text file") << "text"
+                               << "is not a Marvik database or is damaged";
+    QTest::newRow("newer schema") << "newer"
+                                  << "was written by a newer version of Marvik";
+    QTest::newRow("foreign tables") << "foreign"
+                                    << "is not a Marvik database";
+    QTest::newRow("locked by another") << "locked"
+                                       << "in use by another running Marvik";
+}
+
+void tst_Schema::refusedFileUntouched()
+{
+    QFETCH(QString, kind);
+    QFETCH(QString, expected);
+    QTemporaryDir dir;
+    const QString path = dir.filePath("MARVIK.db");
+    std::unique_ptr<MessageStore> holder;
+
+    if (kind == "random" || kind == "text") {
+        QByteArray bytes;
+        if (kind == "random") {
+            QRandomGenerator random(42);
+            for (int i = 0; i < 8192; ++i)
+                bytes.append(char(random.bounded(256)));
+        } else {
+            bytes = "This is not a database at all.\r\n";
+            bytes = bytes.repeated(200);
+        }
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(bytes);
+    } else if (kind == "newer" || kind == "foreign") {
+        Database db(path);
+        if (kind == "newer")
+            db.exec(QStringLiteral("PRAGMA user_version = %1").arg(Schema::Version + 1));
+        else
+            db.exec(QStringLiteral("CREATE TABLE MESSAGES (id INTEGER, body TEXT)"));
+    } else {
+        holder = std::make_unique<MessageStore>(path);
+        addSystem(*holder, "A", 2);
+    }
+
+    const QByteArray before = fileBytes(path);
+    QVERIFY(!before.isEmpty());
+    QString error;
+    try {
+        MessageStore store(path);
+    } catch (const StoreError &e) {
+        error = e.message();
+    }
+    QVERIFY2(error.contains(expected), qPrintable(error));
+    QVERIFY2(error.contains("MARVIK.db"), qPrintable(error));
+    QCOMPARE(fileBytes(path), before);
+    if (holder) {
+        // The first store goes on working.
+        QVERIFY(holder->findSystem("A"));
+        holder->appendMessage(message("A", 0, 1));
+    }
+}
+
+void tst_Schema::lockReleasedOnClose()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("MARVIK.db");
+    {
+        MessageStore first(path);
+    }
+    MessageStore second(path);
+    QVERIFY(second.systemIds().isEmpty());
+}
+
+void tst_Schema::staleLockOfDeadProcessIgnored()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("MARVIK.db");
+    // A Marvik that crashed leaves its lock file behind, naming a process
+    // that no longer runs.
+    QProcess gone;
+    gone.start(QStringLiteral("true"));
+    QVERIFY(gone.waitForStarted());
+    const qint64 pid = gone.processId();
+    QVERIFY(gone.waitForFinished());
+    QFile lock(path + ".lock");
+    QVERIFY(lock.open(QIODevice::WriteOnly));
+    lock.write(
+        QByteArray::number(pid) + "\nmarvik\n" + QSysInfo::machineHostName().toUtf8() + "\n");
+    lock.close();
+
+    MessageStore store(path);
+    QVERIFY(store.systemIds().isEmpty());
+}
+
+QTEST_GUILESS_MAIN(tst_Schema)
+#include "tst_schema.moc"

@@ -1,5 +1,6 @@
 #include "screens/AnsiInterpreter.h"
 
+#include <QFile>
 #include <QRandomGenerator>
 #include <QTest>
 
@@ -284,6 +285,41 @@ private Q_SLOTS:
         QCOMPARE(marks, markRow ? 1 : 0);
         if (markRow)
             QCOMPARE(result.buffer.cell(markRow, markColumn).character, quint8('X'));
+    }
+
+    void interpretsRealScreens_data()
+    {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<int>("lineCount");
+        QTest::addColumn<int>("endOfFileGlyphs");
+        QTest::addColumn<QByteArray>("absent");
+
+        // Row counts as the artists' SAUCE records and the files' sources give them.
+        QTest::newRow("SAUCE record")
+            << "ansilove-bs-ansilove.ans" << 23 << 0 << QByteArray("SAUCE");
+        QTest::newRow("blocky art") << "ansilove-n-silove.ans" << 34 << 0 << QByteArray("SAUCE");
+        QTest::newRow("SUB at the end") << "ansilove-cl-al02.ans" << 30 << 1 << QByteArray("\x1b");
+        QTest::newRow("private mode in a test sheet")
+            << "enigma-general-test.ans" << 86 << 0 << QByteArray("33h");
+    }
+
+    void interpretsRealScreens()
+    {
+        QFETCH(QString, file);
+        QFETCH(int, lineCount);
+        QFETCH(int, endOfFileGlyphs);
+        QFETCH(QByteArray, absent);
+        QFile input(qEnvironmentVariable("MARVIK_TEST_DATA") + QStringLiteral("/screens/") + file);
+        QVERIFY2(input.open(QIODevice::ReadOnly), qPrintable(input.fileName()));
+        const AnsiResult result = AnsiInterpreter::interpret(input.readAll());
+        QVERIFY2(result.ok(), qPrintable(result.error));
+        QCOMPARE(result.buffer.lineCount(), lineCount);
+        int glyphs = 0;
+        for (const QByteArray &line : textLines(result.buffer)) {
+            QVERIFY2(!line.contains(absent), line.constData());
+            glyphs += int(line.count('\x1a'));
+        }
+        QCOMPARE(glyphs, endOfFileGlyphs);
     }
 
     // Whatever a sender puts in a screen ends in a picture or in the

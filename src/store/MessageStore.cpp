@@ -99,7 +99,13 @@ MessageStore::MessageStore(const QString &path)
     // Reads only, so a damaged or foreign file is refused before any byte of
     // it is written.
     checkExisting();
-    createSchema();
+    try {
+        createSchema();
+    } catch (const StoreError &e) {
+        // Typically a read-only file or folder, or another program holding
+        // the database without our lock file.
+        throw StoreError(QStringLiteral("Cannot prepare %1 for use: %2").arg(name, e.message()));
+    }
 }
 
 MessageStore::~MessageStore()
@@ -167,7 +173,13 @@ void MessageStore::createSchema()
         m_db->exec(QStringLiteral("PRAGMA user_version = %1").arg(Schema::Version));
         m_db->exec(QStringLiteral("COMMIT"));
     } catch (...) {
-        m_db->exec(QStringLiteral("ROLLBACK"));
+        if (inTransaction()) {
+            try {
+                m_db->exec(QStringLiteral("ROLLBACK"));
+            } catch (const StoreError &) {
+                // The first error is the one worth reporting.
+            }
+        }
         throw;
     }
 }

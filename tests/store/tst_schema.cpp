@@ -209,6 +209,8 @@ void tst_Schema::refusedFileUntouched_data()
                                     << "is not a Marvik database";
     QTest::newRow("locked by another") << "locked"
                                        << "in use by another running Marvik";
+    QTest::newRow("written by another program") << "foreign writer"
+                                                << "database is locked";
 }
 
 void tst_Schema::refusedFileUntouched()
@@ -218,6 +220,7 @@ void tst_Schema::refusedFileUntouched()
     QTemporaryDir dir;
     const QString path = dir.filePath("MARVIK.db");
     std::unique_ptr<MessageStore> holder;
+    std::unique_ptr<Database> foreign;
 
     if (kind == "random" || kind == "text") {
         QByteArray bytes;
@@ -238,6 +241,12 @@ void tst_Schema::refusedFileUntouched()
             db.exec(QStringLiteral("PRAGMA user_version = %1").arg(Schema::Version + 1));
         else
             db.exec(QStringLiteral("CREATE TABLE MESSAGES (id INTEGER, body TEXT)"));
+    } else if (kind == "foreign writer") {
+        std::make_unique<MessageStore>(path).reset();
+        foreign = std::make_unique<Database>(path);
+        foreign->exec(QStringLiteral("BEGIN IMMEDIATE"));
+        foreign->exec(QStringLiteral("INSERT INTO CONFS (\"Conference Number\", \"QwkID\") "
+                                     "VALUES (1, 'X')"));
     } else {
         holder = std::make_unique<MessageStore>(path);
         addSystem(*holder, "A", 2);

@@ -125,8 +125,8 @@ int ScreenPainter::paint(
     const QImage::Format format = image.format();
     const bool bytePixels = m_font && format == QImage::Format_Indexed8;
     if (bytePixels) {
-        if (image.colorCount() < 16)
-            image.setColorTable(Palette::colorTable());
+        // Pixel values are palette indexes, so the image must carry our palette.
+        image.setColorTable(Palette::colorTable());
         image.fill(0);
     } else {
         if (format != QImage::Format_RGB32 && format != QImage::Format_ARGB32

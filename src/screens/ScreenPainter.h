@@ -9,6 +9,8 @@
 
 #include <optional>
 
+class QPainter;
+
 namespace marvik::screens {
 
 // Draws cell buffer lines as PC text. With a PSF font the glyph bits are
@@ -45,7 +47,7 @@ public:
 private:
     template<typename Pixel>
     void blitRun(QImage &image, const Cell *cells, int count, int x, int y) const;
-    void drawRun(class QPainter &painter, const Cell *cells, int count, int x, int y) const;
+    void drawRun(QPainter &painter, const Cell *cells, int count, int x, int y) const;
 
     std::optional<PsfFont> m_font;
     QFont m_fallback;

@@ -1,5 +1,4 @@
 #include "screens/AnsiInterpreter.h"
-#include "screens/Palette.h"
 #include "screens/PsfFont.h"
 #include "screens/ScreenPainter.h"
 
@@ -69,24 +68,6 @@ class TestScreenPainter : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    void paletteIsThePcOne_data()
-    {
-        QTest::addColumn<int>("index");
-        QTest::addColumn<QColor>("color");
-        const int rgb[16][3] = {{0, 0, 0}, {0, 0, 128}, {0, 128, 0}, {0, 128, 128}, {128, 0, 0},
-            {128, 0, 128}, {128, 128, 0}, {128, 128, 128}, {192, 192, 192}, {0, 0, 255},
-            {0, 255, 0}, {0, 255, 255}, {255, 0, 0}, {255, 0, 255}, {255, 255, 0}, {255, 255, 255}};
-        for (int i = 0; i < 16; ++i)
-            QTest::addRow("%d", i) << i << QColor(rgb[i][0], rgb[i][1], rgb[i][2]);
-    }
-
-    void paletteIsThePcOne()
-    {
-        QFETCH(int, index);
-        QFETCH(QColor, color);
-        QCOMPARE(QColor(Palette::color(index)), color);
-    }
-
     void readsFonts_data()
     {
         QTest::addColumn<QByteArray>("data");
@@ -247,30 +228,6 @@ private Q_SLOTS:
         QCOMPARE(QColor(image.pixel(12, 1)), QColor(0, 0, 0));
     }
 
-    void fallbackCharacters_data()
-    {
-        QTest::addColumn<int>("byte");
-        QTest::addColumn<int>("unicode");
-        QTest::newRow("NUL") << 0 << 0x20;
-        QTest::newRow("smiling face") << 1 << 0x263A;
-        QTest::newRow("bell") << 7 << 0x2022;
-        QTest::newRow("tab") << 9 << 0x25CB;
-        QTest::newRow("form feed") << 12 << 0x2640;
-        QTest::newRow("end of file") << 26 << 0x2192;
-        QTest::newRow("escape") << 27 << 0x2190;
-        QTest::newRow("letter") << int('A') << int('A');
-        QTest::newRow("house") << 127 << 0x2302;
-        QTest::newRow("box line") << 0xB3 << 0x2502;
-        QTest::newRow("full block") << 0xDB << 0x2588;
-    }
-
-    void fallbackCharacters()
-    {
-        QFETCH(int, byte);
-        QFETCH(int, unicode);
-        QCOMPARE(ScreenPainter::glyphCharacter(quint8(byte)).unicode(), char16_t(unicode));
-    }
-
     void fallbackFontPaintsBackgrounds()
     {
         const ScreenPainter painter {std::nullopt};
@@ -281,6 +238,11 @@ private Q_SLOTS:
         const QImage image = painter.render(result.buffer, QSize(640, 100), 1, 1);
         QCOMPARE(QColor(image.pixel(cell.width() * 3 + 1, 1)), QColor(0, 0, 128));
         QCOMPARE(QColor(image.pixel(1, cell.height() + 1)), QColor(0, 0, 0));
+
+        // Control bytes still show as the PC's picture characters.
+        QCOMPARE(ScreenPainter::glyphCharacter(1), QChar(0x263A));
+        QCOMPARE(ScreenPainter::glyphCharacter(26), QChar(0x2192));
+        QCOMPARE(ScreenPainter::glyphCharacter(0xB3), QChar(0x2502));
     }
 };
 

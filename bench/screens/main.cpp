@@ -54,7 +54,8 @@ QByteArray renderPng(const ScreenPainter &painter, QByteArrayView text)
     QByteArray png;
     QBuffer device(&png);
     device.open(QIODevice::WriteOnly);
-    image.save(&device, "PNG");
+    // A middle zlib level: Qt's default spends three times as long for ~25% smaller files.
+    image.save(&device, "PNG", 50);
     return png;
 }
 

@@ -4,6 +4,8 @@
 
 #include <QTest>
 
+#include <limits>
+
 #include <zlib.h>
 
 using namespace marvik::screens;
@@ -217,6 +219,27 @@ private Q_SLOTS:
         // A top line past the end draws nothing.
         const QImage past = painter.render(buffer, QSize(640, 160), 41, 1);
         QCOMPARE(past.pixelIndex(320, 0), 0);
+    }
+
+    void toleratesOddViewPositions_data()
+    {
+        QTest::addColumn<int>("topLine");
+        QTest::addColumn<int>("leftColumn");
+        QTest::newRow("zero") << 0 << 0;
+        QTest::newRow("negative") << -5 << -3;
+        QTest::newRow("past column 80") << 1 << 81;
+        QTest::newRow("largest") << std::numeric_limits<int>::max()
+                                 << std::numeric_limits<int>::max();
+    }
+
+    void toleratesOddViewPositions()
+    {
+        QFETCH(int, topLine);
+        QFETCH(int, leftColumn);
+        const AnsiResult result = AnsiInterpreter::interpret(QByteArray(500, 'A'));
+        const QImage image
+            = testPainter().render(result.buffer, QSize(640, 100), topLine, leftColumn);
+        QCOMPARE(image.size(), QSize(640, 100));
     }
 
     void clipsToSmallPictures()

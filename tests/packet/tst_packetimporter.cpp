@@ -1,0 +1,756 @@
+#include "packet/PacketImporter.h"
+#include "packet/ZipArchive.h"
+#include "store/MessageStore.h"
+#include "store/Statement.h"
+#include "support/FakeDoorInfo.h"
+#include "support/FakeProgress.h"
+#include "support/FakePrompts.h"
+#include "support/PacketWriter.h"
+#include "ui/Cp437Codec.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <memory>
+
+using marvik::packet::ImportResult;
+using marvik::packet::PacketImporter;
+using marvik::store::MessageStore;
+using marvik::testing::FakeDoorInfo;
+using marvik::testing::FakeProgress;
+using marvik::testing::FakePrompts;
+using marvik::testing::PacketWriter;
+using Outcome = ImportResult::Outcome;
+using Message = PacketWriter::Message;
+
+namespace {
+
+struct Row
+{
+    int conference;
+    int number;
+    QString to;
+    QString subject;
+    QString text;
+    bool personal;
+    int reference;
+};
+
+// A small, complete packet: two conferences, personal mail, screens,
+// bulletins and a door file.
+PacketWriter samplePacket()
+{
+    PacketWriter w;
+    w.addConference(0, "Main Board");
+    w.addConference(1000, "Big \"Quoted\" Conference");
+    w.setDoorId("DOOR = TestDoor\r\nVERSION = 2.1\r\nSYSTEM = TestBBS\r\nCONTROLNAME = QMAIL\r\n"
+                "CONTROLTYPE = ADD\r\nCONTROLTYPE = DROP\r\nreceipt\r\n");
+    w.setWelcome("\x1B[1mWelcome\r\n");
+    w.setNews("News line\r\n");
+    w.setGoodbye("Bye\r\n");
+    w.setNewFiles("FILE.ZIP  A file\r\n");
+    w.addBulletin(0, 1, "Bulletin one\r\n");
+    w.addBulletin(1000, 2, "Bulletin two\r\n");
+    Message m;
+    m.subject = "First";
+    m.text = "Hello all\nsecond line\n";
+    w.addMessage(m);
+    m.to = "john smith";
+    m.subject = "Say \"hi\"";
+    m.text = "For you";
+    m.reference = "1";
+    w.addMessage(m);
+    m.conference = 1000;
+    m.to = "ALL";
+    m.subject = "Big";
+    m.text = "In the big one";
+    m.reference = "";
+    w.addMessage(m);
+    return w;
+}
+
+} // namespace
+
+class TestPacketImporter : public QObject
+{
+    Q_OBJECT
+
+    std::unique_ptr<QTemporaryDir> m_dir;
+    std::unique_ptr<MessageStore> m_store;
+    FakeProgress m_progress;
+    FakePrompts m_prompts;
+    FakeDoorInfo m_doorInfo;
+    std::unique_ptr<PacketImporter> m_importer;
+
+    QString tempFolder() const { return m_dir->filePath("TEMP"); }
+
+    QString writePacket(const PacketWriter &w, const QString &name = "MYBBS.QWK")
+    {
+        const QString path = m_dir->filePath(name);
+        QString error;
+        if (!w.write(path, &error))
+            qWarning() << error;
+        return path;
+    }
+    QString writeMembers(const PacketWriter::Members &members, const QString &name = "MYBBS.QWK")
+    {
+        const QString path = m_dir->filePath(name);
+        QString error;
+        if (!PacketWriter::writeZip(path, members, &error))
+            qWarning() << error;
+        return path;
+    }
+    ImportResult import(const QString &path)
+    {
+        const ImportResult result = m_importer->importPacket(path);
+        verifyCounts();
+        [&] { QVERIFY(!m_progress.visible); }();
+        return result;
+    }
+
+    QList<Row> rows(const QString &qwkId = "MYBBS")
+    {
+        auto &s = m_store->prepared(
+            "SELECT \"Conference Number\", \"Message Number\", \"To\", \"Subject\", \"Message\", "
+            "\"Personal\", \"Reference Number\" FROM MESSAGES WHERE \"QwkID\" = ? "
+            "ORDER BY \"Record Number\"");
+        s.bind(1, qwkId);
+        QList<Row> out;
+        while (s.step())
+            out.append({s.integer(0), s.integer(1), s.text(2), s.text(3), s.text(4),
+                s.integer(5) != 0, s.integer(6)});
+        s.reset();
+        return out;
+    }
+    int scalar(const QString &sql, const QString &qwkId = "MYBBS")
+    {
+        auto &s = m_store->prepared(sql);
+        s.bind(1, qwkId);
+        const int value = s.step() ? s.integer(0) : -1;
+        s.reset();
+        return value;
+    }
+    QList<int> conferenceNumbers(const QString &qwkId = "MYBBS")
+    {
+        auto &s = m_store->prepared("SELECT \"Conference Number\" FROM CONFS WHERE \"QwkID\" = ? "
+                                    "ORDER BY \"Conference Number\"");
+        s.bind(1, qwkId);
+        QList<int> out;
+        while (s.step())
+            out.append(s.integer(0));
+        s.reset();
+        return out;
+    }
+    std::pair<int, int> counts(int conference, const QString &qwkId = "MYBBS")
+    {
+        const auto row = m_store->findConference(conference, qwkId);
+        return row ? std::pair {row->totalMsgs, row->unreadMsgs} : std::pair {-1, -1};
+    }
+
+    // Each conference's counts equal what its rows say; the personal
+    // conference counts the personal rows.
+    void verifyCounts()
+    {
+        auto &s = m_store->prepared("SELECT \"Conference Number\", \"QwkID\", \"Total Msgs\", "
+                                    "\"Unread Msgs\" FROM CONFS");
+        QList<std::tuple<int, QString, int, int>> confs;
+        while (s.step())
+            confs.append({s.integer(0), s.text(1), s.integer(2), s.integer(3)});
+        s.reset();
+        for (const auto &[number, qwkId, total, unread] : confs) {
+            const QString where = number == -1
+                ? QStringLiteral("\"Personal\" <> 0 AND \"QwkID\" = ?")
+                : QStringLiteral("\"Conference Number\" = %1 AND \"QwkID\" = ?").arg(number);
+            QCOMPARE(scalar("SELECT COUNT(*) FROM MESSAGES WHERE " + where, qwkId), total);
+            QCOMPARE(
+                scalar("SELECT COUNT(*) FROM MESSAGES WHERE \"Read Flag\" = 0 AND " + where, qwkId),
+                unread);
+        }
+    }
+
+private slots:
+    void init()
+    {
+        m_dir = std::make_unique<QTemporaryDir>();
+        QVERIFY(m_dir->isValid());
+        QVERIFY(QDir(m_dir->path()).mkdir("TEMP"));
+        m_store = std::make_unique<MessageStore>(m_dir->filePath("MARVIK.db"));
+        m_progress = FakeProgress();
+        m_prompts = FakePrompts();
+        m_prompts.defaultAnswer = false;
+        m_doorInfo = FakeDoorInfo();
+        m_importer = std::make_unique<PacketImporter>(
+            *m_store, m_progress, m_prompts, m_doorInfo, tempFolder());
+    }
+    void cleanup()
+    {
+        m_importer.reset();
+        m_store.reset();
+        m_dir.reset();
+    }
+
+    void fullImport()
+    {
+        const QString path = writePacket(samplePacket());
+        // Stale files of an earlier packet go before the new one is unpacked.
+        QFile stale(tempFolder() + "/5.NDX");
+        QVERIFY(stale.open(QIODevice::WriteOnly));
+        stale.write(PacketWriter::indexRecord(2, 5));
+        stale.close();
+
+        const ImportResult result = import(path);
+        QCOMPARE(result.outcome, Outcome::Completed);
+        QVERIFY(!result.endedEarly);
+        QCOMPARE(result.qwkId, "MYBBS");
+        QCOMPARE(result.messagesImported, 3);
+        QCOMPARE(result.messagesSkipped, 0);
+        QCOMPARE(result.bulletinsStored, 2);
+        QVERIFY(m_prompts.errors.isEmpty());
+        QVERIFY(m_prompts.informations.isEmpty());
+
+        const auto system = m_store->findSystem("MYBBS");
+        QVERIFY(system);
+        QCOMPARE(system->bbsName, "Marvik Test BBS");
+        QCOMPARE(system->bbsLocation, "Springfield, OR");
+        QCOMPARE(system->sysopName, "SAM SYSOP");
+        QCOMPARE(system->yourName, "JOHN SMITH");
+        QCOMPARE(system->mailDoor, "TestDoor");
+        QCOMPARE(system->mailDoorVersion, "2.1");
+        QCOMPARE(system->system, "TestBBS");
+        QCOMPARE(system->controlName, "QMAIL");
+        QCOMPARE(system->add, "ADD");
+        QCOMPARE(system->drop, "DROP");
+        QCOMPARE(system->receipt, "YES");
+        QCOMPARE(system->reset, "");
+        QCOMPARE(system->lastReply, 0);
+        QCOMPARE(system->welcomeScreen, "\x1B[1mWelcome\r\n");
+        QCOMPARE(system->newsletter, "News line\r\n");
+        QCOMPARE(system->goodbyeScreen, "Bye\r\n");
+        QCOMPARE(system->newFiles, "FILE.ZIP  A file\r\n");
+
+        QCOMPARE(conferenceNumbers(), QList<int>({-2, -1, 0, 1000}));
+        QCOMPARE(m_store->findConference(-2, "MYBBS")->name, "Replies");
+        QCOMPARE(m_store->findConference(-1, "MYBBS")->name, "Personal");
+        QCOMPARE(m_store->findConference(1000, "MYBBS")->name, "Big \"Quoted\" Conference");
+        QCOMPARE(counts(0), std::pair(2, 2));
+        QCOMPARE(counts(1000), std::pair(1, 1));
+        QCOMPARE(counts(-1), std::pair(1, 1));
+        QCOMPARE(counts(-2), std::pair(0, 0));
+
+        const QList<Row> got = rows();
+        QCOMPARE(got.size(), 3);
+        QCOMPARE(got.at(0).text, "Hello all\r\nsecond line\r\n");
+        QCOMPARE(got.at(0).personal, false);
+        QCOMPARE(got.at(1).subject, "Say \"hi\"");
+        QCOMPARE(got.at(1).to, "john smith");
+        QCOMPARE(got.at(1).personal, true); // any letter case
+        QCOMPARE(got.at(1).reference, 1);
+        QCOMPARE(got.at(2).conference, 1000);
+        QCOMPARE(got.at(2).number, 3);
+        const auto message = m_store->findMessage(1);
+        QVERIFY(message);
+        QCOMPARE(message->date, "03-14-96");
+        QCOMPARE(message->time, "20:15");
+        QCOMPARE(message->from, "SAM SYSOP");
+        QCOMPARE(message->read, false);
+        QCOMPARE(message->replyConferenceNumber, 0);
+
+        QCOMPARE(m_store->findBulletin("MYBBS", 1000, 2)->text, "Bulletin two\r\n");
+        QCOMPARE(m_doorInfo.shown.size(), 1);
+        QCOMPARE(m_doorInfo.shown.at(0),
+            QStringList(
+                {"QWK packet was created by: TestDoor 2.1", "BBS software used was: TestBBS"}));
+        QCOMPARE(m_importer->controlLines().at(6), "JOHN SMITH");
+        QCOMPARE(m_importer->doorSettings().size(), 7);
+
+        QVERIFY(m_progress.captions.contains("Unzipping MYBBS.QWK"));
+        QVERIFY(m_progress.captions.contains("Updating Conferences"));
+        QVERIFY(m_progress.captions.contains("Importing Messages Into Main Board"));
+        QVERIFY(m_progress.captions.contains("Saving File"));
+        QVERIFY(m_progress.texts.contains("Conference: Main Board"));
+        QVERIFY(m_progress.texts.contains("Importing 2 of 2 messages."));
+        QVERIFY(m_progress.texts.contains("BLT-0.1"));
+        QVERIFY(m_progress.eventRuns > 0);
+
+        QCOMPARE(m_prompts.questions, QStringList({"Delete MYBBS.QWK?"}));
+        QVERIFY(QFile::exists(path));
+    }
+
+    void deleteAnswer()
+    {
+        const QString path = writePacket(samplePacket(), "mybbs.qw1");
+        m_prompts.answers = {true};
+        const ImportResult result = import(path);
+        QCOMPARE(m_prompts.questions, QStringList({"Delete MYBBS.QW1?"}));
+        QVERIFY(result.packetDeleted);
+        QVERIFY(!QFile::exists(path));
+    }
+
+    void qwkIdFor_data()
+    {
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<QString>("qwkId");
+        QTest::newRow("upper") << "/x/MYBBS.QWK"
+                               << "MYBBS";
+        QTest::newRow("lower") << "/x/mybbs.qw2"
+                               << "MYBBS";
+        QTest::newRow("two dots") << "/x.y/my.bbs.qwk"
+                                  << "MY";
+        QTest::newRow("no dot") << "mybbs"
+                                << "MYBBS";
+        QTest::newRow("leading dot") << "/x/.qwk"
+                                     << "";
+    }
+    void qwkIdFor()
+    {
+        QFETCH(QString, path);
+        QFETCH(QString, qwkId);
+        QCOMPARE(PacketImporter::qwkIdFor(path), qwkId);
+    }
+
+    // MYBBS.QWK and mybbs.qw2 are one system; importing again appends the
+    // messages again, updates the system and conference rows in place and
+    // replaces bulletins.
+    void importTwice()
+    {
+        PacketWriter w = samplePacket();
+        import(writePacket(w, "MYBBS.QWK"));
+        auto system = *m_store->findSystem("MYBBS");
+        system.lastReply = 7;
+        m_store->saveSystem(system);
+
+        PacketWriter second = samplePacket();
+        second.addBulletin(0, 1, "Bulletin one, again\r\n");
+        second.control().bbsName = "Renamed BBS";
+        const ImportResult result = import(writePacket(second, "mybbs.qw2"));
+        QCOMPARE(result.qwkId, "MYBBS");
+        QCOMPARE(m_store->systemIds(), QStringList({"MYBBS"}));
+        QCOMPARE(m_store->findSystem("MYBBS")->bbsName, "Renamed BBS");
+        QCOMPARE(m_store->findSystem("MYBBS")->lastReply, 7);
+        QCOMPARE(conferenceNumbers(), QList<int>({-2, -1, 0, 1000}));
+        QCOMPARE(rows().size(), 6);
+        QCOMPARE(counts(0), std::pair(4, 4));
+        QCOMPARE(counts(-1), std::pair(2, 2));
+        QCOMPARE(scalar("SELECT COUNT(*) FROM BULLETIN WHERE \"QwkID\" = ?"), 2);
+        QCOMPARE(m_store->findBulletin("MYBBS", 0, 1)->text, "Bulletin one, again\r\n");
+    }
+
+    // Every row of the failure table, and how far each import got.
+    void failures_data()
+    {
+        QTest::addColumn<QString>("damage");
+        QTest::addColumn<int>("outcome");
+        QTest::addColumn<QString>("error"); // "" = no error box; otherwise a part of it
+        QTest::addColumn<bool>("systemRow");
+        QTest::addColumn<QList<int>>("conferences");
+        QTest::addColumn<int>("messages");
+        QTest::addColumn<bool>("deleteAsked");
+
+        const QList<int> none;
+        const QList<int> all {-2, -1, 0, 1000};
+        QTest::newRow("not a zip") << "garbage" << int(Outcome::ExtractionFailed) << "MYBBS.QWK"
+                                   << false << none << 0 << false;
+        QTest::newRow("no CONTROL.DAT")
+            << "no control" << int(Outcome::ControlFileMissing) << "Couldn't open: CONTROL.DAT!"
+            << false << none << 0 << false;
+        QTest::newRow("CONTROL.DAT under 11 lines")
+            << "short control" << int(Outcome::ControlFileShort) << "" << false << none << 0
+            << false;
+        QTest::newRow("no MESSAGES.DAT") << "no messages" << int(Outcome::MessagesFileMissing) << ""
+                                         << true << all << 0 << false;
+        QTest::newRow("conference count not decimal")
+            << "bad count" << int(Outcome::Failed) << "conference count" << true << none << 0
+            << false;
+        QTest::newRow("conference number not decimal")
+            << "bad conference" << int(Outcome::Failed) << "not a conference number" << true
+            << QList<int> {-2, -1, 0} << 0 << false;
+        QTest::newRow("CONTROL.DAT shorter than its count")
+            << "count too big" << int(Outcome::Failed) << "shorter than its conference count"
+            << true << QList<int> {-2, -1, 0, 7, 1000} << 0 << false;
+        QTest::newRow("index name not decimal")
+            << "bad index name" << int(Outcome::Failed) << "0A.NDX" << true << all << 2 << false;
+        QTest::newRow("index of unknown conference")
+            << "unknown index" << int(Outcome::Completed) << "" << true << all << 3 << true;
+        QTest::newRow("bad message and reference numbers")
+            << "bad numbers" << int(Outcome::Completed) << "" << true << all << 3 << true;
+        QTest::newRow("index records pointing anywhere")
+            << "bad records" << int(Outcome::Completed) << "" << true << all << 3 << true;
+        QTest::newRow("bad bulletin name")
+            << "bad bulletin" << int(Outcome::Completed) << "BLT-X.1" << true << all << 3 << true;
+    }
+    void failures()
+    {
+        QFETCH(QString, damage);
+        QFETCH(int, outcome);
+        QFETCH(QString, error);
+        QFETCH(bool, systemRow);
+        QFETCH(QList<int>, conferences);
+        QFETCH(int, messages);
+        QFETCH(bool, deleteAsked);
+
+        PacketWriter w = samplePacket();
+        if (damage == "short control")
+            w.control().conferenceCountLine = "0";
+        if (damage == "bad count")
+            w.control().conferenceCountLine = "two";
+        if (damage == "count too big") {
+            // The screen lines read as one more conference, then run out.
+            w.control().conferenceCountLine = "3";
+            w.control().welcomeName = "7";
+            w.control().newsName = "Seven";
+            w.control().goodbyeName = "8";
+        }
+        if (damage == "bad numbers") {
+            Message m;
+            m.number = "12x";
+            w.addMessage(m);
+            m.number = "13";
+            m.reference = "none";
+            w.addMessage(m);
+        }
+        PacketWriter::Members members = w.members();
+        if (damage == "short control") {
+            QByteArrayList lines = members["CONTROL.DAT"].split('\n').mid(0, 10);
+            members["CONTROL.DAT"] = lines.join('\n');
+        }
+        if (damage == "no control")
+            members.remove("CONTROL.DAT");
+        if (damage == "no messages")
+            members.remove("MESSAGES.DAT");
+        if (damage == "bad conference")
+            members["CONTROL.DAT"].replace("\r\n1000\r\n", "\r\nthousand\r\n");
+        if (damage == "bad index name") // sorts after 000.NDX and before 1000.NDX
+            members.insert("0A.NDX", PacketWriter::indexRecord(2, 0));
+        if (damage == "unknown index")
+            members.insert("77.NDX", PacketWriter::indexRecord(2, 77));
+        if (damage == "bad records") {
+            QByteArray &index = members["000.NDX"];
+            const qint64 blocks = members["MESSAGES.DAT"].size() / 128;
+            for (quint32 block : {0u, 1u, 3u, quint32(blocks + 1), quint32(blocks + 100)})
+                index += PacketWriter::indexRecord(block, 0);
+            index += QByteArray::fromHex("000000ff00"); // absurd real
+            index += "\x01\x02"; // partial record
+        }
+        if (damage == "bad bulletin")
+            members.insert("BLT-X.1", "Text\r\n");
+        const QString path
+            = damage == "garbage" ? m_dir->filePath("MYBBS.QWK") : writeMembers(members);
+        if (damage == "garbage") {
+            QFile f(path);
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write("this is not a zip archive");
+        }
+
+        const ImportResult result = import(path);
+        QCOMPARE(int(result.outcome), outcome);
+        QCOMPARE(result.endedEarly, outcome != int(Outcome::Completed));
+        if (error.isEmpty()) {
+            QCOMPARE(m_prompts.errors, QStringList());
+        } else {
+            QCOMPARE(m_prompts.errors.size(), 1);
+            QVERIFY2(m_prompts.errors.at(0).contains(error), qPrintable(m_prompts.errors.at(0)));
+        }
+        QCOMPARE(m_store->findSystem("MYBBS").has_value(), systemRow);
+        QCOMPARE(conferenceNumbers(), conferences);
+        QCOMPARE(rows().size(), messages);
+        QCOMPARE(result.messagesImported, messages);
+        QCOMPARE(m_prompts.questions.size(), deleteAsked ? 1 : 0);
+        if (damage == "short control") // the door window still came first
+            QCOMPARE(m_doorInfo.shown.size(), 1);
+        if (damage == "bad numbers" || damage == "bad records") {
+            QVERIFY(result.messagesSkipped >= 2);
+            QCOMPARE(m_prompts.informations.size(), 1);
+        }
+        if (damage == "bad bulletin")
+            QCOMPARE(result.bulletinsStored, 2);
+    }
+
+    // Packets as real doors and generators write them.
+    void packetShapes_data()
+    {
+        QTest::addColumn<QString>("shape");
+        QTest::newRow("lower-case member names") << "lower";
+        QTest::newRow("plain index names") << "plain";
+        QTest::newRow("without PERSONAL.NDX") << "no personal";
+        QTest::newRow("ctrl-z and extra CONTROL.DAT lines") << "trailer";
+        QTest::newRow("no index files at all") << "no indexes";
+        QTest::newRow("NUL padded texts") << "nul padding";
+        QTest::newRow("compressed") << "deflate";
+    }
+    void packetShapes()
+    {
+        QFETCH(QString, shape);
+        PacketWriter w = samplePacket();
+        if (shape == "lower")
+            w.setLowerCaseNames(true);
+        if (shape == "plain")
+            w.setIndexNaming(PacketWriter::IndexNaming::Plain);
+        if (shape == "no personal")
+            w.setPersonalIndex(false);
+        if (shape == "trailer")
+            w.control().trailer = {"\x1A", "EXTRA LINE", ""};
+        if (shape == "deflate")
+            w.setCompressionLevel(9);
+        if (shape == "nul padding") {
+            Message m;
+            m.text = "padded";
+            m.padding = '\0';
+            w.addMessage(m);
+        }
+        PacketWriter::Members members = w.members();
+        if (shape == "no indexes") {
+            for (const QString &name : members.keys()) {
+                if (name.endsWith(".NDX") && name != "PERSONAL.NDX")
+                    members.remove(name);
+            }
+        }
+        const ImportResult result = import(writeMembers(members));
+        QCOMPARE(result.outcome, Outcome::Completed);
+        QCOMPARE(m_prompts.errors, QStringList());
+        const QList<Row> got = rows();
+        QCOMPARE(got.size(), shape == "nul padding" ? 4 : 3);
+        QCOMPARE(counts(0).first, shape == "nul padding" ? 3 : 2);
+        QCOMPARE(counts(1000), std::pair(1, 1));
+        QCOMPARE(counts(-1), std::pair(1, 1));
+        QCOMPARE(got.at(1).text, "For you");
+        if (shape == "nul padding")
+            QCOMPARE(got.at(2).text, "padded"); // conference 0 comes first
+        const auto system = m_store->findSystem("MYBBS");
+        QCOMPARE(system->welcomeScreen, "\x1B[1mWelcome\r\n");
+        QCOMPARE(system->goodbyeScreen, "Bye\r\n");
+        QCOMPARE(system->mailDoor, "TestDoor");
+        QCOMPARE(m_store->findBulletin("MYBBS", 0, 1)->text, "Bulletin one\r\n");
+    }
+
+    void edgeMessages()
+    {
+        PacketWriter w;
+        w.control().userName = "JOHN SMITH";
+        w.addConference(0, "Main");
+        w.addConference(1, "Second");
+        w.addConference(5, "No index");
+        Message m;
+        m.subject = "not indexed";
+        m.indexed = false;
+        w.addMessage(m);
+        m.indexed = true;
+        m.subject = "number zero";
+        m.number = "0";
+        m.to = "  JoHn SmItH ";
+        const qint64 twice = w.addMessage(m);
+        m.to = "ALL";
+        m.number = "";
+        m.subject = "header only";
+        m.text = "";
+        w.addMessage(m);
+        m.subject = "spaces and a line end";
+        m.text = "x\xE3" + QByteArray(200, ' ');
+        m.rawText = true;
+        w.addMessage(m);
+        PacketWriter::Members members = w.members();
+        members["001.NDX"] = PacketWriter::indexRecord(quint32(twice), 1);
+        members["005.NDX"] = QByteArray(); // 0-byte index
+
+        const ImportResult result = import(writeMembers(members));
+        QCOMPARE(result.outcome, Outcome::Completed);
+        const QList<Row> got = rows();
+        QStringList subjects;
+        for (const Row &row : got)
+            subjects.append(row.subject);
+        QCOMPARE(subjects,
+            QStringList({"number zero", "header only", "spaces and a line end", "number zero"}));
+        QCOMPARE(got.at(0).number, 0);
+        QVERIFY(got.at(0).personal);
+        QCOMPARE(got.at(3).conference, 1);
+        QCOMPARE(got.at(1).text, "");
+        QCOMPARE(got.at(2).text, "x\r\n");
+        QCOMPARE(counts(0), std::pair(3, 3));
+        QCOMPARE(counts(1), std::pair(1, 1));
+        QCOMPARE(counts(5), std::pair(0, 0));
+        QCOMPARE(counts(-1), std::pair(2, 2));
+    }
+
+    // The text arrives as the CP437 characters of its bytes, nothing else.
+    void everyByteReachesTheStore()
+    {
+        PacketWriter w;
+        w.addConference(0, "Main");
+        QByteArray text;
+        QString expected;
+        for (int b = 0; b < 256; ++b) {
+            text += char(b);
+            expected += b == 0xE3 ? QStringLiteral("\r\n")
+                                  : QString(marvik::ui::Cp437Codec::toUnicode(uchar(b)));
+        }
+        text += "END";
+        expected += "END";
+        Message m;
+        m.text = text;
+        m.rawText = true;
+        m.subject = "\x80\x01\xFF";
+        w.addMessage(m);
+        import(writePacket(w));
+        const QList<Row> got = rows();
+        QCOMPARE(got.size(), 1);
+        QCOMPARE(got.at(0).text, expected);
+        QCOMPARE(got.at(0).subject, marvik::ui::Cp437Codec::toUnicode(QByteArray("\x80\x01\xFF")));
+    }
+
+    void blockCounts_data()
+    {
+        QTest::addColumn<QByteArray>("blockCount");
+        QTest::addColumn<int>("imported");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("true count") << QByteArray() << 2 << "abc";
+        QTest::newRow("past the end: cut") << QByteArray("3") << 2 << "abc";
+        QTest::newRow("larger than the file") << QByteArray("999999") << 1 << "";
+        QTest::newRow("zero") << QByteArray("0") << 1 << "";
+        QTest::newRow("not decimal") << QByteArray("xyz") << 1 << "";
+    }
+    void blockCounts()
+    {
+        QFETCH(QByteArray, blockCount);
+        QFETCH(int, imported);
+        QFETCH(QString, text);
+        PacketWriter w;
+        w.addConference(0, "Main");
+        Message m;
+        m.text = "first";
+        w.addMessage(m);
+        m.text = "abc";
+        m.blockCount = blockCount; // the last message: nothing follows it
+        w.addMessage(m);
+        const ImportResult result = import(writePacket(w));
+        QCOMPARE(result.outcome, Outcome::Completed);
+        const QList<Row> got = rows();
+        QCOMPARE(got.size(), imported);
+        QCOMPARE(result.messagesSkipped, 2 - imported);
+        if (imported == 2)
+            QCOMPARE(got.at(1).text, text);
+    }
+
+    void emptyMembers()
+    {
+        PacketWriter w;
+        w.addConference(0, "Main");
+        w.setDoorId("");
+        w.setWelcome("");
+        w.setNewFiles("");
+        w.addBulletin(0, 1, "");
+        PacketWriter::Members members = w.members();
+        members["MESSAGES.DAT"] = QByteArray();
+        members["000.NDX"] = QByteArray();
+        const ImportResult result = import(writeMembers(members));
+        QCOMPARE(result.outcome, Outcome::Completed);
+        QCOMPARE(m_doorInfo.shown.size(), 0);
+        QCOMPARE(rows().size(), 0);
+        QCOMPARE(m_store->findSystem("MYBBS")->welcomeScreen, "");
+        QCOMPARE(scalar("SELECT COUNT(*) FROM BULLETIN WHERE \"QwkID\" = ?"), 0);
+        QCOMPARE(m_prompts.questions.size(), 1);
+    }
+
+    // A later packet without NEWFILES.DAT clears the list; an empty bulletin
+    // leaves the stored one alone.
+    void laterPacketScreensAndBulletins()
+    {
+        import(writePacket(samplePacket()));
+        PacketWriter w;
+        w.addConference(0, "Main Board");
+        w.setWelcome("New welcome\r\n");
+        w.addBulletin(0, 1, "");
+        import(writePacket(w));
+        const auto system = m_store->findSystem("MYBBS");
+        QCOMPARE(system->newFiles, "");
+        QCOMPARE(system->newsletter, "");
+        QCOMPARE(system->welcomeScreen, "New welcome\r\n");
+        QCOMPARE(m_store->findBulletin("MYBBS", 0, 1)->text, "Bulletin one\r\n");
+        QCOMPARE(counts(1000), std::pair(1, 1)); // not in this packet: kept
+    }
+
+    // A packet may not rename or fill the conferences this program keeps.
+    void reservedNumbersInPacket()
+    {
+        PacketWriter w;
+        w.addConference(0, "Main");
+        w.addConference(-2, "Hijack");
+        Message m;
+        w.addMessage(m);
+        PacketWriter::Members members = w.members();
+        members["-2.NDX"] = PacketWriter::indexRecord(2, 0);
+        members["-1.NDX"] = PacketWriter::indexRecord(2, 0);
+        const ImportResult result = import(writeMembers(members));
+        QCOMPARE(result.outcome, Outcome::Completed);
+        QCOMPARE(m_store->findConference(-2, "MYBBS")->name, "Replies");
+        QCOMPARE(rows().size(), 1);
+        QCOMPARE(rows().at(0).conference, 0);
+    }
+
+    // More messages than one commit holds.
+    void batches()
+    {
+        PacketWriter w;
+        w.addConference(0, "Main");
+        w.addConference(1, "Other");
+        Message m;
+        m.text = "short";
+        const int total = PacketImporter::BatchSize * 2 + 17;
+        for (int i = 0; i < total; ++i) {
+            m.conference = i % 2;
+            m.to = i % 3 == 0 ? "JOHN SMITH" : "ALL";
+            w.addMessage(m);
+        }
+        const ImportResult result = import(writePacket(w));
+        QCOMPARE(result.messagesImported, total);
+        QCOMPARE(counts(0).first + counts(1).first, total);
+        QCOMPARE(counts(-1).first, (total + 2) / 3);
+        QVERIFY(!m_store->inTransaction());
+    }
+
+    void hostileArchive()
+    {
+        // Built by hand: the packet writer only writes honest names.
+        const QString path = m_dir->filePath("EVIL.QWK");
+        PacketWriter w = samplePacket();
+        PacketWriter::Members members = w.members();
+        members.insert("../../ESCAPED.TXT", "x");
+        QVERIFY(PacketWriter::writeZip(path, members));
+        const ImportResult result = import(path);
+        QCOMPARE(result.outcome, Outcome::Completed);
+        QCOMPARE(result.messagesImported, 3);
+        QVERIFY(!QFile::exists(m_dir->filePath("ESCAPED.TXT")));
+        QVERIFY(!QFile::exists(QDir(m_dir->path()).absoluteFilePath("../ESCAPED.TXT")));
+    }
+
+    // Small malformed packets from another program: they import what they
+    // can, say what they cannot and never crash.
+    void malformedSamples_data()
+    {
+        QTest::addColumn<QString>("file");
+        QTest::newRow("demo") << "qwknet_DEMO1.QWK";
+        QTest::newRow("ansi") << "qwknet_ANSI_DEMO.QWK";
+        QTest::newRow("multiple conferences") << "qwknet_MULTICNF.QWK";
+    }
+    void malformedSamples()
+    {
+        QFETCH(QString, file);
+        QString data = qEnvironmentVariable("MARVIK_TEST_DATA");
+        if (data.isEmpty())
+            data = QStringLiteral(MARVIK_SOURCE_TEST_DATA);
+        const QString source = data + "/packet/" + file;
+        const QString path = m_dir->filePath(file);
+        QVERIFY(QFile::copy(source, path));
+        const ImportResult result = import(path);
+        QCOMPARE(result.outcome, Outcome::Failed);
+        QCOMPARE(m_prompts.errors.size(), 1);
+        QVERIFY2(
+            m_prompts.errors.at(0).startsWith("CONTROL.DAT"), qPrintable(m_prompts.errors.at(0)));
+        const QString id = result.qwkId;
+        QVERIFY(m_store->findSystem(id).has_value());
+        QCOMPARE(conferenceNumbers(id), QList<int>({-2, -1}));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestPacketImporter)
+#include "tst_packetimporter.moc"

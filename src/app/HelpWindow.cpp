@@ -1,0 +1,69 @@
+#include "app/HelpWindow.h"
+
+#include <QHBoxLayout>
+#include <QPushButton>
+#include <QTextBrowser>
+#include <QUrl>
+#include <QVBoxLayout>
+
+// Resources of a static library must be registered by name; this cannot be
+// done from inside a namespace.
+static void registerHelpPages()
+{
+    Q_INIT_RESOURCE(help);
+}
+
+namespace marvik::app {
+
+HelpWindow::HelpWindow(QWidget *parent)
+    : QWidget(parent, Qt::Window)
+{
+    registerHelpPages();
+    setWindowTitle(QStringLiteral("Marvik Help"));
+    m_browser = new QTextBrowser(this);
+    m_browser->setOpenLinks(true);
+    m_browser->setOpenExternalLinks(false);
+
+    auto *contents = new QPushButton(QStringLiteral("&Contents"), this);
+    auto *back = new QPushButton(QStringLiteral("&Back"), this);
+    auto *close = new QPushButton(QStringLiteral("&Close"), this);
+    connect(contents, &QPushButton::clicked, this, [this] { showTopic(Contents); });
+    connect(back, &QPushButton::clicked, m_browser, &QTextBrowser::backward);
+    connect(m_browser, &QTextBrowser::backwardAvailable, back, &QPushButton::setEnabled);
+    connect(close, &QPushButton::clicked, this, &QWidget::close);
+    back->setEnabled(false);
+
+    auto *buttons = new QHBoxLayout;
+    buttons->addWidget(contents);
+    buttons->addWidget(back);
+    buttons->addStretch();
+    buttons->addWidget(close);
+    auto *layout = new QVBoxLayout(this);
+    layout->addLayout(buttons);
+    layout->addWidget(m_browser);
+    resize(560, 480);
+}
+
+QUrl HelpWindow::pageFor(int context)
+{
+    switch (context) {
+    case OpeningPacket:
+        return QUrl(QStringLiteral("qrc:/help/openpacket.html"));
+    case StoreAndFolders:
+        return QUrl(QStringLiteral("qrc:/help/store.html"));
+    case MainWindowTopic:
+        return QUrl(QStringLiteral("qrc:/help/mainwindow.html"));
+    default:
+        return QUrl(QStringLiteral("qrc:/help/contents.html"));
+    }
+}
+
+void HelpWindow::showTopic(int context)
+{
+    m_browser->setSource(pageFor(context));
+    show();
+    raise();
+    activateWindow();
+}
+
+} // namespace marvik::app

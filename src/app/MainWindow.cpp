@@ -1,0 +1,151 @@
+#include "app/MainWindow.h"
+
+#include "app/AboutBox.h"
+#include "app/HelpWindow.h"
+#include "store/MessageStore.h"
+#include "ui/DoorInfoWindow.h"
+#include "ui/ProgressWindow.h"
+#include "ui/Prompts.h"
+#include "ui/QtFileDialogs.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QGuiApplication>
+#include <QMenu>
+#include <QMenuBar>
+#include <QScreen>
+#include <QShortcut>
+
+namespace marvik::app {
+
+MainWindow::MainWindow(const AppFolders &folders, const Settings &settings,
+    std::unique_ptr<store::MessageStore> store, const QStringList &taglines, ui::Prompts &prompts,
+    QWidget *parent)
+    : QMainWindow(parent)
+    , m_folders(folders)
+    , m_settings(settings)
+    , m_store(std::move(store))
+    , m_taglines(taglines)
+    , m_prompts(prompts)
+{
+    setWindowTitle(QStringLiteral("Marvik"));
+    createMenus();
+
+    // The other windows are top-level windows of their own: the main window
+    // is a thin bar, and a child dialog would be placed over it.
+    m_about = std::make_unique<AboutBox>();
+    m_progress = std::make_unique<ui::ProgressWindow>();
+    m_doorInfo = std::make_unique<ui::DoorInfoWindow>();
+    m_fileDialogs = std::make_unique<ui::QtFileDialogs>(this);
+    m_help = std::make_unique<HelpWindow>();
+
+    auto *f1 = new QShortcut(QKeySequence::HelpContents, this);
+    connect(f1, &QShortcut::activated, this,
+        [this] { m_help->showTopic(HelpWindow::MainWindowTopic); });
+
+    placeAtTop();
+}
+
+MainWindow::~MainWindow()
+{
+    release();
+}
+
+void MainWindow::createMenus()
+{
+    QMenu *file = menuBar()->addMenu(QStringLiteral("&File"));
+    file->addAction(QStringLiteral("&Open QWK File"), this, &MainWindow::OpenQWKFile1Click);
+    file->addAction(QStringLiteral("Open &BBS System"), this, &MainWindow::OpenBBSSystem1Click);
+    file->addAction(QStringLiteral("&Settings"), this, &MainWindow::Options1Click);
+    file->addSeparator();
+    file->addAction(QStringLiteral("E&xit"), this, &MainWindow::Exit1Click);
+
+    QMenu *help = menuBar()->addMenu(QStringLiteral("&Help"));
+    help->addAction(QStringLiteral("&Help Topics"), this, &MainWindow::Help2Click);
+    help->addAction(QStringLiteral("&About Marvik"), this, &MainWindow::AboutMarvik1Click);
+}
+
+void MainWindow::placeAtTop()
+{
+    const QScreen *screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
+    const QRect area = screen ? screen->geometry() : QRect(0, 0, 800, 600);
+    // Only the menu bar: the window is a launcher, the work happens in the
+    // windows it opens below it.
+    const int height = menuBar()->sizeHint().height();
+    setFixedHeight(height);
+    setMinimumWidth(0);
+    setGeometry(area.left(), area.top(), area.width(), height);
+}
+
+void MainWindow::setOpenQwkFileHandler(std::function<void()> handler)
+{
+    m_openQwkFile = std::move(handler);
+}
+
+void MainWindow::setFirstShownHandler(std::function<void()> handler)
+{
+    m_firstShown = std::move(handler);
+}
+
+void MainWindow::OpenQWKFile1Click()
+{
+    if (m_openQwkFile)
+        m_openQwkFile();
+}
+
+void MainWindow::OpenBBSSystem1Click()
+{
+    m_prompts.inform(QStringLiteral("Not available yet."));
+}
+
+void MainWindow::Options1Click()
+{
+    m_prompts.inform(QStringLiteral("Not available yet."));
+}
+
+void MainWindow::Exit1Click()
+{
+    close();
+}
+
+void MainWindow::Help2Click()
+{
+    m_help->showTopic(HelpWindow::Contents);
+}
+
+void MainWindow::AboutMarvik1Click()
+{
+    m_about->exec();
+}
+
+void MainWindow::showEvent(QShowEvent *event)
+{
+    QMainWindow::showEvent(event);
+    if (m_firstShown) {
+        // Moved out first: the handler may be the last owner of what it destroys.
+        auto handler = std::move(m_firstShown);
+        m_firstShown = nullptr;
+        handler();
+    }
+}
+
+void MainWindow::closeEvent(QCloseEvent *event)
+{
+    // The other windows are top-level too; closing the main window ends the run.
+    m_help->close();
+    m_about->close();
+    m_progress->hide();
+    m_doorInfo->close();
+    release();
+    event->accept();
+}
+
+void MainWindow::release()
+{
+    m_doorSettings.clear();
+    m_controlLines.clear();
+    m_taglines.clear();
+    m_store.reset();
+}
+
+} // namespace marvik::app

@@ -1,0 +1,35 @@
+#pragma once
+
+#include <QString>
+
+namespace marvik::app {
+
+// The program's settings, kept in MARVIK.INI in the base folder.
+class Settings
+{
+public:
+    explicit Settings(const QString &baseFolder = QString());
+
+    static QString section() { return QStringLiteral("Miscellaneous"); }
+    static QString archiveNameKey() { return QStringLiteral("Archive Name"); }
+
+    // The text file saved messages are appended to.
+    QString archiveName() const { return m_archiveName; }
+    void setArchiveName(const QString &name) { m_archiveName = name; }
+    QString defaultArchiveName() const;
+
+    // A missing file, section or key (or an empty value, which names no
+    // file) gives the default. False only when the file exists but cannot
+    // be read; the default is used then too.
+    bool load(const QString &iniPath, QString *error = nullptr);
+    // Rewrites the file with the current values, keeping everything else in
+    // it. A file that exists but cannot be read is left alone rather than
+    // replaced by one holding only our key.
+    bool save(const QString &iniPath, QString *error = nullptr) const;
+
+private:
+    QString m_base;
+    QString m_archiveName;
+};
+
+} // namespace marvik::app

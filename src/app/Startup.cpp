@@ -1,0 +1,45 @@
+#include "app/Startup.h"
+
+#include "app/TaglinesFile.h"
+#include "store/MessageStore.h"
+#include "store/StoreError.h"
+
+namespace marvik::app {
+
+Startup::Startup() = default;
+Startup::~Startup() = default;
+
+bool Startup::run(const QString &currentFolder)
+{
+    m_error.clear();
+    m_warning.clear();
+    m_folders = AppFolders(currentFolder);
+
+    // Folders first: in a folder we may not write to, the system's own
+    // reason is the clearest message, and nothing else has been touched yet.
+    if (!m_folders.create(&m_error))
+        return false;
+
+    try {
+        m_store = std::make_unique<store::MessageStore>(m_folders.storeFile());
+    } catch (const store::StoreError &e) {
+        m_error = e.message();
+        return false;
+    }
+
+    m_settings = Settings(m_folders.base());
+    QString problem;
+    if (!m_settings.load(m_folders.iniFile(), &problem)
+        || !m_settings.save(m_folders.iniFile(), &problem))
+        m_warning = problem;
+
+    m_taglines = TaglinesFile::load(m_folders.taglinesFile());
+    return true;
+}
+
+std::unique_ptr<store::MessageStore> Startup::takeStore()
+{
+    return std::move(m_store);
+}
+
+} // namespace marvik::app

@@ -1,0 +1,46 @@
+#pragma once
+
+#include "app/AppFolders.h"
+#include "app/Settings.h"
+
+#include <QStringList>
+
+#include <memory>
+
+namespace marvik::store {
+class MessageStore;
+}
+
+namespace marvik::app {
+
+// The start-up work that needs no window: folders, the store, the settings
+// written straight back, the taglines. main() shows what it reports.
+class Startup
+{
+public:
+    Startup();
+    ~Startup();
+
+    // False when the program cannot run; errorText() says why.
+    bool run(const QString &currentFolder);
+
+    QString errorText() const { return m_error; }
+    // Something went wrong that does not stop the program (the settings file
+    // could not be written back).
+    QString warningText() const { return m_warning; }
+
+    const AppFolders &folders() const { return m_folders; }
+    const Settings &settings() const { return m_settings; }
+    const QStringList &taglines() const { return m_taglines; }
+    std::unique_ptr<store::MessageStore> takeStore();
+
+private:
+    AppFolders m_folders;
+    Settings m_settings;
+    QStringList m_taglines;
+    std::unique_ptr<store::MessageStore> m_store;
+    QString m_error;
+    QString m_warning;
+};
+
+} // namespace marvik::app

@@ -1,0 +1,39 @@
+#include "app/MainWindow.h"
+#include "app/SplashWindow.h"
+#include "app/Startup.h"
+#include "store/MessageStore.h"
+#include "ui/MessageBoxPrompts.h"
+
+#include <QApplication>
+#include <QDir>
+
+#include <memory>
+
+using namespace marvik;
+
+int main(int argc, char *argv[])
+{
+    QApplication application(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Marvik"));
+    QApplication::setApplicationVersion(QStringLiteral("1.0"));
+
+    auto splash = std::make_unique<app::SplashWindow>();
+    splash->showNow();
+
+    ui::MessageBoxPrompts prompts;
+    app::Startup startup;
+    if (!startup.run(QDir::currentPath())) {
+        splash.reset();
+        prompts.error(startup.errorText());
+        return 1;
+    }
+
+    app::MainWindow window(
+        startup.folders(), startup.settings(), startup.takeStore(), startup.taglines(), prompts);
+    prompts.setParent(&window);
+    window.setFirstShownHandler([&splash] { splash.reset(); });
+    window.show();
+    if (!startup.warningText().isEmpty())
+        prompts.error(startup.warningText());
+    return application.exec();
+}

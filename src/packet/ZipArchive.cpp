@@ -3,7 +3,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QTemporaryFile>
 
 #include <zip.h>
@@ -163,8 +162,11 @@ bool ZipArchive::extractAll(const QString &zipPath, const QString &destFolder,
             return fail(error,
                 QStringLiteral("Cannot read %1 in %2: %3")
                     .arg(member.name, zipPath, QString::fromUtf8(zip_strerror(archive.get()))));
-        QSaveFile out(target);
-        if (!out.open(QIODevice::WriteOnly))
+        // Written under a temporary name and renamed when whole. No sync to
+        // disk: the folder holds a scratch copy, and syncing a big member
+        // would freeze the window for no gain.
+        QTemporaryFile out(target + QStringLiteral(".XXXXXX"));
+        if (!out.open())
             return fail(
                 error, QStringLiteral("Cannot write %1: %2").arg(target, out.errorString()));
         qint64 memberBytes = 0;
@@ -186,12 +188,18 @@ bool ZipArchive::extractAll(const QString &zipPath, const QString &destFolder,
             if (out.write(buffer, got) != got)
                 return fail(
                     error, QStringLiteral("Cannot write %1: %2").arg(target, out.errorString()));
+            // A big MESSAGES.DAT takes a while: keep the window alive meanwhile.
+            if (progress && memberBytes % (1024 * 1024) < got)
+                progress(member.baseName, percentOf(written, declaredTotal));
         }
         if (zip_fclose(in.release()) != 0)
             return fail(error, QStringLiteral("%1 in %2 is damaged").arg(member.name, zipPath));
-        if (!out.commit())
-            return fail(
-                error, QStringLiteral("Cannot write %1: %2").arg(target, out.errorString()));
+        out.close();
+        if (out.error() != QFileDevice::NoError
+            || std::rename(QFile::encodeName(out.fileName()).constData(),
+                   QFile::encodeName(target).constData())
+                != 0)
+            return fail(error, QStringLiteral("Cannot write %1").arg(target));
     }
     if (progress)
         progress(QString(), 100);

@@ -1,0 +1,65 @@
+#include "app/HelpWindow.h"
+
+#include <QFile>
+#include <QTest>
+#include <QTextBrowser>
+
+using marvik::app::HelpWindow;
+
+class TestHelpWindow : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void contextsOpenTheirPages_data()
+    {
+        QTest::addColumn<int>("context");
+        QTest::addColumn<QString>("page");
+        QTest::addColumn<QString>("heading");
+        QTest::newRow("contents") << 1 << "contents.html"
+                                  << "Marvik Help";
+        QTest::newRow("opening a packet") << 2 << "openpacket.html"
+                                          << "Opening a QWK packet";
+        QTest::newRow("store and folders") << 3 << "store.html"
+                                           << "Where Marvik keeps its files";
+        QTest::newRow("main window") << 4 << "mainwindow.html"
+                                     << "The main window";
+        QTest::newRow("unknown context: contents") << 99 << "contents.html"
+                                                   << "Marvik Help";
+        QTest::newRow("no context: contents") << 0 << "contents.html"
+                                              << "Marvik Help";
+    }
+
+    void contextsOpenTheirPages()
+    {
+        QFETCH(int, context);
+        QFETCH(QString, page);
+        QFETCH(QString, heading);
+        HelpWindow help;
+        help.showTopic(context);
+        QVERIFY(help.isVisible());
+        QCOMPARE(help.browser()->source().fileName(), page);
+        QVERIFY2(help.browser()->toPlainText().startsWith(heading),
+            qPrintable(help.browser()->toPlainText().left(80)));
+    }
+
+    // Every link between the pages leads to a page that is there.
+    void linksLeadToPages()
+    {
+        HelpWindow help;
+        for (const char *page : {"contents", "mainwindow", "openpacket", "store"}) {
+            QFile file(QString(":/help/") + page + ".html");
+            QVERIFY2(file.open(QIODevice::ReadOnly), page);
+            const QString html = QString::fromUtf8(file.readAll());
+            static const QRegularExpression link("href=\"([^\"]+)\"");
+            for (auto match = link.globalMatch(html); match.hasNext();) {
+                const QString target = match.next().captured(1);
+                QVERIFY2(
+                    QFile::exists(":/help/" + target), qPrintable(QString(page) + " -> " + target));
+            }
+        }
+    }
+};
+
+QTEST_MAIN(TestHelpWindow)
+#include "tst_helpwindow.moc"

@@ -30,6 +30,10 @@ constexpr int PersonalConference = -1;
 constexpr int RepliesConference = -2;
 constexpr int MaxProblems = 200;
 constexpr qint64 BatchMilliseconds = 500;
+// Far above any real control file, screen or index; a member beyond these is
+// not loaded into memory at all.
+constexpr qint64 MaxTextFileBytes = 16 * 1024 * 1024;
+constexpr qint64 MaxIndexBytes = 64 * 1024 * 1024;
 
 int percent(qint64 done, qint64 total)
 {
@@ -130,7 +134,8 @@ ImportResult PacketImporter::importPacket(const QString &packetPath)
         readDoorId(folder);
 
         QFile controlFile(folder.find(QStringLiteral("CONTROL.DAT")));
-        if (controlFile.fileName().isEmpty() || !controlFile.open(QIODevice::ReadOnly))
+        if (controlFile.fileName().isEmpty() || !controlFile.open(QIODevice::ReadOnly)
+            || controlFile.size() > MaxTextFileBytes)
             throw Stop {ImportResult::Outcome::ControlFileMissing,
                 QStringLiteral("Couldn't open: CONTROL.DAT!")};
         const ControlFile control(controlFile.readAll());
@@ -204,6 +209,10 @@ void PacketImporter::readDoorId(const PacketFolder &folder)
     QFile file(folder.find(QStringLiteral("DOOR.ID")));
     if (file.fileName().isEmpty() || !file.open(QIODevice::ReadOnly))
         return;
+    if (file.size() > MaxTextFileBytes) {
+        problem(QStringLiteral("DOOR.ID is too big to be a door file"));
+        return;
+    }
     m_doorSettings = DoorIdFile::parse(file.readAll());
     if (m_doorSettings.isEmpty())
         return;
@@ -333,8 +342,9 @@ void PacketImporter::importIndex(const QString &fileName, int conference, const 
 {
     m_progress.start(caption);
     QFile file(folder.filePath(fileName));
-    if (!file.open(QIODevice::ReadOnly)) {
-        problem(QStringLiteral("%1: %2").arg(fileName, file.errorString()));
+    if (!file.open(QIODevice::ReadOnly) || file.size() > MaxIndexBytes) {
+        problem(QStringLiteral("%1: %2").arg(fileName,
+            file.isOpen() ? QStringLiteral("too big to be an index") : file.errorString()));
         m_progress.hide();
         return;
     }
@@ -476,6 +486,10 @@ QString PacketImporter::readTextFile(const QString &path)
     QFile file(path);
     if (path.isEmpty() || !file.open(QIODevice::ReadOnly))
         return {};
+    if (file.size() > MaxTextFileBytes) {
+        problem(QStringLiteral("%1 is too big to be stored").arg(QFileInfo(path).fileName()));
+        return {};
+    }
     m_progress.setCaption(QStringLiteral("Saving File"));
     m_progress.setText(QFileInfo(path).fileName().toUpper());
     m_progress.setPosition(0);

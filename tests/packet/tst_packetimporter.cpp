@@ -669,6 +669,19 @@ private slots:
         QCOMPARE(counts(1000), std::pair(1, 1)); // not in this packet: kept
     }
 
+    // A member far bigger than any real one is not loaded into memory.
+    void oversizedMembers()
+    {
+        PacketWriter w = samplePacket();
+        w.setNewFiles(QByteArray(17 * 1024 * 1024, 'x'));
+        w.setCompressionLevel(1);
+        const ImportResult result = import(writePacket(w));
+        QCOMPARE(result.outcome, Outcome::Completed);
+        QCOMPARE(result.messagesImported, 3);
+        QCOMPARE(m_store->findSystem("MYBBS")->newFiles, "");
+        QVERIFY(result.problems.join('\n').contains("NEWFILES.DAT"));
+    }
+
     // A packet may not rename or fill the conferences this program keeps.
     void reservedNumbersInPacket()
     {

@@ -83,6 +83,10 @@ private slots:
             << QByteArray("5") << QByteArray("") << QByteArray("") << false << 0 << 0;
         QTest::newRow("block count negative")
             << QByteArray("5") << QByteArray("") << QByteArray("-3") << false << 0 << 0;
+        QTest::newRow("widest numbers") << QByteArray("9999999") << QByteArray("99999999")
+                                        << QByteArray("1") << true << 9999999 << 99999999;
+        QTest::newRow("number with inner space")
+            << QByteArray("1 2") << QByteArray("") << QByteArray("1") << true << -1 << 0;
     }
     void headerNumbers()
     {

@@ -9,10 +9,7 @@
 #include "FloorImport.h"
 #include "GapProgress.h"
 
-#if __has_include("packet/PacketImporter.h")
 #include "packet/PacketImporter.h"
-#define MARVIK_HAVE_IMPORTER 1
-#endif
 #include "store/MessageStore.h"
 #include "support/FakeDoorInfo.h"
 #include "support/FakePrompts.h"
@@ -44,6 +41,7 @@ struct Report
     double cpuSeconds = 0;
     qint64 longestGapMs = 0;
     qint64 eventRuns = 0;
+    qint64 skipped = 0;
     char error[512] = {};
 };
 
@@ -203,24 +201,21 @@ int main(int argc, char **argv)
             testing::FakePrompts prompts;
             prompts.defaultAnswer = false; // keep the packet: "Delete ...?" gets No
             testing::FakeDoorInfo doorInfo;
-#ifdef MARVIK_HAVE_IMPORTER
             packet::PacketImporter importer(messageStore, progress, prompts, doorInfo, tempFolder);
-#endif
 
             QElapsedTimer timer;
             progress.start();
             timer.start();
-#ifdef MARVIK_HAVE_IMPORTER
-            importer.importPacket(packet);
-#else
-            setError(r, QStringLiteral("no importer in this build"));
-#endif
+            const packet::ImportResult result = importer.importPacket(packet);
             r.seconds = timer.nsecsElapsed() / 1e9;
             progress.finish();
             r.longestGapMs = progress.longestGapMs();
             r.eventRuns = progress.eventRuns();
+            r.skipped = result.messagesSkipped;
             if (!prompts.errors.isEmpty())
                 setError(r, prompts.errors.join(QLatin1String("; ")));
+            else if (result.endedEarly)
+                setError(r, result.endReason);
         }
         r.messages = countMessages(database) - before;
     });
@@ -243,6 +238,9 @@ int main(int argc, char **argv)
     if (floor.error[0])
         std::fprintf(stderr, "bench_import: floor: %s\n", floor.error);
     printPhase("floor", floor);
+    if (import.skipped > 0)
+        std::printf(
+            "        the import skipped %lld messages\n", static_cast<long long>(import.skipped));
     if (import.messages != floor.messages)
         std::printf("        note: the import stored %lld messages, the floor %lld\n",
             static_cast<long long>(import.messages), static_cast<long long>(floor.messages));

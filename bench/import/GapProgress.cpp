@@ -8,6 +8,7 @@ void GapProgress::start()
     m_last = 0;
     m_longest = 0;
     m_runs = 0;
+    m_longestStep.clear();
 }
 
 void GapProgress::finish()
@@ -24,7 +25,10 @@ void GapProgress::processEvents()
 void GapProgress::mark()
 {
     const qint64 now = m_timer.elapsed();
-    m_longest = qMax(m_longest, now - m_last);
+    if (now - m_last > m_longest) {
+        m_longest = now - m_last;
+        m_longestStep = m_text.isEmpty() ? m_caption : m_caption + QLatin1String(": ") + m_text;
+    }
     m_last = now;
 }
 

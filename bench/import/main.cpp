@@ -42,6 +42,7 @@ struct Report
     qint64 longestGapMs = 0;
     qint64 eventRuns = 0;
     qint64 skipped = 0;
+    char step[256] = {};
     char error[512] = {};
 };
 
@@ -211,6 +212,7 @@ int main(int argc, char **argv)
             progress.finish();
             r.longestGapMs = progress.longestGapMs();
             r.eventRuns = progress.eventRuns();
+            std::snprintf(r.step, sizeof r.step, "%s", qPrintable(progress.longestGapStep()));
             r.skipped = result.messagesSkipped;
             if (!prompts.errors.isEmpty())
                 setError(r, prompts.errors.join(QLatin1String("; ")));
@@ -222,8 +224,10 @@ int main(int argc, char **argv)
     if (import.error[0])
         std::fprintf(stderr, "bench_import: import reported: %s\n", import.error);
     printPhase("import", import);
-    std::printf("        longest stretch without running events: %lld ms (%lld event runs)\n",
-        static_cast<long long>(import.longestGapMs), static_cast<long long>(import.eventRuns));
+    std::printf(
+        "        longest stretch without running events: %lld ms (%lld event runs), at \"%s\"\n",
+        static_cast<long long>(import.longestGapMs), static_cast<long long>(import.eventRuns),
+        import.step);
 
     const QString floorDatabase = work.filePath(QStringLiteral("floor.db"));
     const Report floor = inChild(argc, argv, [&](Report &r) {

@@ -3,6 +3,7 @@
 #include "store/Schema.h"
 #include "ui/Cp437Codec.h"
 
+#include <QElapsedTimer>
 #include <QFile>
 #include <QMap>
 
@@ -101,6 +102,8 @@ void bindText(sqlite3_stmt *s, int column, const QString &text)
 FloorImport::Result FloorImport::run(const QString &packetPath, const QString &databasePath)
 {
     Result result;
+    QElapsedTimer timer;
+    timer.start();
     QMap<QString, QByteArray> members;
     if (!unzipAll(packetPath, members, result.error))
         return result;
@@ -213,6 +216,7 @@ FloorImport::Result FloorImport::run(const QString &packetPath, const QString &d
             && sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr) != SQLITE_OK)
             result.error = QString::fromUtf8(sqlite3_errmsg(db));
     }
+    result.seconds = timer.nsecsElapsed() / 1e9;
     sqlite3_close(db);
     result.ok = result.error.isEmpty();
     return result;

@@ -16,6 +16,9 @@ public:
         bool ok = false;
         QString error;
         qint64 messages = 0;
+        // Up to the commit; closing (the WAL checkpoint) is left out, as the
+        // import's figure leaves out closing the store.
+        double seconds = 0;
     };
 
     static Result run(const QString &packetPath, const QString &databasePath);

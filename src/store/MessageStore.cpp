@@ -4,6 +4,7 @@
 #include "store/Schema.h"
 #include "store/Statement.h"
 #include "store/StoreError.h"
+#include "store/WalCheckpointer.h"
 
 #include <QFileInfo>
 #include <QLockFile>
@@ -106,11 +107,26 @@ MessageStore::MessageStore(const QString &path)
         // the database without our lock file.
         throw StoreError(QStringLiteral("Cannot prepare %1 for use: %2").arg(name, e.message()));
     }
+    m_checkpointer = std::make_unique<WalCheckpointer>(path);
+    // Every commit, a batch of the import or one message marked read, asks
+    // the checkpointer instead of SQLite's own checkpoint on this thread.
+    // During a long import the log only grows, as the writer never pauses
+    // for it to be folded back; once folded, the next write starts it afresh
+    // and this keeps the file from staying that large.
+    if (m_checkpointer->isRunning()) {
+        m_checkpointer->attachTo(m_db->handle());
+        m_db->exec(QStringLiteral("PRAGMA journal_size_limit = 67108864"));
+    }
 }
 
 MessageStore::~MessageStore()
 {
     m_statements.clear(); // finalize before the connection closes
+    // The checkpointer's connection closes first, so the last one to close is
+    // ours and SQLite folds the log back into the file and removes it.
+    if (m_db)
+        sqlite3_wal_hook(m_db->handle(), nullptr, nullptr);
+    m_checkpointer.reset();
     m_db.reset();
 }
 

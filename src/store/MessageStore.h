@@ -14,6 +14,7 @@ namespace marvik::store {
 
 class Database;
 class Statement;
+class WalCheckpointer;
 
 // The message store MARVIK.db: owns the connection and the lock that keeps a
 // second running Marvik out, creates the tables, and gives the keyed reads and
@@ -76,6 +77,7 @@ private:
     QString m_path;
     std::unique_ptr<QLockFile> m_lock;
     std::unique_ptr<Database> m_db;
+    std::unique_ptr<WalCheckpointer> m_checkpointer;
     mutable std::map<QString, std::unique_ptr<Statement>> m_statements;
 };
 

@@ -1,4 +1,3 @@
 marvik_add_test(tst_progresswindow tst_progresswindow.cpp LIBS marvik_ui)
 marvik_add_test(tst_messageboxprompts tst_messageboxprompts.cpp LIBS marvik_ui)
 marvik_add_test(tst_doorinfowindow tst_doorinfowindow.cpp LIBS marvik_ui)
-marvik_add_test(tst_qtfiledialogs tst_qtfiledialogs.cpp LIBS marvik_ui)

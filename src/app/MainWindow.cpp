@@ -2,6 +2,9 @@
 
 #include "app/AboutBox.h"
 #include "app/HelpWindow.h"
+#include "packet/OpenQwkFileCommand.h"
+#include "packet/PacketImporter.h"
+#include "screens/ScreenViewer.h"
 #include "store/MessageStore.h"
 #include "ui/DoorInfoWindow.h"
 #include "ui/ProgressWindow.h"
@@ -38,6 +41,8 @@ MainWindow::MainWindow(const AppFolders &folders, const Settings &settings,
     m_doorInfo = std::make_unique<ui::DoorInfoWindow>();
     m_fileDialogs = std::make_unique<ui::QtFileDialogs>(this);
     m_help = std::make_unique<HelpWindow>();
+    m_screenViewer = std::make_unique<screens::ScreenViewer>(m_prompts);
+    m_openQwkFile = [this] { importPacket(); };
 
     auto *f1 = new QShortcut(QKeySequence::HelpContents, this);
     connect(f1, &QShortcut::activated, this,
@@ -82,6 +87,11 @@ void MainWindow::setOpenQwkFileHandler(std::function<void()> handler)
     m_openQwkFile = std::move(handler);
 }
 
+void MainWindow::setFileDialogs(std::unique_ptr<ui::FileDialogs> dialogs)
+{
+    m_fileDialogs = std::move(dialogs);
+}
+
 void MainWindow::setFirstShownHandler(std::function<void()> handler)
 {
     m_firstShown = std::move(handler);
@@ -91,6 +101,21 @@ void MainWindow::OpenQWKFile1Click()
 {
     if (m_openQwkFile)
         m_openQwkFile();
+}
+
+void MainWindow::importPacket()
+{
+    if (!m_store)
+        return;
+    packet::PacketImporter importer(
+        *m_store, *m_progress, m_prompts, *m_doorInfo, m_folders.temp());
+    const std::optional<packet::ImportResult> result = packet::OpenQwkFileCommand::run(
+        *m_fileDialogs, importer, m_folders.work(), [this](bool enabled) { setEnabled(enabled); });
+    if (!result)
+        return;
+    m_currentQwkId = result->qwkId;
+    m_doorSettings = importer.doorSettings();
+    m_controlLines = importer.controlLines();
 }
 
 void MainWindow::OpenBBSSystem1Click()
@@ -136,6 +161,7 @@ void MainWindow::closeEvent(QCloseEvent *event)
     m_about->close();
     m_progress->hide();
     m_doorInfo->close();
+    m_screenViewer->close();
     release();
     event->accept();
 }

@@ -14,11 +14,15 @@ namespace marvik::store {
 class MessageStore;
 }
 
+namespace marvik::screens {
+class ScreenViewer;
+}
+
 namespace marvik::ui {
 class DoorInfoWindow;
+class FileDialogs;
 class ProgressWindow;
 class Prompts;
-class QtFileDialogs;
 } // namespace marvik::ui
 
 namespace marvik::app {
@@ -55,11 +59,14 @@ public:
     ui::Prompts &prompts() const { return m_prompts; }
     ui::ProgressWindow &progress() const { return *m_progress; }
     ui::DoorInfoWindow &doorInfo() const { return *m_doorInfo; }
-    ui::QtFileDialogs &fileDialogs() const { return *m_fileDialogs; }
+    ui::FileDialogs &fileDialogs() const { return *m_fileDialogs; }
+    // Tests answer the file dialogs in advance.
+    void setFileDialogs(std::unique_ptr<ui::FileDialogs> dialogs);
     HelpWindow &help() const { return *m_help; }
     AboutBox &aboutBox() const { return *m_about; }
+    screens::ScreenViewer &screenViewer() const { return *m_screenViewer; }
 
-    // What "&Open QWK File" runs; nothing happens while it is unset.
+    // What "&Open QWK File" runs: the packet import, unless replaced.
     void setOpenQwkFileHandler(std::function<void()> handler);
     // Called once, the first time the window is shown (the splash goes then).
     void setFirstShownHandler(std::function<void()> handler);
@@ -78,6 +85,8 @@ protected:
 
 private:
     void createMenus();
+    // Asks for a packet and imports it into the store.
+    void importPacket();
     // Frees the lists and closes the store; safe to call twice.
     void release();
 
@@ -93,8 +102,9 @@ private:
     std::unique_ptr<AboutBox> m_about;
     std::unique_ptr<ui::ProgressWindow> m_progress;
     std::unique_ptr<ui::DoorInfoWindow> m_doorInfo;
-    std::unique_ptr<ui::QtFileDialogs> m_fileDialogs;
+    std::unique_ptr<ui::FileDialogs> m_fileDialogs;
     std::unique_ptr<HelpWindow> m_help;
+    std::unique_ptr<screens::ScreenViewer> m_screenViewer;
 
     std::function<void()> m_openQwkFile;
     std::function<void()> m_firstShown;

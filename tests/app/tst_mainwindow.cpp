@@ -1,10 +1,13 @@
 #include "app/HelpWindow.h"
 #include "app/MainWindow.h"
 #include "store/MessageStore.h"
+#include "support/FakeFileDialogs.h"
 #include "support/FakePrompts.h"
+#include "support/PacketWriter.h"
 
 #include <QAction>
 #include <QApplication>
+#include <QFile>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPointer>
@@ -17,13 +20,27 @@ using marvik::app::AppFolders;
 using marvik::app::HelpWindow;
 using marvik::app::MainWindow;
 using marvik::app::Settings;
+using marvik::testing::FakeFileDialogs;
+using marvik::testing::PacketWriter;
 
 namespace {
+
+// Lets a test look at the window while a question is up.
+struct WatchingPrompts : marvik::testing::FakePrompts
+{
+    std::function<void()> onAsk;
+    bool ask(const QString &question) override
+    {
+        if (onAsk)
+            onAsk();
+        return FakePrompts::ask(question);
+    }
+};
 
 struct Fixture
 {
     QTemporaryDir dir;
-    marvik::testing::FakePrompts prompts;
+    WatchingPrompts prompts;
     std::unique_ptr<MainWindow> window;
 
     Fixture()
@@ -103,16 +120,50 @@ private Q_SLOTS:
         QCOMPARE(f.prompts.informations, QStringList {"Not available yet."});
     }
 
-    void openQwkFileRunsItsHandler()
+    void openQwkFileImportsThePacketChosen()
     {
         Fixture f;
-        QAction *action = actionNamed(f.window->menuBar(), "&Open QWK File");
-        action->trigger(); // unset: nothing happens
-        int runs = 0;
-        f.window->setOpenQwkFileHandler([&runs] { ++runs; });
-        action->trigger();
-        QCOMPARE(runs, 1);
-        QVERIFY(f.prompts.informations.isEmpty());
+        PacketWriter writer;
+        writer.addConference(0, "Main Board");
+        PacketWriter::Message message;
+        message.to = "john smith";
+        writer.addMessage(message);
+        const QString packet = f.dir.filePath("WORK/mybbs.qw2");
+        QVERIFY(writer.write(packet));
+
+        auto dialogs = std::make_unique<FakeFileDialogs>();
+        FakeFileDialogs *script = dialogs.get();
+        script->nextFileNames = {packet};
+        f.window->setFileDialogs(std::move(dialogs));
+        f.prompts.answers = {false}; // keep the packet
+        bool enabledWhileAsking = true;
+        f.prompts.onAsk = [&] { enabledWhileAsking = f.window->isEnabled(); };
+
+        actionNamed(f.window->menuBar(), "&Open QWK File")->trigger();
+
+        QCOMPARE(script->folders, QStringList {f.window->folders().work()});
+        QCOMPARE(f.prompts.questions, QStringList {"Delete MYBBS.QW2?"});
+        QVERIFY(f.prompts.errors.isEmpty());
+        QVERIFY(!enabledWhileAsking);
+        QVERIFY(f.window->isEnabled());
+        QCOMPARE(f.window->currentQwkId(), QString("MYBBS"));
+        QCOMPARE(f.window->controlLines().value(0), QString("Marvik Test BBS"));
+        const auto conference = f.window->store()->findConference(-1, "MYBBS");
+        QVERIFY(conference);
+        QCOMPARE(conference->totalMsgs, 1);
+        QVERIFY(QFile::exists(packet));
+    }
+
+    void openQwkFileCancelledLeavesTheWindowEnabled()
+    {
+        Fixture f;
+        auto dialogs = std::make_unique<FakeFileDialogs>();
+        f.window->setFileDialogs(std::move(dialogs));
+        actionNamed(f.window->menuBar(), "&Open QWK File")->trigger();
+        QVERIFY(f.window->isEnabled());
+        QVERIFY(f.prompts.questions.isEmpty());
+        QVERIFY(f.prompts.errors.isEmpty());
+        QVERIFY(f.window->currentQwkId().isEmpty());
     }
 
     void helpOpensAtItsTopic_data()

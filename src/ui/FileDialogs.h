@@ -14,7 +14,7 @@ public:
     virtual QString openFile(const QString &caption, const QString &folder, const QString &filter)
         = 0;
     virtual QString saveFile(const QString &caption, const QString &folder, const QString &filter,
-                             const QString &proposedName)
+        const QString &proposedName)
         = 0;
 };
 

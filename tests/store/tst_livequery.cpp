@@ -29,7 +29,7 @@ private slots:
 };
 
 // Five messages, numbers 1..5, in conference 1 of system A; one elsewhere.
-static void seed(MessageStore &store)
+static void fillWithMessages(MessageStore &store)
 {
     addSystem(store, "A", 2);
     for (int n = 1; n <= 5; ++n) {
@@ -84,7 +84,7 @@ void tst_LiveQuery::navigation()
     QFETCH(bool, eof);
     QFETCH(bool, bof);
     TempStore store;
-    seed(*store);
+    fillWithMessages(*store);
     LiveQuery q(*store);
     q.open(Selections::conferenceMessages("A", 1));
     QCOMPARE(q.count(), 5);
@@ -114,7 +114,7 @@ void tst_LiveQuery::removal()
     QFETCH(bool, eof);
     QFETCH(int, remaining);
     TempStore store;
-    seed(*store);
+    fillWithMessages(*store);
     LiveQuery q(*store);
     q.open(Selections::conferenceMessages("A", 1));
     run(q, script);
@@ -133,7 +133,7 @@ void tst_LiveQuery::removal()
 void tst_LiveQuery::removeLoopEmptiesSelection()
 {
     TempStore store;
-    seed(*store);
+    fillWithMessages(*store);
     LiveQuery q(*store);
     q.open(Selections::conferenceMessages("A", 1));
     int deleted = 0;
@@ -156,7 +156,7 @@ void tst_LiveQuery::removeLoopEmptiesSelection()
 void tst_LiveQuery::emptySelection()
 {
     TempStore store;
-    seed(*store);
+    fillWithMessages(*store);
     LiveQuery q(*store);
     q.open(Selections::conferenceMessages("A", 7));
     QCOMPARE(q.count(), 0);
@@ -174,7 +174,7 @@ void tst_LiveQuery::emptySelection()
 void tst_LiveQuery::editPostSeenByLookup()
 {
     TempStore store;
-    seed(*store);
+    fillWithMessages(*store);
     LiveQuery q(*store);
     q.open(Selections::conferenceMessages("A", 1));
     q.next();
@@ -201,7 +201,7 @@ void tst_LiveQuery::editPostSeenByLookup()
 void tst_LiveQuery::fieldNamesIgnoreCase()
 {
     TempStore store;
-    seed(*store);
+    fillWithMessages(*store);
     LiveQuery q(*store);
     q.open(Selections::conferences("A"));
     QCOMPARE(FieldText(q, "QWKID"), QStringLiteral("A"));
@@ -215,7 +215,7 @@ void tst_LiveQuery::fieldNamesIgnoreCase()
 void tst_LiveQuery::unknownFieldRefused()
 {
     TempStore store;
-    seed(*store);
+    fillWithMessages(*store);
     LiveQuery q(*store);
     q.open(Selections::conferenceMessages("A", 1));
     QVERIFY_THROWS_EXCEPTION(StoreError, q.setValue("No Such Field", 1));
@@ -229,7 +229,7 @@ void tst_LiveQuery::unknownFieldRefused()
 void tst_LiveQuery::typedRecords()
 {
     TempStore store;
-    seed(*store);
+    fillWithMessages(*store);
     store->saveBulletin({0, "A", 1, 2, "bulletin\r\n"});
     LiveQuery q(*store);
 
@@ -256,7 +256,7 @@ void tst_LiveQuery::typedRecords()
 void tst_LiveQuery::reopenReplacesSelection()
 {
     TempStore store;
-    seed(*store);
+    fillWithMessages(*store);
     LiveQuery q(*store);
     q.open(Selections::conferenceMessages("A", 1));
     q.last();

@@ -26,7 +26,7 @@ private slots:
 //   (1,10,u,-) (-2,1,r,-) (2,20,r,P) (1,11,r,-) (3,30,u,P) (-2,2,r,-) (1,12,u,P)
 // System B has conference 1 with one message, and its own bulletins, so
 // nothing leaks across systems.
-static void seed(MessageStore &store)
+static void fillWithMessages(MessageStore &store)
 {
     addSystem(store, "B", 2);
     addSystem(store, "A", 4);
@@ -111,7 +111,7 @@ void tst_Selections::rows()
     QFETCH(Selection, selection);
     QFETCH(QStringList, expected);
     TempStore store;
-    seed(*store);
+    fillWithMessages(*store);
     LiveQuery q(*store);
     q.open(selection);
     QStringList found;
@@ -124,7 +124,7 @@ void tst_Selections::rows()
 void tst_Selections::countOfBrokenSelectionIsZero()
 {
     TempStore store;
-    seed(*store);
+    fillWithMessages(*store);
     const Selection broken {Table::Messages, "\"No Such Column\" = ?", {1}};
     QCOMPARE(CountSelection(*store, broken), 0);
     const Selection tooFewValues {Table::Messages, "\"QwkID\" = ? AND \"Personal\" = ?", {"A"}};

@@ -10,6 +10,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -762,6 +763,42 @@ private slots:
         const QString id = result.qwkId;
         QVERIFY(m_store->findSystem(id).has_value());
         QCOMPARE(conferenceNumbers(id), QList<int>({-2, -1}));
+    }
+
+    // Packets damaged at random, member by member: every import ends, with
+    // or without an error box, and leaves counts that agree with the rows.
+    void randomlyDamagedPackets()
+    {
+        QRandomGenerator random(20261208);
+        const PacketWriter::Members pristine = samplePacket().members();
+        for (int round = 0; round < 120; ++round) {
+            PacketWriter::Members members = pristine;
+            const QStringList names = members.keys();
+            const int damages = 1 + int(random.bounded(4));
+            for (int d = 0; d < damages; ++d) {
+                QByteArray &bytes = members[names.at(int(random.bounded(names.size())))];
+                if (bytes.isEmpty())
+                    continue;
+                switch (random.bounded(3)) {
+                case 0: // flip a few bytes
+                    for (int i = 0; i < 1 + int(random.bounded(8)); ++i)
+                        bytes[int(random.bounded(bytes.size()))] = char(random.bounded(256));
+                    break;
+                case 1: // cut short
+                    bytes.truncate(int(random.bounded(bytes.size())));
+                    break;
+                default: // digits where counts and numbers stand
+                    bytes[int(random.bounded(bytes.size()))] = char('0' + random.bounded(10));
+                    break;
+                }
+            }
+            const QString path = writeMembers(members, QStringLiteral("R%1.QWK").arg(round));
+            m_prompts = FakePrompts();
+            m_prompts.defaultAnswer = false;
+            import(path);
+            if (QTest::currentTestFailed())
+                QFAIL(qPrintable(QStringLiteral("round %1").arg(round)));
+        }
     }
 };
 

@@ -29,9 +29,14 @@ bool makeZip(const QString &path, const QList<Entry> &entries)
     if (!archive)
         return false;
     for (const Entry &entry : entries) {
-        void *copy = malloc(size_t(qMax<qsizetype>(1, entry.data.size())));
-        memcpy(copy, entry.data.constData(), size_t(entry.data.size()));
-        zip_source_t *source = zip_source_buffer(archive, copy, zip_uint64_t(entry.data.size()), 1);
+        // libzip takes ownership of the copy; an empty member needs none.
+        void *copy = nullptr;
+        if (!entry.data.isEmpty()) {
+            copy = malloc(size_t(entry.data.size()));
+            memcpy(copy, entry.data.constData(), size_t(entry.data.size()));
+        }
+        zip_source_t *source
+            = zip_source_buffer(archive, copy, zip_uint64_t(entry.data.size()), copy ? 1 : 0);
         const zip_int64_t index = zip_file_add(archive, entry.name.constData(), source, 0);
         if (index < 0) {
             zip_source_free(source);

@@ -7,7 +7,7 @@ mode=${1:-run}
 here=$(cd "$(dirname "$0")/.." && pwd)
 
 packages=(build-essential cmake pkg-config qt6-base-dev qt6-base-dev-tools libgl-dev
-          libsqlite3-dev libzip-dev console-data xvfb xauth sqlite3)
+          libsqlite3-dev libzip-dev zlib1g-dev console-data xvfb xauth sqlite3)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

@@ -1,7 +1,8 @@
 #include "app/AboutBox.h"
 
+#include "ui/OkButtonRow.h"
+
 #include <QGuiApplication>
-#include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
 #include <QScreen>
@@ -26,14 +27,8 @@ AboutBox::AboutBox(QWidget *parent)
     for (QLabel *label : {name, version})
         label->setAlignment(Qt::AlignCenter);
 
-    m_ok = new QPushButton(QStringLiteral("&Ok"), this);
-    m_ok->setDefault(true);
-    connect(m_ok, &QPushButton::clicked, this, &QDialog::accept);
-
-    auto *buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(m_ok);
-    buttons->addStretch();
+    auto *buttons = new ui::OkButtonRow(this);
+    m_ok = buttons->button();
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(24, 20, 24, 16);
     layout->addWidget(name);

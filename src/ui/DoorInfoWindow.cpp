@@ -1,6 +1,7 @@
 #include "ui/DoorInfoWindow.h"
 
-#include <QHBoxLayout>
+#include "ui/OkButtonRow.h"
+
 #include <QLabel>
 #include <QPushButton>
 #include <QVBoxLayout>
@@ -19,14 +20,8 @@ DoorInfoWindow::DoorInfoWindow(QWidget *parent)
         // Door and system names come from the packet: never interpret them as markup.
         label->setTextFormat(Qt::PlainText);
     }
-    m_ok = new QPushButton(QStringLiteral("&Ok"), this);
-    m_ok->setDefault(true);
-    connect(m_ok, &QPushButton::clicked, this, &QDialog::accept);
-
-    auto *buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(m_ok);
-    buttons->addStretch();
+    auto *buttons = new OkButtonRow(this);
+    m_ok = buttons->button();
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(m_first);
     layout->addWidget(m_second);

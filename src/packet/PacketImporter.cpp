@@ -361,12 +361,14 @@ void PacketImporter::importIndex(const QString &fileName, int conference, const 
         }
         m_progress.processEvents();
 
-        const QString where = QStringLiteral("%1 record %2").arg(fileName).arg(count);
+        // Named only when something goes wrong: formatting it for every
+        // message would cost more than the look-up itself.
+        const auto where = [&] { return QStringLiteral("%1 record %2").arg(fileName).arg(count); };
         const qint64 headerBlock = records.at(count - 1) - 1;
         QString error;
         const std::optional<MessageHeader> header = blocks.readHeader(headerBlock, &error);
         if (!header) {
-            skip(QStringLiteral("%1: %2").arg(where, error));
+            skip(QStringLiteral("%1: %2").arg(where(), error));
             continue;
         }
         importMessage(conference, headerBlock, *header, blocks, where);
@@ -401,12 +403,12 @@ void PacketImporter::walkMessages(MessageBlocks &blocks)
             m_progress.setPosition(now);
         }
         m_progress.processEvents();
-        const QString where = QStringLiteral("MESSAGES.DAT block %1").arg(block + 1);
+        const auto where = [&] { return QStringLiteral("MESSAGES.DAT block %1").arg(block + 1); };
         if (conferenceName(header->conference))
             importMessage(header->conference, block, *header, blocks, where);
         else
             skip(QStringLiteral("%1: conference %2 is not in CONTROL.DAT")
-                     .arg(where)
+                     .arg(where())
                      .arg(header->conference));
         block += header->blockCount;
     }
@@ -414,18 +416,18 @@ void PacketImporter::walkMessages(MessageBlocks &blocks)
 }
 
 void PacketImporter::importMessage(int conference, qint64 headerBlock, const MessageHeader &header,
-    MessageBlocks &blocks, const QString &where)
+    MessageBlocks &blocks, const std::function<QString()> &where)
 {
     const std::optional<int> number = header.messageNumber();
     if (!number) {
         skip(QStringLiteral("%1: \"%2\" is not a message number")
-                 .arg(where, QwkField::text(header.numberField)));
+                 .arg(where(), QwkField::text(header.numberField)));
         return;
     }
     const std::optional<int> reference = header.referenceNumber();
     if (!reference) {
         skip(QStringLiteral("%1: \"%2\" is not a reference number")
-                 .arg(where, QwkField::text(header.referenceField)));
+                 .arg(where(), QwkField::text(header.referenceField)));
         return;
     }
     store::MessageRecord message;
@@ -445,7 +447,7 @@ void PacketImporter::importMessage(int conference, qint64 headerBlock, const Mes
     bool cut = false;
     message.text = blocks.readText(headerBlock, header, &cut);
     if (cut)
-        problem(QStringLiteral("%1: text cut short at the end of MESSAGES.DAT").arg(where));
+        problem(QStringLiteral("%1: text cut short at the end of MESSAGES.DAT").arg(where()));
 
     if (!m_batch)
         m_batch = std::make_unique<Batch>(m_store);
@@ -456,7 +458,7 @@ void PacketImporter::importMessage(int conference, qint64 headerBlock, const Mes
         // then the batch is gone and the import cannot go on.
         if (!m_store.inTransaction())
             throw;
-        skip(QStringLiteral("%1: %2").arg(where, e.message()));
+        skip(QStringLiteral("%1: %2").arg(where(), e.message()));
         return;
     }
     ++m_result.messagesImported;

@@ -6,7 +6,9 @@
 #include <QHash>
 #include <QList>
 #include <QString>
+
 #include <QStringList>
+#include <functional>
 
 #include <memory>
 #include <optional>
@@ -69,7 +71,7 @@ private:
         const PacketFolder &folder, MessageBlocks &blocks);
     void walkMessages(MessageBlocks &blocks);
     void importMessage(int conference, qint64 headerBlock, const MessageHeader &header,
-        MessageBlocks &blocks, const QString &where);
+        MessageBlocks &blocks, const std::function<QString()> &where);
     void flushBatch();
     void storeScreens(const PacketFolder &folder, const ControlFile &control, qint64 conferences);
     QStringList storeBulletins(const PacketFolder &folder);

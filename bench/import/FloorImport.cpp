@@ -1,7 +1,7 @@
 #include "FloorImport.h"
 
 #include "store/Schema.h"
-#include "ui/Cp437Codec.h"
+#include "text/Cp437Codec.h"
 
 #include <QElapsedTimer>
 #include <QFile>
@@ -62,7 +62,7 @@ QByteArray trimmedField(const char *p, int width)
 
 QString fieldText(const char *p, int width)
 {
-    return ui::Cp437Codec::toUnicode(trimmedField(p, width));
+    return text::Cp437Codec::toUnicode(trimmedField(p, width));
 }
 
 int fieldInt(const char *p, int width, bool *ok)
@@ -110,7 +110,7 @@ FloorImport::Result FloorImport::run(const QString &packetPath, const QString &d
 
     const QList<QByteArray> control = members.value(QStringLiteral("CONTROL.DAT")).split('\n');
     const QString userName = control.size() > 6
-        ? ui::Cp437Codec::toUnicode(control.at(6).trimmed()).toUpper()
+        ? text::Cp437Codec::toUnicode(control.at(6).trimmed()).toUpper()
         : QString();
     const QString qwkId = QStringLiteral("BENCH");
     const QByteArray dat = members.value(QStringLiteral("MESSAGES.DAT"));
@@ -192,7 +192,7 @@ FloorImport::Result FloorImport::run(const QString &packetPath, const QString &d
                 sqlite3_bind_int(s, 1, conference);
                 bindText(s, 2, qwkId);
                 sqlite3_bind_int(s, 3, number);
-                bindText(s, 4, ui::Cp437Codec::toUnicode(QByteArrayView(h, 1)));
+                bindText(s, 4, text::Cp437Codec::toUnicode(QByteArrayView(h, 1)));
                 bindText(s, 5, fieldText(h + 8, 8));
                 bindText(s, 6, fieldText(h + 16, 5));
                 bindText(s, 7, to);
@@ -200,7 +200,7 @@ FloorImport::Result FloorImport::run(const QString &packetPath, const QString &d
                 bindText(s, 9, fieldText(h + 71, 25));
                 sqlite3_bind_int(s, 10, reference);
                 sqlite3_bind_int(s, 11, 0);
-                bindText(s, 12, ui::Cp437Codec::toUnicode(text));
+                bindText(s, 12, text::Cp437Codec::toUnicode(text));
                 sqlite3_bind_int(s, 13, to.toUpper() == userName ? 1 : 0);
                 sqlite3_bind_int(s, 14, 0);
                 if (sqlite3_step(s) != SQLITE_DONE) {

@@ -46,16 +46,37 @@ HelpWindow::HelpWindow(QWidget *parent)
 
 QUrl HelpWindow::pageFor(int context)
 {
+    const char *page = "contents";
     switch (context) {
     case OpeningPacket:
-        return QUrl(QStringLiteral("qrc:/help/openpacket.html"));
+        page = "openpacket";
+        break;
     case StoreAndFolders:
-        return QUrl(QStringLiteral("qrc:/help/store.html"));
+        page = "store";
+        break;
     case MainWindowTopic:
-        return QUrl(QStringLiteral("qrc:/help/mainwindow.html"));
-    default:
-        return QUrl(QStringLiteral("qrc:/help/contents.html"));
+        page = "mainwindow";
+        break;
+    case SystemsListTopic:
+        page = "systemslist";
+        break;
+    case SystemWindowTopic:
+        page = "systemwindow";
+        break;
+    case ReaderTopic:
+        page = "reader";
+        break;
+    case EditorTopic:
+        page = "editor";
+        break;
+    case SettingsTopic:
+        page = "settings";
+        break;
+    case BulkDeleteTopic:
+        page = "bulkdelete";
+        break;
     }
+    return QUrl(QStringLiteral("qrc:/help/%1.html").arg(QLatin1String(page)));
 }
 
 void HelpWindow::showTopic(int context)

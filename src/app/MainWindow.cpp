@@ -2,9 +2,10 @@
 
 #include "app/AboutBox.h"
 #include "app/HelpWindow.h"
-#include "packet/OpenQwkFileCommand.h"
+#include "app/OpenQwkFileCommand.h"
 #include "packet/PacketImporter.h"
 #include "screens/ScreenViewer.h"
+#include "state/AppState.h"
 #include "store/MessageStore.h"
 #include "ui/DoorInfoWindow.h"
 #include "ui/ProgressWindow.h"
@@ -21,14 +22,11 @@
 
 namespace marvik::app {
 
-MainWindow::MainWindow(const AppFolders &folders, const Settings &settings,
+MainWindow::MainWindow(const state::AppFolders &folders, const state::Settings &settings,
     std::unique_ptr<store::MessageStore> store, const QStringList &taglines, ui::Prompts &prompts,
     QWidget *parent)
     : QMainWindow(parent)
-    , m_folders(folders)
-    , m_settings(settings)
-    , m_store(std::move(store))
-    , m_taglines(taglines)
+    , m_state(std::make_unique<state::AppState>(folders, settings, std::move(store), taglines))
     , m_prompts(prompts)
 {
     setWindowTitle(QStringLiteral("Marvik"));
@@ -42,7 +40,7 @@ MainWindow::MainWindow(const AppFolders &folders, const Settings &settings,
     m_fileDialogs = std::make_unique<ui::QtFileDialogs>(this);
     m_help = std::make_unique<HelpWindow>();
     m_screenViewer = std::make_unique<screens::ScreenViewer>(m_prompts);
-    m_openQwkFile = [this] { importPacket(); };
+    m_state->setServices({&m_prompts, m_progress.get(), m_fileDialogs.get(), m_help.get()});
 
     auto *f1 = new QShortcut(QKeySequence::HelpContents, this);
     connect(f1, &QShortcut::activated, this,
@@ -53,7 +51,7 @@ MainWindow::MainWindow(const AppFolders &folders, const Settings &settings,
 
 MainWindow::~MainWindow()
 {
-    release();
+    m_state->release();
 }
 
 void MainWindow::createMenus()
@@ -82,14 +80,10 @@ void MainWindow::placeAtTop()
     setGeometry(area.left(), area.top(), area.width(), height);
 }
 
-void MainWindow::setOpenQwkFileHandler(std::function<void()> handler)
-{
-    m_openQwkFile = std::move(handler);
-}
-
 void MainWindow::setFileDialogs(std::unique_ptr<ui::FileDialogs> dialogs)
 {
     m_fileDialogs = std::move(dialogs);
+    m_state->setServices({&m_prompts, m_progress.get(), m_fileDialogs.get(), m_help.get()});
 }
 
 void MainWindow::setFirstShownHandler(std::function<void()> handler)
@@ -99,23 +93,17 @@ void MainWindow::setFirstShownHandler(std::function<void()> handler)
 
 void MainWindow::OpenQWKFile1Click()
 {
-    if (m_openQwkFile)
-        m_openQwkFile();
-}
-
-void MainWindow::importPacket()
-{
-    if (!m_store)
+    if (!m_state->hasStore())
         return;
     packet::PacketImporter importer(
-        *m_store, *m_progress, m_prompts, *m_doorInfo, m_folders.temp());
-    const std::optional<packet::ImportResult> result = packet::OpenQwkFileCommand::run(
-        *m_fileDialogs, importer, m_folders.work(), [this](bool enabled) { setEnabled(enabled); });
+        m_state->store(), *m_progress, m_prompts, *m_doorInfo, m_state->folders().temp());
+    const std::optional<packet::ImportResult> result = OpenQwkFileCommand::run(*m_fileDialogs,
+        importer, m_state->folders().work(), [this](bool enabled) { setEnabled(enabled); });
     if (!result)
         return;
-    m_currentQwkId = result->qwkId;
-    m_doorSettings = importer.doorSettings();
-    m_controlLines = importer.controlLines();
+    m_state->setCurrentQwkId(result->qwkId);
+    m_state->doorSettings() = importer.doorSettings();
+    m_state->controlLines() = importer.controlLines();
 }
 
 void MainWindow::OpenBBSSystem1Click()
@@ -162,16 +150,8 @@ void MainWindow::closeEvent(QCloseEvent *event)
     m_progress->hide();
     m_doorInfo->close();
     m_screenViewer->close();
-    release();
+    m_state->release();
     event->accept();
-}
-
-void MainWindow::release()
-{
-    m_doorSettings.clear();
-    m_controlLines.clear();
-    m_taglines.clear();
-    m_store.reset();
 }
 
 } // namespace marvik::app

@@ -1,8 +1,7 @@
 #pragma once
 
-#include "app/AppFolders.h"
-#include "app/Settings.h"
-#include "packet/DoorIdFile.h"
+#include "state/AppFolders.h"
+#include "state/Settings.h"
 
 #include <QMainWindow>
 #include <QStringList>
@@ -12,6 +11,10 @@
 
 namespace marvik::store {
 class MessageStore;
+}
+
+namespace marvik::state {
+class AppState;
 }
 
 namespace marvik::screens {
@@ -31,15 +34,14 @@ class AboutBox;
 class HelpWindow;
 
 // The thin window across the top of the screen whose menu starts every
-// command. It owns what lives for the whole run: the store, the folders,
-// the settings, the lists of the last import, the taglines, and the windows
-// created once at start-up.
+// command. It owns what lives for the whole run: the application state
+// handed to every window, and the windows created once at start-up.
 class MainWindow : public QMainWindow
 {
     Q_OBJECT
 
 public:
-    MainWindow(const AppFolders &folders, const Settings &settings,
+    MainWindow(const state::AppFolders &folders, const state::Settings &settings,
         std::unique_ptr<store::MessageStore> store, const QStringList &taglines,
         ui::Prompts &prompts, QWidget *parent = nullptr);
     ~MainWindow() override;
@@ -47,14 +49,7 @@ public:
     // Left 0, top 0, as wide as the screen, only the menu bar high.
     void placeAtTop();
 
-    store::MessageStore *store() const { return m_store.get(); }
-    const AppFolders &folders() const { return m_folders; }
-    Settings &settings() { return m_settings; }
-    QStringList &taglines() { return m_taglines; }
-    QStringList &controlLines() { return m_controlLines; }
-    QList<packet::DoorIdRecord> &doorSettings() { return m_doorSettings; }
-    QString currentQwkId() const { return m_currentQwkId; }
-    void setCurrentQwkId(const QString &qwkId) { m_currentQwkId = qwkId; }
+    state::AppState &state() const { return *m_state; }
 
     ui::Prompts &prompts() const { return m_prompts; }
     ui::ProgressWindow &progress() const { return *m_progress; }
@@ -66,8 +61,6 @@ public:
     AboutBox &aboutBox() const { return *m_about; }
     screens::ScreenViewer &screenViewer() const { return *m_screenViewer; }
 
-    // What "&Open QWK File" runs: the packet import, unless replaced.
-    void setOpenQwkFileHandler(std::function<void()> handler);
     // Called once, the first time the window is shown (the splash goes then).
     void setFirstShownHandler(std::function<void()> handler);
 
@@ -85,18 +78,7 @@ protected:
 
 private:
     void createMenus();
-    // Asks for a packet and imports it into the store.
-    void importPacket();
-    // Frees the lists and closes the store; safe to call twice.
-    void release();
-
-    AppFolders m_folders;
-    Settings m_settings;
-    std::unique_ptr<store::MessageStore> m_store;
-    QStringList m_taglines;
-    QStringList m_controlLines;
-    QList<packet::DoorIdRecord> m_doorSettings;
-    QString m_currentQwkId;
+    std::unique_ptr<state::AppState> m_state;
 
     ui::Prompts &m_prompts;
     std::unique_ptr<AboutBox> m_about;
@@ -106,7 +88,6 @@ private:
     std::unique_ptr<HelpWindow> m_help;
     std::unique_ptr<screens::ScreenViewer> m_screenViewer;
 
-    std::function<void()> m_openQwkFile;
     std::function<void()> m_firstShown;
 };
 

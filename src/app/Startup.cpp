@@ -1,6 +1,6 @@
 #include "app/Startup.h"
 
-#include "app/TaglinesFile.h"
+#include "state/TaglinesFile.h"
 #include "store/MessageStore.h"
 #include "store/StoreError.h"
 
@@ -13,7 +13,7 @@ bool Startup::run(const QString &currentFolder)
 {
     m_error.clear();
     m_warning.clear();
-    m_folders = AppFolders(currentFolder);
+    m_folders = state::AppFolders(currentFolder);
 
     // Folders first: in a folder we may not write to, the system's own
     // reason is the clearest message, and nothing else has been touched yet.
@@ -27,13 +27,13 @@ bool Startup::run(const QString &currentFolder)
         return false;
     }
 
-    m_settings = Settings(m_folders.base());
+    m_settings = state::Settings(m_folders.base());
     QString problem;
     if (!m_settings.load(m_folders.iniFile(), &problem)
         || !m_settings.save(m_folders.iniFile(), &problem))
         m_warning = problem;
 
-    m_taglines = TaglinesFile::load(m_folders.taglinesFile());
+    m_taglines = state::TaglinesFile::load(m_folders.taglinesFile());
     return true;
 }
 

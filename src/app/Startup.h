@@ -1,7 +1,7 @@
 #pragma once
 
-#include "app/AppFolders.h"
-#include "app/Settings.h"
+#include "state/AppFolders.h"
+#include "state/Settings.h"
 
 #include <QStringList>
 
@@ -29,14 +29,14 @@ public:
     // could not be written back).
     QString warningText() const { return m_warning; }
 
-    const AppFolders &folders() const { return m_folders; }
-    const Settings &settings() const { return m_settings; }
+    const state::AppFolders &folders() const { return m_folders; }
+    const state::Settings &settings() const { return m_settings; }
     const QStringList &taglines() const { return m_taglines; }
     std::unique_ptr<store::MessageStore> takeStore();
 
 private:
-    AppFolders m_folders;
-    Settings m_settings;
+    state::AppFolders m_folders;
+    state::Settings m_settings;
     QStringList m_taglines;
     std::unique_ptr<store::MessageStore> m_store;
     QString m_error;

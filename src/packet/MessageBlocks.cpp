@@ -1,6 +1,6 @@
 #include "packet/MessageBlocks.h"
 
-#include "ui/Cp437Codec.h"
+#include "text/Cp437Codec.h"
 
 #include <array>
 
@@ -13,7 +13,7 @@ const std::array<char16_t, 256> &cp437Table()
     static const std::array<char16_t, 256> table = [] {
         std::array<char16_t, 256> t {};
         for (int b = 0; b < 256; ++b)
-            t[b] = ui::Cp437Codec::toUnicode(static_cast<unsigned char>(b)).unicode();
+            t[b] = text::Cp437Codec::toUnicode(static_cast<unsigned char>(b)).unicode();
         return t;
     }();
     return table;

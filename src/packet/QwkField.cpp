@@ -1,6 +1,6 @@
 #include "packet/QwkField.h"
 
-#include "ui/Cp437Codec.h"
+#include "text/Cp437Codec.h"
 
 #include <limits>
 
@@ -19,7 +19,7 @@ QByteArrayView QwkField::trimmed(QByteArrayView bytes)
 
 QString QwkField::text(QByteArrayView bytes)
 {
-    return ui::Cp437Codec::toUnicode(trimmed(bytes));
+    return text::Cp437Codec::toUnicode(trimmed(bytes));
 }
 
 std::optional<int> QwkField::decimal(QByteArrayView bytes)

@@ -1,7 +1,7 @@
 #include "packet/TextFile.h"
 
 #include "packet/TextLines.h"
-#include "ui/Cp437Codec.h"
+#include "text/Cp437Codec.h"
 
 #include <QFile>
 
@@ -12,7 +12,7 @@ QString TextFile::decode(QByteArrayView bytes, const std::function<void()> &afte
     QString text;
     text.reserve(bytes.size() + 2);
     for (const QByteArray &line : TextLines::split(bytes)) {
-        text += ui::Cp437Codec::toUnicode(line);
+        text += text::Cp437Codec::toUnicode(line);
         text += QLatin1String("\r\n");
         if (afterLine)
             afterLine();

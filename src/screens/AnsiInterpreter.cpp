@@ -1,6 +1,6 @@
 #include "screens/AnsiInterpreter.h"
 
-#include "ui/Cp437Codec.h"
+#include "text/Cp437Codec.h"
 
 #include <utility>
 
@@ -274,7 +274,7 @@ bool AnsiInterpreter::readWhole(QByteArrayView text, qint64 *value)
     }
     // A runaway parameter would make an unreadable message box.
     constexpr int Shown = 60;
-    QString shown = ui::Cp437Codec::toUnicode(text.first(qMin<qsizetype>(text.size(), Shown)));
+    QString shown = text::Cp437Codec::toUnicode(text.first(qMin<qsizetype>(text.size(), Shown)));
     if (text.size() > Shown)
         shown += QStringLiteral("...");
     m_error = QStringLiteral("'%1' is not a valid integer value").arg(shown);

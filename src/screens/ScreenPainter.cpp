@@ -1,7 +1,7 @@
 #include "screens/ScreenPainter.h"
 
 #include "screens/Palette.h"
-#include "ui/Cp437Codec.h"
+#include "text/Cp437Codec.h"
 
 #include <QFontDatabase>
 #include <QFontMetrics>
@@ -100,7 +100,7 @@ QChar ScreenPainter::glyphCharacter(quint8 byte)
         return QChar(ControlGlyphs[byte]);
     if (byte == 127)
         return QChar(0x2302);
-    return ui::Cp437Codec::toUnicode(byte);
+    return text::Cp437Codec::toUnicode(byte);
 }
 
 QImage ScreenPainter::render(

@@ -1,7 +1,7 @@
 #include "screens/ScreenViewer.h"
 
 #include "screens/AnsiInterpreter.h"
-#include "ui/Cp437Codec.h"
+#include "text/Cp437Codec.h"
 #include "ui/Prompts.h"
 
 #include <QLabel>
@@ -64,7 +64,7 @@ void ScreenViewer::ShowScreen(const QString &caption, const QString &text)
 
 bool ScreenViewer::openScreen(const QString &caption, const QString &text)
 {
-    AnsiResult result = AnsiInterpreter::interpret(ui::Cp437Codec::fromUnicode(text));
+    AnsiResult result = AnsiInterpreter::interpret(text::Cp437Codec::fromUnicode(text));
     if (!result.ok()) {
         m_prompts.error(result.error);
         return false;

@@ -1,46 +1,10 @@
 #include "store/ConferenceList.h"
 
-#include "store/FieldReaders.h"
-#include "store/LiveQuery.h"
-#include "store/MessageStore.h"
-#include "store/Selections.h"
-
 namespace marvik::store {
 
-void ConferenceList::clear()
+QString ConferenceList::numberText(const ConferenceEntry &entry)
 {
-    m_entries.clear();
-    changed(-1);
-}
-
-void ConferenceList::append(const ConferenceEntry &entry)
-{
-    m_entries.append(
-        {entry.number.left(MaxText), entry.name.left(MaxText), entry.messages.left(MaxText)});
-    changed(int(m_entries.size()) - 1);
-}
-
-int ConferenceList::indexOfConference(int number) const
-{
-    if (number == -2)
-        return m_entries.size() > 0 ? 0 : -1;
-    if (number == -1)
-        return m_entries.size() > 1 ? 1 : -1;
-    for (int i = 2; i < m_entries.size(); ++i) {
-        bool ok = false;
-        if (m_entries.at(i).number.toInt(&ok) == number && ok)
-            return i;
-    }
-    return -1;
-}
-
-void ConferenceList::setCounts(int number, int total, int unread)
-{
-    const int index = indexOfConference(number);
-    if (index < 0)
-        return;
-    m_entries[index].messages = countsText(total, unread).left(MaxText);
-    changed(index);
+    return entry.number >= 0 ? QString::number(entry.number) : QString();
 }
 
 QString ConferenceList::countsText(int total, int unread)
@@ -48,34 +12,54 @@ QString ConferenceList::countsText(int total, int unread)
     return QStringLiteral("%1 - %2").arg(total).arg(unread);
 }
 
-void ConferenceList::fill(
-    MessageStore &store, const QString &qwkId, const std::function<void()> &eachRow)
+void ConferenceList::setConferences(const QString &qwkId, const QList<ConferenceRecord> &rows)
 {
-    const ChangedCallback callback = std::exchange(m_changed, {});
-    m_entries.clear();
-    LiveQuery query(store);
-    query.open(Selections::conferences(qwkId));
-    for (; !query.eof(); query.next()) {
-        const int number = FieldInteger(query, QStringLiteral("Conference Number"));
-        const int total = FieldInteger(query, QStringLiteral("Total Msgs"));
-        if (total == 0 && FieldInteger(query, QStringLiteral("Unread Msgs")) != 0) {
-            query.setValue(QStringLiteral("Unread Msgs"), 0);
-            query.post();
-        }
-        append({number >= 0 ? QString::number(number) : QString(),
-            FieldText(query, QStringLiteral("Conference Name")),
-            countsText(total, FieldInteger(query, QStringLiteral("Unread Msgs")))});
-        if (eachRow)
-            eachRow();
-    }
-    m_changed = callback;
-    changed(-1);
+    QList<ConferenceEntry> entries;
+    entries.reserve(rows.size());
+    for (const ConferenceRecord &row : rows)
+        entries.append({row.number, row.name, row.totalMsgs, row.unreadMsgs});
+    Q_EMIT aboutToReset();
+    m_qwkId = qwkId;
+    m_entries = std::move(entries);
+    Q_EMIT reset();
 }
 
-void ConferenceList::changed(int index)
+void ConferenceList::clear()
 {
-    if (m_changed)
-        m_changed(index);
+    setConferences(QString(), {});
+}
+
+int ConferenceList::indexOfConference(int number) const
+{
+    // Reserved conferences stand first; the others come by ascending number.
+    if (number < 0) {
+        for (int i = 0; i < qMin(2, count()); ++i) {
+            if (m_entries.at(i).number == number)
+                return i;
+        }
+        return -1;
+    }
+    const auto begin = m_entries.cbegin() + qMin(2, count());
+    const auto found = std::lower_bound(begin, m_entries.cend(), number,
+        [](const ConferenceEntry &entry, int n) { return entry.number < n; });
+    if (found == m_entries.cend() || found->number != number)
+        return -1;
+    return int(found - m_entries.cbegin());
+}
+
+void ConferenceList::setCounts(const QString &qwkId, int number, int total, int unread)
+{
+    if (qwkId != m_qwkId)
+        return;
+    const int index = indexOfConference(number);
+    if (index < 0)
+        return;
+    ConferenceEntry &entry = m_entries[index];
+    if (entry.total == total && entry.unread == unread)
+        return;
+    entry.total = total;
+    entry.unread = unread;
+    Q_EMIT entryChanged(index);
 }
 
 } // namespace marvik::store

@@ -1,60 +1,61 @@
 #pragma once
 
+#include "store/Records.h"
+
 #include <QList>
+#include <QObject>
 #include <QString>
-#include <functional>
 
 namespace marvik::store {
 
-class MessageStore;
-
 struct ConferenceEntry
 {
-    QString number; // decimal; empty for the reserved conferences
+    int number = 0;
     QString name;
-    QString messages; // "<total> - <unread>"
+    int total = 0;
+    int unread = 0;
 };
 
-// The list behind the system window's conference grid. Entry index 0 is the
-// replies conference (-2), index 1 the personal conference (-1), then the
-// packet's conferences by ascending number. Every text is at most 80
-// characters. The count routines rewrite the Messages texts in place and
-// tell the window through the change callback.
-class ConferenceList
+// The conferences of the open system, behind the system window's conference
+// grid: index 0 is the replies conference (-2), index 1 the personal
+// conference (-1), then the packet's conferences by ascending number. The
+// store's count operations keep the counts in step and say which entry
+// changed; a table model relays the signals to its view.
+class ConferenceList : public QObject
 {
+    Q_OBJECT
+
 public:
-    static constexpr int MaxText = 80;
+    // What a grid cell shows: the number, empty for the reserved
+    // conferences, and "<total> - <unread>".
+    static QString numberText(const ConferenceEntry &entry);
+    static QString countsText(int total, int unread);
 
-    // Called with the index of a changed entry, or -1 when the whole list changed.
-    using ChangedCallback = std::function<void(int index)>;
-    void setChangedCallback(ChangedCallback callback) { m_changed = std::move(callback); }
-
+    QString qwkId() const { return m_qwkId; }
     int count() const { return int(m_entries.size()); }
     bool isEmpty() const { return m_entries.isEmpty(); }
     const ConferenceEntry &at(int index) const { return m_entries.at(index); }
     const QList<ConferenceEntry> &entries() const { return m_entries; }
 
+    // Replaces the whole list: aboutToReset() is sent before anything
+    // changes, reset() once the new entries are in place.
+    void setConferences(const QString &qwkId, const QList<ConferenceRecord> &rows);
     void clear();
-    void append(const ConferenceEntry &entry); // texts cut to 80 characters
 
-    // Index of conference `number`: 0 for -2, 1 for -1, else the first entry
-    // from index 2 on whose Number text reads as that integer; -1 if none.
+    // Index of conference `number`; -1 if the list has none.
     int indexOfConference(int number) const;
-    // Sets the Messages text of conference `number`'s entry, if it has one.
-    void setCounts(int number, int total, int unread);
+    // New counts of one conference of system `qwkId`; entryChanged() follows
+    // when the list shows that conference.
+    void setCounts(const QString &qwkId, int number, int total, int unread);
 
-    static QString countsText(int total, int unread);
-
-    // Rebuilds the list from the conferences of system `qwkId`. A conference
-    // whose total is 0 gets its stored unread count set to 0 as well.
-    // `eachRow` runs after every row (to let window events run).
-    void fill(MessageStore &store, const QString &qwkId, const std::function<void()> &eachRow = {});
+Q_SIGNALS:
+    void aboutToReset();
+    void reset();
+    void entryChanged(int index);
 
 private:
-    void changed(int index);
-
+    QString m_qwkId;
     QList<ConferenceEntry> m_entries;
-    ChangedCallback m_changed;
 };
 
 } // namespace marvik::store

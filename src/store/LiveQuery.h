@@ -10,16 +10,19 @@ namespace marvik::store {
 
 class MessageStore;
 
-// An updatable result: the keys of the selected rows are taken when it opens,
-// in key order, and the current row is read by its key. Opening a conference
-// of 100,000 messages therefore reads keys, not texts. Edits and deletions act
-// on the table row at once, so a lookup afterwards sees them.
+// A cursor over a selection: the keys of the selected rows are taken when it
+// opens, in key order, and the current row is read by its key. Opening a
+// conference of 100,000 messages therefore reads keys, not texts. A message
+// selection also keeps each row's read flag, so looking for the next unread
+// message never loads a text.
+//
+// The cursor only reads; rows change through the store's operations, which
+// move the counts with them. After such an operation, refresh() reads the
+// current row again and forgetCurrent() drops a deleted one.
 //
 // Navigation follows the usual dataset rules: next() on the last row sets
 // eof() and stays; prior() on the first sets bof() and stays; an empty result
-// is both. remove() deletes the current row and makes the next one current;
-// eof() turns true once the last row is gone, so "while (!eof()) remove();"
-// empties the selection.
+// is both.
 class LiveQuery
 {
 public:
@@ -32,8 +35,8 @@ public:
     const Selection &selection() const { return m_selection; }
 
     int count() const { return int(m_keys.size()); }
-    // 0-based position of the current row; -1 when there is none.
-    int position() const { return m_keys.isEmpty() ? -1 : m_pos; }
+    // 1-based number of the current row; 0 when there is none.
+    int rowNumber() const { return m_keys.isEmpty() ? 0 : m_pos + 1; }
     bool eof() const { return m_eof; }
     bool bof() const { return m_bof; }
     bool hasRow() const { return !m_row.isEmpty(); }
@@ -43,6 +46,15 @@ public:
     void next();
     void prior();
     void moveBy(int rows);
+    // Makes row `number` (1-based, brought into range) current.
+    void moveToRow(int number);
+
+    // Read flag of row `number` (1-based) of a message selection, as of the
+    // last time the cursor read it.
+    bool isRowRead(int number) const;
+    // 1-based number of the first unread row after row `number`, searching
+    // to the end only; 0 when there is none.
+    int nextUnreadAfter(int number) const;
 
     // The current row; empty when there is none or it vanished meanwhile.
     const FieldMap &fields() const { return m_row; }
@@ -52,19 +64,11 @@ public:
     BulletinRecord bulletin() const;
     SystemRecord system() const;
 
-    // Changes to the current row are gathered by setValue() (which starts an
-    // edit if needed) and written by post(); cancel() drops them. Field names
-    // ignore case; an unknown field is an error.
-    void edit();
-    void setValue(const QString &name, const QVariant &value);
-    void post();
-    void cancel();
-    bool isEditing() const { return m_editing; }
-
-    // Deletes the current row (see the class comment for where the cursor goes).
-    void remove();
     // Reads the current row again.
     void refresh();
+    // The current row was deleted by a store operation: the next row becomes
+    // current; eof() turns true once the last row is gone.
+    void forgetCurrent();
 
 private:
     void moveTo(int pos);
@@ -74,12 +78,11 @@ private:
     Selection m_selection;
     bool m_open = false;
     QList<qint64> m_keys; // rowids in key order
+    QList<bool> m_read; // message selections: read flag per row
     int m_pos = 0;
     bool m_eof = true;
     bool m_bof = true;
     FieldMap m_row;
-    FieldMap m_changes;
-    bool m_editing = false;
 };
 
 } // namespace marvik::store

@@ -1,6 +1,7 @@
 #include "store/MessageStore.h"
 
 #include "store/Database.h"
+#include "store/RowMapper.h"
 #include "store/Schema.h"
 #include "store/Statement.h"
 #include "store/StoreError.h"
@@ -31,43 +32,6 @@ public:
 private:
     Statement &m_statement;
 };
-
-const QString systemColumns = Schema::columnList(Table::Systems);
-
-SystemRecord readSystem(const Statement &s)
-{
-    SystemRecord r;
-    int i = 0;
-    for (QString *field : {&r.qwkId, &r.bbsName, &r.bbsLocation, &r.sysopName, &r.yourName,
-             &r.mailDoor, &r.mailDoorVersion, &r.system, &r.controlName, &r.add, &r.drop,
-             &r.request, &r.receipt, &r.mixedCase, &r.fidoTag, &r.reset, &r.welcomeScreen,
-             &r.goodbyeScreen, &r.newsletter, &r.newFiles}) {
-        *field = s.text(i++);
-    }
-    r.lastReply = s.integer(i);
-    return r;
-}
-
-MessageRecord readMessage(const Statement &s)
-{
-    MessageRecord m;
-    m.recordNumber = s.int64(0);
-    m.conferenceNumber = s.integer(1);
-    m.qwkId = s.text(2);
-    m.messageNumber = s.integer(3);
-    m.status = s.text(4);
-    m.date = s.text(5);
-    m.time = s.text(6);
-    m.to = s.text(7);
-    m.from = s.text(8);
-    m.subject = s.text(9);
-    m.referenceNumber = s.integer(10);
-    m.read = s.int64(11) != 0;
-    m.text = s.text(12);
-    m.personal = s.int64(13) != 0;
-    m.replyConferenceNumber = s.integer(14);
-    return m;
-}
 
 } // namespace
 
@@ -211,13 +175,12 @@ Statement &MessageStore::prepared(const QString &sql) const
 
 std::optional<SystemRecord> MessageStore::findSystem(const QString &qwkId) const
 {
-    Statement &s
-        = prepared(QStringLiteral("SELECT %1 FROM QWKIDS WHERE \"QwkID\" = ?").arg(systemColumns));
+    Statement &s = prepared(QStringLiteral("SELECT * FROM QWKIDS WHERE \"QwkID\" = ?"));
     Rewind rewind(s);
     s.bind(1, qwkId);
     if (!s.step())
         return std::nullopt;
-    return readSystem(s);
+    return RowMapper::system(RowMapper::read(s, Table::Systems));
 }
 
 void MessageStore::saveSystem(const SystemRecord &r)
@@ -232,7 +195,7 @@ void MessageStore::saveSystem(const SystemRecord &r)
     Statement &s = prepared(
         QStringLiteral("INSERT INTO QWKIDS (%1) VALUES (%2) ON CONFLICT "
                        "(\"QwkID\") DO UPDATE SET %3")
-            .arg(systemColumns, marks.join(QLatin1Char(',')), updates.join(QLatin1String(", "))));
+            .arg(Schema::columnList(Table::Systems), marks.join(QLatin1Char(',')), updates.join(QLatin1String(", "))));
     Rewind rewind(s);
     int i = 1;
     for (const QString *field : {&r.qwkId, &r.bbsName, &r.bbsLocation, &r.sysopName, &r.yourName,
@@ -260,6 +223,16 @@ void MessageStore::saveScreens(const QString &qwkId, const QString &welcome,
     s.step();
 }
 
+void MessageStore::setLastReply(const QString &qwkId, int lastReply)
+{
+    Statement &s
+        = prepared(QStringLiteral("UPDATE QWKIDS SET \"Last Reply\" = ? WHERE \"QwkID\" = ?"));
+    Rewind rewind(s);
+    s.bind(1, lastReply);
+    s.bind(2, qwkId);
+    s.step();
+}
+
 QStringList MessageStore::systemIds() const
 {
     Statement &s = prepared(QStringLiteral("SELECT \"QwkID\" FROM QWKIDS ORDER BY \"QwkID\""));
@@ -273,14 +246,13 @@ QStringList MessageStore::systemIds() const
 std::optional<ConferenceRecord> MessageStore::findConference(int number, const QString &qwkId) const
 {
     Statement &s = prepared(QStringLiteral(
-        "SELECT \"Conference Number\", \"QwkID\", \"Conference Name\", \"Total Msgs\", "
-        "\"Unread Msgs\" FROM CONFS WHERE \"Conference Number\" = ? AND \"QwkID\" = ?"));
+        "SELECT * FROM CONFS WHERE \"Conference Number\" = ? AND \"QwkID\" = ?"));
     Rewind rewind(s);
     s.bind(1, number);
     s.bind(2, qwkId);
     if (!s.step())
         return std::nullopt;
-    return ConferenceRecord {s.integer(0), s.text(1), s.text(2), s.integer(3), s.integer(4)};
+    return RowMapper::conference(RowMapper::read(s, Table::Conferences));
 }
 
 void MessageStore::saveConferenceName(int number, const QString &qwkId, const QString &name)
@@ -294,6 +266,30 @@ void MessageStore::saveConferenceName(int number, const QString &qwkId, const QS
     s.bind(2, qwkId);
     s.bind(3, name);
     s.step();
+}
+
+QList<ConferenceRecord> MessageStore::conferences(const QString &qwkId) const
+{
+    Statement &s = prepared(QStringLiteral(
+        "SELECT * FROM CONFS WHERE \"QwkID\" = ? ORDER BY \"Conference Number\""));
+    Rewind rewind(s);
+    s.bind(1, qwkId);
+    QList<ConferenceRecord> rows;
+    while (s.step())
+        rows.append(RowMapper::conference(RowMapper::read(s, Table::Conferences)));
+    return rows;
+}
+
+QList<std::pair<int, int>> MessageStore::bulletinNumbers(const QString &qwkId) const
+{
+    Statement &s = prepared(QStringLiteral("SELECT \"Conference Number\", \"Bulletin Number\" "
+                                           "FROM BULLETIN WHERE \"QwkID\" = ? ORDER BY \"RecNo\""));
+    Rewind rewind(s);
+    s.bind(1, qwkId);
+    QList<std::pair<int, int>> numbers;
+    while (s.step())
+        numbers.append({s.integer(0), s.integer(1)});
+    return numbers;
 }
 
 void MessageStore::addToConferenceCounts(
@@ -339,21 +335,19 @@ qint64 MessageStore::appendMessage(const MessageRecord &m)
 
 std::optional<MessageRecord> MessageStore::findMessage(qint64 recordNumber) const
 {
-    Statement &s = prepared(QStringLiteral("SELECT %1 FROM MESSAGES WHERE \"Record Number\" = ?")
-                                .arg(Schema::columnList(Table::Messages)));
+    Statement &s = prepared(QStringLiteral("SELECT * FROM MESSAGES WHERE \"Record Number\" = ?"));
     Rewind rewind(s);
     s.bind(1, recordNumber);
     if (!s.step())
         return std::nullopt;
-    return readMessage(s);
+    return RowMapper::message(RowMapper::read(s, Table::Messages));
 }
 
 std::optional<BulletinRecord> MessageStore::findBulletin(
     const QString &qwkId, int conference, int bulletin) const
 {
     Statement &s = prepared(QStringLiteral(
-        "SELECT \"RecNo\", \"QwkID\", \"Conference Number\", \"Bulletin Number\", \"Bulletin\" "
-        "FROM BULLETIN INDEXED BY \"BulletinIdx\" WHERE \"QwkID\" = ? AND "
+        "SELECT * FROM BULLETIN INDEXED BY \"BulletinIdx\" WHERE \"QwkID\" = ? AND "
         "\"Conference Number\" = ? AND \"Bulletin Number\" = ? ORDER BY \"RecNo\" LIMIT 1"));
     Rewind rewind(s);
     s.bind(1, qwkId);
@@ -361,7 +355,7 @@ std::optional<BulletinRecord> MessageStore::findBulletin(
     s.bind(3, bulletin);
     if (!s.step())
         return std::nullopt;
-    return BulletinRecord {s.int64(0), s.text(1), s.integer(2), s.integer(3), s.text(4)};
+    return RowMapper::bulletin(RowMapper::read(s, Table::Bulletins));
 }
 
 void MessageStore::saveBulletin(const BulletinRecord &b)

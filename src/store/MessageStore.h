@@ -3,10 +3,12 @@
 #include "store/Records.h"
 
 #include <QString>
+#include <QList>
 #include <QStringList>
 #include <map>
 #include <memory>
 #include <optional>
+#include <utility>
 
 class QLockFile;
 
@@ -40,11 +42,14 @@ public:
     void saveScreens(const QString &qwkId, const QString &welcome, const QString &newsletter,
         const QString &goodbye, const QString &newFiles);
     QStringList systemIds() const; // key order
+    void setLastReply(const QString &qwkId, int lastReply);
 
     // Conferences (CONFS, key (Conference Number, QwkID))
     std::optional<ConferenceRecord> findConference(int number, const QString &qwkId) const;
     // New row: counts 0. Existing row: only the name changes, counts kept.
     void saveConferenceName(int number, const QString &qwkId, const QString &name);
+    // Every conference of a system by ascending number (-2 and -1 first).
+    QList<ConferenceRecord> conferences(const QString &qwkId) const;
     // "Total Msgs" += totalDelta, "Unread Msgs" += unreadDelta; a missing row is skipped.
     void addToConferenceCounts(int number, const QString &qwkId, int totalDelta, int unreadDelta);
 
@@ -57,6 +62,9 @@ public:
     std::optional<BulletinRecord> findBulletin(
         const QString &qwkId, int conference, int bulletin) const;
     void saveBulletin(const BulletinRecord &bulletin);
+    // (Conference Number, Bulletin Number) of a system's bulletins, in the
+    // order they were stored; the texts are not read.
+    QList<std::pair<int, int>> bulletinNumbers(const QString &qwkId) const;
 
     // One transaction over several writes. Nested use is an error.
     void beginTransaction();

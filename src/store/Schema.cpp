@@ -95,12 +95,6 @@ const ColumnDef *Schema::column(Table t, const QString &name)
     return nullptr;
 }
 
-QString Schema::canonicalColumn(Table t, const QString &name)
-{
-    const ColumnDef *found = column(t, name);
-    return found ? found->name : QString();
-}
-
 QStringList Schema::createStatements()
 {
     QStringList statements;

@@ -54,8 +54,6 @@ public:
     static QString columnList(Table table);
     // The column matching `name` ignoring case, or null.
     static const ColumnDef *column(Table table, const QString &name);
-    // The column's name as declared when `name` matches it ignoring case, else empty.
-    static QString canonicalColumn(Table table, const QString &name);
 };
 
 } // namespace marvik::store

@@ -1,5 +1,6 @@
 #include "app/HelpWindow.h"
 #include "app/MainWindow.h"
+#include "state/AppState.h"
 #include "store/MessageStore.h"
 #include "support/FakeFileDialogs.h"
 #include "support/FakePrompts.h"
@@ -16,10 +17,10 @@
 #include <QTest>
 #include <QTextBrowser>
 
-using marvik::app::AppFolders;
+using marvik::state::AppFolders;
 using marvik::app::HelpWindow;
 using marvik::app::MainWindow;
-using marvik::app::Settings;
+using marvik::state::Settings;
 using marvik::testing::FakeFileDialogs;
 using marvik::testing::PacketWriter;
 
@@ -141,14 +142,14 @@ private Q_SLOTS:
 
         actionNamed(f.window->menuBar(), "&Open QWK File")->trigger();
 
-        QCOMPARE(script->folders, QStringList {f.window->folders().work()});
+        QCOMPARE(script->folders, QStringList {f.window->state().folders().work()});
         QCOMPARE(f.prompts.questions, QStringList {"Delete MYBBS.QW2?"});
         QVERIFY(f.prompts.errors.isEmpty());
         QVERIFY(!enabledWhileAsking);
         QVERIFY(f.window->isEnabled());
-        QCOMPARE(f.window->currentQwkId(), QString("MYBBS"));
-        QCOMPARE(f.window->controlLines().value(0), QString("Marvik Test BBS"));
-        const auto conference = f.window->store()->findConference(-1, "MYBBS");
+        QCOMPARE(f.window->state().currentQwkId(), QString("MYBBS"));
+        QCOMPARE(f.window->state().controlLines().value(0), QString("Marvik Test BBS"));
+        const auto conference = f.window->state().store().findConference(-1, "MYBBS");
         QVERIFY(conference);
         QCOMPARE(conference->totalMsgs, 1);
         QVERIFY(QFile::exists(packet));
@@ -163,7 +164,7 @@ private Q_SLOTS:
         QVERIFY(f.window->isEnabled());
         QVERIFY(f.prompts.questions.isEmpty());
         QVERIFY(f.prompts.errors.isEmpty());
-        QVERIFY(f.window->currentQwkId().isEmpty());
+        QVERIFY(f.window->state().currentQwkId().isEmpty());
     }
 
     void helpOpensAtItsTopic_data()
@@ -203,16 +204,16 @@ private Q_SLOTS:
     void exitClosesAndReleasesTheStore()
     {
         Fixture f;
-        f.window->controlLines() << "line";
+        f.window->state().controlLines() << "line";
         f.window->show();
-        QVERIFY(f.window->store());
+        QVERIFY(f.window->state().hasStore());
         actionNamed(f.window->menuBar(), "E&xit")->trigger();
         QVERIFY(!f.window->isVisible());
-        QVERIFY(!f.window->store());
-        QVERIFY(f.window->taglines().isEmpty());
-        QVERIFY(f.window->controlLines().isEmpty());
+        QVERIFY(!f.window->state().hasStore());
+        QVERIFY(f.window->state().taglines().isEmpty());
+        QVERIFY(f.window->state().controlLines().isEmpty());
         // Closed means closed: another Marvik may open the same store now.
-        marvik::store::MessageStore again(f.window->folders().storeFile());
+        marvik::store::MessageStore again(f.window->state().folders().storeFile());
         QVERIFY(again.systemIds().isEmpty());
     }
 };

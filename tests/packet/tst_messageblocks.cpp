@@ -1,6 +1,6 @@
 #include "packet/MessageBlocks.h"
 
-#include "ui/Cp437Codec.h"
+#include "text/Cp437Codec.h"
 
 #include <QBuffer>
 #include <QTest>
@@ -148,7 +148,7 @@ private slots:
         for (int b = 0; b < 256; ++b) {
             bytes += char(b);
             expected += b == 0xE3 ? QStringLiteral("\r\n")
-                                  : QString(marvik::ui::Cp437Codec::toUnicode(uchar(b)));
+                                  : QString(marvik::text::Cp437Codec::toUnicode(uchar(b)));
         }
         QCOMPARE(MessageBlocks::decodeText(bytes), expected);
     }

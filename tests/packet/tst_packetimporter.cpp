@@ -6,7 +6,7 @@
 #include "support/FakeProgress.h"
 #include "support/FakePrompts.h"
 #include "support/PacketWriter.h"
-#include "ui/Cp437Codec.h"
+#include "text/Cp437Codec.h"
 
 #include <QDir>
 #include <QFile>
@@ -583,7 +583,7 @@ private slots:
         for (int b = 0; b < 256; ++b) {
             text += char(b);
             expected += b == 0xE3 ? QStringLiteral("\r\n")
-                                  : QString(marvik::ui::Cp437Codec::toUnicode(uchar(b)));
+                                  : QString(marvik::text::Cp437Codec::toUnicode(uchar(b)));
         }
         text += "END";
         expected += "END";
@@ -596,7 +596,7 @@ private slots:
         const QList<Row> got = rows();
         QCOMPARE(got.size(), 1);
         QCOMPARE(got.at(0).text, expected);
-        QCOMPARE(got.at(0).subject, marvik::ui::Cp437Codec::toUnicode(QByteArray("\x80\x01\xFF")));
+        QCOMPARE(got.at(0).subject, marvik::text::Cp437Codec::toUnicode(QByteArray("\x80\x01\xFF")));
     }
 
     void blockCounts_data()

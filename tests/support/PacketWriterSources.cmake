@@ -3,7 +3,7 @@ add_library(marvik_testsupport STATIC
   ${CMAKE_CURRENT_LIST_DIR}/PacketWriter.cpp ${CMAKE_CURRENT_LIST_DIR}/PacketWriter.h
 )
 target_include_directories(marvik_testsupport PUBLIC ${CMAKE_CURRENT_LIST_DIR}/..)
-target_link_libraries(marvik_testsupport PUBLIC Qt6::Core PkgConfig::LIBZIP marvik_uicore)
+target_link_libraries(marvik_testsupport PUBLIC Qt6::Core PkgConfig::LIBZIP marvik_text)
 
 marvik_add_test(tst_packetwriter ${CMAKE_CURRENT_LIST_DIR}/tst_packetwriter.cpp
   LIBS marvik_testsupport)

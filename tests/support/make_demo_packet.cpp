@@ -2,7 +2,7 @@
 // conferences, personal mail, quoted replies, box drawing and ANSI screens.
 
 #include "support/PacketWriter.h"
-#include "ui/Cp437Codec.h"
+#include "text/Cp437Codec.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -13,7 +13,7 @@
 #include <cstdlib>
 
 using marvik::testing::PacketWriter;
-using marvik::ui::Cp437Codec;
+using marvik::text::Cp437Codec;
 
 namespace {
 

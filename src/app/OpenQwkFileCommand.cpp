@@ -1,4 +1,4 @@
-#include "packet/OpenQwkFileCommand.h"
+#include "app/OpenQwkFileCommand.h"
 
 #include "packet/PacketImporter.h"
 #include "ui/FileDialogs.h"
@@ -6,7 +6,7 @@
 
 #include <exception>
 
-namespace marvik::packet {
+namespace marvik::app {
 
 namespace {
 
@@ -31,8 +31,8 @@ private:
 
 } // namespace
 
-std::optional<ImportResult> OpenQwkFileCommand::run(ui::FileDialogs &dialogs,
-    PacketImporter &importer, const QString &workFolder,
+std::optional<packet::ImportResult> OpenQwkFileCommand::run(ui::FileDialogs &dialogs,
+    packet::PacketImporter &importer, const QString &workFolder,
     std::function<void(bool)> setMainWindowEnabled)
 {
     if (setMainWindowEnabled)
@@ -54,4 +54,4 @@ std::optional<ImportResult> OpenQwkFileCommand::run(ui::FileDialogs &dialogs,
     return std::nullopt;
 }
 
-} // namespace marvik::packet
+} // namespace marvik::app

@@ -1,8 +1,8 @@
-#include "app/Settings.h"
+#include "state/Settings.h"
 
-#include "app/IniFile.h"
+#include "state/IniFile.h"
 
-namespace marvik::app {
+namespace marvik::state {
 
 Settings::Settings(const QString &baseFolder)
     : m_base(baseFolder)
@@ -35,4 +35,4 @@ bool Settings::save(const QString &iniPath, QString *error) const
     return ini.save(iniPath, error);
 }
 
-} // namespace marvik::app
+} // namespace marvik::state

@@ -5,7 +5,7 @@
 #include <QString>
 #include <QStringView>
 
-namespace marvik::ui {
+namespace marvik::text {
 
 // Packets, reply packets and screens are single-byte CP437; the store holds
 // Unicode. This table converts at the packet boundary and is lossless: bytes
@@ -27,4 +27,4 @@ public:
     static qsizetype byteLength(QStringView text);
 };
 
-} // namespace marvik::ui
+} // namespace marvik::text

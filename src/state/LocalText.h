@@ -3,7 +3,7 @@
 #include <QByteArrayView>
 #include <QString>
 
-namespace marvik::app {
+namespace marvik::state {
 
 // Text files the user keeps beside the program (settings, taglines) are
 // UTF-8; older ones written on a DOS or Windows machine are CP437.
@@ -17,4 +17,4 @@ public:
     static QStringList lines(const QString &text);
 };
 
-} // namespace marvik::app
+} // namespace marvik::state

@@ -1,10 +1,10 @@
-#include "app/TaglinesFile.h"
+#include "state/TaglinesFile.h"
 
-#include "app/LocalText.h"
+#include "state/LocalText.h"
 
 #include <QFile>
 
-namespace marvik::app {
+namespace marvik::state {
 
 namespace {
 
@@ -45,4 +45,4 @@ QString TaglinesFile::trimmed(const QString &line)
     return line.mid(begin, end - begin);
 }
 
-} // namespace marvik::app
+} // namespace marvik::state

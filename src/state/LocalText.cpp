@@ -1,18 +1,18 @@
-#include "app/LocalText.h"
+#include "state/LocalText.h"
 
-#include "ui/Cp437Codec.h"
+#include "text/Cp437Codec.h"
 
 #include <QStringDecoder>
 #include <QStringList>
 
-namespace marvik::app {
+namespace marvik::state {
 
 QString LocalText::decode(QByteArrayView bytes)
 {
     QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
     QString text = utf8.decode(bytes);
     if (utf8.hasError())
-        return ui::Cp437Codec::toUnicode(bytes);
+        return text::Cp437Codec::toUnicode(bytes);
     if (text.startsWith(QChar(0xFEFF)))
         text.remove(0, 1);
     return text;
@@ -30,4 +30,4 @@ QStringList LocalText::lines(const QString &text)
     return result;
 }
 
-} // namespace marvik::app
+} // namespace marvik::state

@@ -2,7 +2,7 @@
 
 #include <QString>
 
-namespace marvik::app {
+namespace marvik::state {
 
 // The base folder (the current folder at start-up, with a trailing
 // separator) and the TEMP and WORK folders under it.
@@ -31,4 +31,4 @@ private:
     QString m_base;
 };
 
-} // namespace marvik::app
+} // namespace marvik::state

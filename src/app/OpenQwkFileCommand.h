@@ -12,8 +12,10 @@ class FileDialogs;
 }
 
 namespace marvik::packet {
-
 class PacketImporter;
+}
+
+namespace marvik::app {
 
 // "&Open QWK File": asks for a packet and imports it, with the main window
 // disabled meanwhile and enabled again however the import ends.
@@ -24,8 +26,8 @@ public:
 
     // No value when the user cancelled the dialog or an error ended the
     // command before the import could report.
-    static std::optional<ImportResult> run(ui::FileDialogs &dialogs, PacketImporter &importer,
+    static std::optional<packet::ImportResult> run(ui::FileDialogs &dialogs, packet::PacketImporter &importer,
         const QString &workFolder, std::function<void(bool)> setMainWindowEnabled);
 };
 
-} // namespace marvik::packet
+} // namespace marvik::app

@@ -3,7 +3,7 @@
 #include <QByteArrayView>
 #include <QStringList>
 
-namespace marvik::app {
+namespace marvik::state {
 
 // The taglines file MARVIK.TAG: one tagline per line.
 class TaglinesFile
@@ -19,4 +19,4 @@ public:
     static QString trimmed(const QString &line);
 };
 
-} // namespace marvik::app
+} // namespace marvik::state

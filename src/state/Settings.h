@@ -2,7 +2,7 @@
 
 #include <QString>
 
-namespace marvik::app {
+namespace marvik::state {
 
 // The program's settings, kept in MARVIK.INI in the base folder.
 class Settings
@@ -32,4 +32,4 @@ private:
     QString m_archiveName;
 };
 
-} // namespace marvik::app
+} // namespace marvik::state

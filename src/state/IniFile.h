@@ -5,7 +5,7 @@
 
 #include <optional>
 
-namespace marvik::app {
+namespace marvik::state {
 
 // A small INI reader and writer. QSettings is not used because it escapes
 // spaces in key names ("Archive%20Name"), which other programs reading the
@@ -39,4 +39,4 @@ private:
     QString m_lineEnd = QStringLiteral("\n");
 };
 
-} // namespace marvik::app
+} // namespace marvik::state

@@ -1,4 +1,4 @@
-#include "packet/OpenQwkFileCommand.h"
+#include "app/OpenQwkFileCommand.h"
 #include "packet/PacketImporter.h"
 #include "store/MessageStore.h"
 #include "support/FakeDoorInfo.h"
@@ -78,7 +78,7 @@ private slots:
             fake.nextFileNames = {packetPath};
 
         QList<bool> enabled;
-        const std::optional<packet::ImportResult> result = packet::OpenQwkFileCommand::run(
+        const std::optional<packet::ImportResult> result = app::OpenQwkFileCommand::run(
             dialogs, importer, dir.filePath("work"), [&](bool on) { enabled.append(on); });
 
         QCOMPARE(enabled, QList<bool>({false, true}));

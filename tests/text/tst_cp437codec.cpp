@@ -1,8 +1,8 @@
-#include "ui/Cp437Codec.h"
+#include "text/Cp437Codec.h"
 
 #include <QTest>
 
-using marvik::ui::Cp437Codec;
+using marvik::text::Cp437Codec;
 
 class TestCp437Codec : public QObject
 {

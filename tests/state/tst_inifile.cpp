@@ -1,10 +1,10 @@
-#include "app/IniFile.h"
+#include "state/IniFile.h"
 
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
 
-using marvik::app::IniFile;
+using marvik::state::IniFile;
 
 class TestIniFile : public QObject
 {

@@ -1,8 +1,8 @@
-#include "ui/Cp437Codec.h"
+#include "text/Cp437Codec.h"
 
 #include <array>
 
-namespace marvik::ui {
+namespace marvik::text {
 
 namespace {
 
@@ -106,4 +106,4 @@ qsizetype Cp437Codec::byteLength(QStringView text)
     return n;
 }
 
-} // namespace marvik::ui
+} // namespace marvik::text

@@ -1,4 +1,4 @@
-#include "app/AppFolders.h"
+#include "state/AppFolders.h"
 
 #include <QDir>
 #include <QFile>
@@ -7,7 +7,7 @@
 
 #include <unistd.h>
 
-using marvik::app::AppFolders;
+using marvik::state::AppFolders;
 
 class TestAppFolders : public QObject
 {

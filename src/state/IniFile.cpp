@@ -1,11 +1,11 @@
-#include "app/IniFile.h"
+#include "state/IniFile.h"
 
-#include "app/LocalText.h"
+#include "state/LocalText.h"
 
 #include <QFile>
 #include <QSaveFile>
 
-namespace marvik::app {
+namespace marvik::state {
 
 bool IniFile::load(const QString &path, QString *error)
 {
@@ -134,4 +134,4 @@ bool IniFile::isEntry(const QString &line, QString *key, QString *value)
     return key == nullptr || !key->isEmpty();
 }
 
-} // namespace marvik::app
+} // namespace marvik::state

@@ -1,10 +1,10 @@
-#include "app/TaglinesFile.h"
+#include "state/TaglinesFile.h"
 
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
 
-using marvik::app::TaglinesFile;
+using marvik::state::TaglinesFile;
 
 class TestTaglinesFile : public QObject
 {

@@ -1,4 +1,4 @@
-#include "app/AppFolders.h"
+#include "state/AppFolders.h"
 
 #include <QDir>
 #include <QFile>
@@ -6,7 +6,7 @@
 #include <filesystem>
 #include <system_error>
 
-namespace marvik::app {
+namespace marvik::state {
 
 namespace {
 
@@ -45,4 +45,4 @@ bool AppFolders::create(QString *error) const
     return makeFolder(temp(), error) && makeFolder(work(), error);
 }
 
-} // namespace marvik::app
+} // namespace marvik::state

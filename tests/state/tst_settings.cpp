@@ -1,10 +1,10 @@
-#include "app/Settings.h"
+#include "state/Settings.h"
 
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
 
-using marvik::app::Settings;
+using marvik::state::Settings;
 
 namespace {
 

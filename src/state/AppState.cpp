@@ -1,0 +1,47 @@
+#include "state/AppState.h"
+
+#include "store/MessageStore.h"
+
+namespace marvik::state {
+
+AppState::AppState(const AppFolders &folders, const Settings &settings,
+    std::unique_ptr<store::MessageStore> store, const QStringList &taglines)
+    : m_folders(folders)
+    , m_settings(settings)
+    , m_taglines(taglines)
+    , m_store(std::move(store))
+{
+    if (m_store) {
+        m_operations = std::make_unique<store::StoreOperations>(*m_store);
+        m_operations->setConferenceList(&m_conferences);
+        m_messages = std::make_unique<store::LiveQuery>(*m_store);
+    }
+}
+
+AppState::~AppState()
+{
+    release();
+}
+
+void AppState::loadSystemLists()
+{
+    m_conferences.setConferences(m_currentQwkId, m_operations->conferencesForList(m_currentQwkId));
+    QList<store::BulletinEntry> bulletins;
+    for (const auto &[conference, bulletin] : m_store->bulletinNumbers(m_currentQwkId))
+        bulletins.append({conference, bulletin});
+    m_bulletins.setBulletins(bulletins);
+}
+
+void AppState::release()
+{
+    m_conferences.clear();
+    m_bulletins.clear();
+    m_doorSettings.clear();
+    m_controlLines.clear();
+    m_taglines.clear();
+    m_messages.reset();
+    m_operations.reset();
+    m_store.reset();
+}
+
+} // namespace marvik::state

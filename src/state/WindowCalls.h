@@ -1,0 +1,40 @@
+#pragma once
+
+#include <QString>
+
+#include <functional>
+
+namespace marvik::state {
+
+// What the editor is opened with: the seven values of a new message.
+struct EditorRequest
+{
+    QString conferenceName;
+    QString from;
+    QString to;
+    QString subject;
+    QString refersTo; // message number as text, "0" for none
+    QString body;
+    bool isPrivate = false;
+};
+
+// How one window opens another. The windows do not know each other: the
+// application fills these in when it makes the windows, tests fill in fakes.
+// Each call returns when the window it opened is closed.
+struct WindowCalls
+{
+    // The reader on the open message selection.
+    std::function<void()> runReader;
+    // The editor; stores what the user saves.
+    std::function<void(const EditorRequest &request)> runEditor;
+    // The bulk delete dialog for conference list entry `entryIndex` (1-based).
+    std::function<void(int entryIndex)> runBulkDelete;
+    // The screen viewer with a title and a CP437-as-Unicode text.
+    std::function<void(const QString &title, const QString &text)> showScreen;
+    // Close-time steps of a system: pack the replies, then offer to delete
+    // the read messages.
+    std::function<void()> exportReplies;
+    std::function<void()> cleanUpReadMessages;
+};
+
+} // namespace marvik::state

@@ -1,0 +1,98 @@
+#pragma once
+
+#include "store/Records.h"
+#include "store/Selection.h"
+
+#include <QList>
+#include <QMap>
+#include <QString>
+
+#include <functional>
+
+namespace marvik::store {
+
+class ConferenceList;
+class MessageStore;
+
+// Every change a window makes to messages, each as one call that moves the
+// rows and the conference counts together in one transaction (or, for long
+// deletions, in batches that each carry their own count changes). A failure
+// or a kill therefore never leaves counts that disagree with the rows.
+//
+// The counts follow these rules: a received message counts in its
+// conference, unread ones in "Unread Msgs" too; a personal message outside
+// the replies conference counts in the personal conference (-1) as well;
+// written messages (-2) are stored read, so reading never moves the replies
+// conference. A conference list given with setConferenceList() is told every
+// new count of its system.
+class StoreOperations
+{
+public:
+    // Called for every row of a long deletion with its 1-based index and the
+    // number of rows; a window sets its progress text and lets events run.
+    using RowProgress = std::function<void(int index, int count)>;
+
+    // Rows per commit of a long deletion; also committed after 40 ms.
+    static constexpr int BatchSize = 2000;
+
+    explicit StoreOperations(MessageStore &store);
+
+    MessageStore &store() const { return m_store; }
+    void setConferenceList(ConferenceList *list) { m_list = list; }
+
+    // The conferences of a system for the conference list. A conference
+    // whose total is 0 gets its stored unread count set to 0 first.
+    QList<ConferenceRecord> conferencesForList(const QString &qwkId);
+
+    // A conference was opened and its selection counted: a count that is not
+    // 0 becomes the conference's stored total.
+    void setConferenceTotal(const QString &qwkId, int conference, int total);
+
+    // Sets the message's read flag. When it was unread (as stored, whatever
+    // the record says) and not a reply, the unread counts of its conference
+    // and, for a personal message, of the personal conference drop by one.
+    // Returns whether the message was unread.
+    bool markRead(const MessageRecord &message);
+
+    // Deletes the messages by their record numbers in one transaction, the
+    // counts lowered as the stored rows say. Returns how many were deleted.
+    int deleteMessages(const QList<MessageRecord> &messages);
+    bool deleteMessage(const MessageRecord &message) { return deleteMessages({message}) == 1; }
+
+    // Deletes every message of the selection in batches. A store error ends
+    // the deletion with the batches before it committed, and is thrown on.
+    // Returns how many were deleted.
+    int deleteSelection(const Selection &selection, const RowProgress &progress = {});
+
+    // Stores a written message, all its parts or none: each part goes to the
+    // replies conference, read and not personal, numbered from the system's
+    // "Last Reply" + 1 on; "Last Reply" and the replies total grow by the
+    // number of parts. The parts' other fields are stored as given. Returns
+    // the stored parts with their record and message numbers.
+    QList<MessageRecord> storeWrittenMessage(const QString &qwkId, QList<MessageRecord> parts);
+
+    // Deletes a system from all four tables: its row, then its bulletins,
+    // messages and conferences, each with progress (the table being emptied,
+    // 1-based index, count). Messages go in batches like deleteSelection().
+    using TableProgress = std::function<void(Table table, int index, int count)>;
+    void deleteSystem(const QString &qwkId, const TableProgress &progress = {});
+
+private:
+    struct Counts
+    {
+        int total = 0;
+        int unread = 0;
+    };
+    using CountChanges = QMap<std::pair<QString, int>, Counts>;
+
+    // Deletes one message row inside the open transaction; false if gone.
+    bool deleteRow(qint64 recordNumber, CountChanges &changes);
+    void applyCounts(const CountChanges &changes);
+    void tellList(const QString &qwkId, int conference);
+    int deleteKeys(const QList<qint64> &keys, const RowProgress &progress);
+
+    MessageStore &m_store;
+    ConferenceList *m_list = nullptr;
+};
+
+} // namespace marvik::store

@@ -26,8 +26,9 @@ public:
 
     // No value when the user cancelled the dialog or an error ended the
     // command before the import could report.
-    static std::optional<packet::ImportResult> run(ui::FileDialogs &dialogs, packet::PacketImporter &importer,
-        const QString &workFolder, std::function<void(bool)> setMainWindowEnabled);
+    static std::optional<packet::ImportResult> run(ui::FileDialogs &dialogs,
+        packet::PacketImporter &importer, const QString &workFolder,
+        std::function<void(bool)> setMainWindowEnabled);
 };
 
 } // namespace marvik::app

@@ -192,10 +192,11 @@ void MessageStore::saveSystem(const SystemRecord &r)
         updates << QStringLiteral("%1 = excluded.%1").arg(column);
     }
     QStringList marks(def.columns.size(), QStringLiteral("?"));
-    Statement &s = prepared(
-        QStringLiteral("INSERT INTO QWKIDS (%1) VALUES (%2) ON CONFLICT "
-                       "(\"QwkID\") DO UPDATE SET %3")
-            .arg(Schema::columnList(Table::Systems), marks.join(QLatin1Char(',')), updates.join(QLatin1String(", "))));
+    Statement &s
+        = prepared(QStringLiteral("INSERT INTO QWKIDS (%1) VALUES (%2) ON CONFLICT "
+                                  "(\"QwkID\") DO UPDATE SET %3")
+                       .arg(Schema::columnList(Table::Systems), marks.join(QLatin1Char(',')),
+                           updates.join(QLatin1String(", "))));
     Rewind rewind(s);
     int i = 1;
     for (const QString *field : {&r.qwkId, &r.bbsName, &r.bbsLocation, &r.sysopName, &r.yourName,
@@ -245,8 +246,8 @@ QStringList MessageStore::systemIds() const
 
 std::optional<ConferenceRecord> MessageStore::findConference(int number, const QString &qwkId) const
 {
-    Statement &s = prepared(QStringLiteral(
-        "SELECT * FROM CONFS WHERE \"Conference Number\" = ? AND \"QwkID\" = ?"));
+    Statement &s = prepared(
+        QStringLiteral("SELECT * FROM CONFS WHERE \"Conference Number\" = ? AND \"QwkID\" = ?"));
     Rewind rewind(s);
     s.bind(1, number);
     s.bind(2, qwkId);
@@ -270,8 +271,8 @@ void MessageStore::saveConferenceName(int number, const QString &qwkId, const QS
 
 QList<ConferenceRecord> MessageStore::conferences(const QString &qwkId) const
 {
-    Statement &s = prepared(QStringLiteral(
-        "SELECT * FROM CONFS WHERE \"QwkID\" = ? ORDER BY \"Conference Number\""));
+    Statement &s = prepared(
+        QStringLiteral("SELECT * FROM CONFS WHERE \"QwkID\" = ? ORDER BY \"Conference Number\""));
     Rewind rewind(s);
     s.bind(1, qwkId);
     QList<ConferenceRecord> rows;

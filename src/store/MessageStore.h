@@ -2,8 +2,8 @@
 
 #include "store/Records.h"
 
-#include <QString>
 #include <QList>
+#include <QString>
 #include <QStringList>
 #include <map>
 #include <memory>

@@ -79,8 +79,10 @@ MessageRecord RowMapper::message(const FieldMap &row)
 BulletinRecord RowMapper::bulletin(const FieldMap &row)
 {
     return BulletinRecord {row.value(QStringLiteral("RecNo")).toLongLong(),
-        FieldText(row, QStringLiteral("QwkID")), FieldInteger(row, QStringLiteral("Conference Number")),
-        FieldInteger(row, QStringLiteral("Bulletin Number")), FieldText(row, QStringLiteral("Bulletin"))};
+        FieldText(row, QStringLiteral("QwkID")),
+        FieldInteger(row, QStringLiteral("Conference Number")),
+        FieldInteger(row, QStringLiteral("Bulletin Number")),
+        FieldText(row, QStringLiteral("Bulletin"))};
 }
 
 } // namespace marvik::store

@@ -50,9 +50,9 @@ StoreOperations::StoreOperations(MessageStore &store)
 
 QList<ConferenceRecord> StoreOperations::conferencesForList(const QString &qwkId)
 {
-    Statement &s = m_store.prepared(QStringLiteral(
-        "UPDATE CONFS SET \"Unread Msgs\" = 0 WHERE \"QwkID\" = ? AND "
-        "IFNULL(\"Total Msgs\", 0) = 0 AND IFNULL(\"Unread Msgs\", 0) <> 0"));
+    Statement &s = m_store.prepared(
+        QStringLiteral("UPDATE CONFS SET \"Unread Msgs\" = 0 WHERE \"QwkID\" = ? AND "
+                       "IFNULL(\"Total Msgs\", 0) = 0 AND IFNULL(\"Unread Msgs\", 0) <> 0"));
     {
         Rewind rewind(s);
         s.bind(1, qwkId);
@@ -65,8 +65,9 @@ void StoreOperations::setConferenceTotal(const QString &qwkId, int conference, i
 {
     if (total == 0)
         return;
-    Statement &s = m_store.prepared(QStringLiteral("UPDATE CONFS SET \"Total Msgs\" = ? "
-                                                   "WHERE \"Conference Number\" = ? AND \"QwkID\" = ?"));
+    Statement &s
+        = m_store.prepared(QStringLiteral("UPDATE CONFS SET \"Total Msgs\" = ? "
+                                          "WHERE \"Conference Number\" = ? AND \"QwkID\" = ?"));
     {
         Rewind rewind(s);
         s.bind(1, total);
@@ -115,9 +116,9 @@ bool StoreOperations::markRead(const MessageRecord &message)
 
 bool StoreOperations::deleteRow(qint64 recordNumber, CountChanges &changes)
 {
-    Statement &s = m_store.prepared(QStringLiteral(
-        "DELETE FROM MESSAGES WHERE rowid = ? "
-        "RETURNING \"Conference Number\", \"QwkID\", \"Read Flag\", \"Personal\""));
+    Statement &s = m_store.prepared(
+        QStringLiteral("DELETE FROM MESSAGES WHERE rowid = ? "
+                       "RETURNING \"Conference Number\", \"QwkID\", \"Read Flag\", \"Personal\""));
     Rewind rewind(s);
     s.bind(1, recordNumber);
     if (!s.step())

@@ -17,9 +17,9 @@
 #include <QTest>
 #include <QTextBrowser>
 
-using marvik::state::AppFolders;
 using marvik::app::HelpWindow;
 using marvik::app::MainWindow;
+using marvik::state::AppFolders;
 using marvik::state::Settings;
 using marvik::testing::FakeFileDialogs;
 using marvik::testing::PacketWriter;

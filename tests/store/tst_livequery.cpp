@@ -1,9 +1,9 @@
-// LiveQuery: navigation, edits and deletions through an open selection.
+// LiveQuery: navigation, forgotten rows and read flags of an open selection.
 #include "StoreTestUtil.h"
 #include "store/FieldReaders.h"
 #include "store/LiveQuery.h"
 #include "store/Selections.h"
-#include "store/StoreError.h"
+#include "store/StoreOperations.h"
 
 #include <QTest>
 
@@ -19,11 +19,9 @@ private slots:
     void navigation();
     void removal_data();
     void removal();
-    void removeLoopEmptiesSelection();
+    void forgetLoopEmptiesSelection();
     void emptySelection();
-    void editPostSeenByLookup();
-    void fieldNamesIgnoreCase();
-    void unknownFieldRefused();
+    void readFlagsWithoutTexts();
     void typedRecords();
     void reopenReplacesSelection();
 };
@@ -90,7 +88,11 @@ void tst_LiveQuery::navigation()
     QCOMPARE(q.count(), 5);
     run(q, script);
     QCOMPARE(FieldInteger(q, "Message Number"), number);
-    QCOMPARE(q.position(), number - 1);
+    QCOMPARE(q.rowNumber(), number);
+    LiveQuery direct(*store);
+    direct.open(Selections::conferenceMessages("A", 1));
+    direct.moveToRow(number);
+    QCOMPARE(direct.message().recordNumber, q.message().recordNumber);
     QCOMPARE(q.eof(), eof);
     QCOMPARE(q.bof(), bof);
 }
@@ -119,7 +121,8 @@ void tst_LiveQuery::removal()
     q.open(Selections::conferenceMessages("A", 1));
     run(q, script);
     const qint64 gone = q.message().recordNumber;
-    q.remove();
+    StoreOperations(*store).deleteMessage(q.message());
+    q.forgetCurrent();
     QCOMPARE(FieldInteger(q, "Message Number"), current);
     QCOMPARE(q.eof(), eof);
     QCOMPARE(q.count(), remaining);
@@ -130,15 +133,17 @@ void tst_LiveQuery::removal()
     QCOMPARE(again.count(), remaining);
 }
 
-void tst_LiveQuery::removeLoopEmptiesSelection()
+void tst_LiveQuery::forgetLoopEmptiesSelection()
 {
     TempStore store;
     fillWithMessages(*store);
+    StoreOperations operations(*store);
     LiveQuery q(*store);
     q.open(Selections::conferenceMessages("A", 1));
     int deleted = 0;
     while (!q.eof()) {
-        q.remove();
+        operations.deleteMessage(q.message());
+        q.forgetCurrent();
         ++deleted;
         QVERIFY(deleted <= 5);
     }
@@ -146,7 +151,7 @@ void tst_LiveQuery::removeLoopEmptiesSelection()
     QCOMPARE(q.count(), 0);
     QVERIFY(!q.hasRow());
     QVERIFY(q.bof());
-    QVERIFY_THROWS_EXCEPTION(StoreError, q.remove());
+    QCOMPARE(q.rowNumber(), 0);
     // The other conference's message is still there.
     LiveQuery other(*store);
     other.open(Selections::conferenceMessages("A", 0));
@@ -162,68 +167,39 @@ void tst_LiveQuery::emptySelection()
     QCOMPARE(q.count(), 0);
     QVERIFY(q.eof());
     QVERIFY(q.bof());
-    QCOMPARE(q.position(), -1);
+    QCOMPARE(q.rowNumber(), 0);
     q.next();
     q.moveBy(-3);
     q.last();
+    q.moveToRow(3);
     QVERIFY(q.eof());
     QCOMPARE(FieldText(q, "Subject"), QString());
-    QVERIFY_THROWS_EXCEPTION(StoreError, q.edit());
+    QCOMPARE(q.nextUnreadAfter(0), 0);
 }
 
-void tst_LiveQuery::editPostSeenByLookup()
+void tst_LiveQuery::readFlagsWithoutTexts()
 {
     TempStore store;
-    fillWithMessages(*store);
+    addSystem(*store, "A", 1);
+    for (int n = 1; n <= 6; ++n)
+        store->appendMessage(message("A", 0, n, /*read=*/n % 3 != 0));
     LiveQuery q(*store);
-    q.open(Selections::conferenceMessages("A", 1));
-    q.next();
-    const qint64 key = q.message().recordNumber;
-    q.edit();
-    q.setValue("Read Flag", true);
-    q.setValue("subject", "Changed \"subject\"");
-    QVERIFY(!store->findMessage(key)->read); // not before post
-    q.post();
-    QVERIFY(store->findMessage(key)->read);
-    QCOMPARE(store->findMessage(key)->subject, QStringLiteral("Changed \"subject\""));
-    QCOMPARE(q.value("Read Flag"), QVariant(true));
-
-    q.setValue("Subject", "dropped");
-    q.cancel();
-    QCOMPARE(store->findMessage(key)->subject, QStringLiteral("Changed \"subject\""));
-
-    // Moving away posts a pending edit.
-    q.setValue("Subject", "kept");
-    q.next();
-    QCOMPARE(store->findMessage(key)->subject, QStringLiteral("kept"));
-}
-
-void tst_LiveQuery::fieldNamesIgnoreCase()
-{
-    TempStore store;
-    fillWithMessages(*store);
-    LiveQuery q(*store);
-    q.open(Selections::conferences("A"));
-    QCOMPARE(FieldText(q, "QWKID"), QStringLiteral("A"));
-    QCOMPARE(FieldText(q, "qwkid"), QStringLiteral("A"));
-    QCOMPARE(FieldText(q, "conference name"), QStringLiteral("Replies"));
-    q.setValue("TOTAL MSGS", 4);
-    q.post();
-    QCOMPARE(store->findConference(-2, "A")->totalMsgs, 4);
-}
-
-void tst_LiveQuery::unknownFieldRefused()
-{
-    TempStore store;
-    fillWithMessages(*store);
-    LiveQuery q(*store);
-    q.open(Selections::conferenceMessages("A", 1));
-    QVERIFY_THROWS_EXCEPTION(StoreError, q.setValue("No Such Field", 1));
-    QVERIFY_THROWS_EXCEPTION(StoreError, q.setValue("Subject\" = 1; --", 1));
-    // A required field cannot be emptied.
-    q.setValue("Conference Number", QVariant());
-    QVERIFY_THROWS_EXCEPTION(StoreError, q.post());
-    QCOMPARE(q.message().conferenceNumber, 1);
+    q.open(Selections::conferenceMessages("A", 0));
+    QCOMPARE(q.nextUnreadAfter(0), 3);
+    QCOMPARE(q.nextUnreadAfter(3), 6);
+    QCOMPARE(q.nextUnreadAfter(6), 0);
+    QVERIFY(!q.isRowRead(3));
+    QVERIFY(!q.isRowRead(99));
+    // Marked read through the store: the cursor sees it once it reads the row.
+    q.moveToRow(3);
+    StoreOperations(*store).markRead(q.message());
+    q.refresh();
+    QVERIFY(q.isRowRead(3));
+    QCOMPARE(q.nextUnreadAfter(0), 6);
+    // Moving never writes: the row as stored is unchanged by navigation.
+    q.moveToRow(6);
+    q.first();
+    QVERIFY(!store->findMessage(q.message().recordNumber + 5)->read);
 }
 
 void tst_LiveQuery::typedRecords()
@@ -262,7 +238,7 @@ void tst_LiveQuery::reopenReplacesSelection()
     q.last();
     q.open(Selections::conferenceMessages("A", 0));
     QCOMPARE(q.count(), 1);
-    QCOMPARE(q.position(), 0);
+    QCOMPARE(q.rowNumber(), 1);
     QCOMPARE(FieldInteger(q, "Message Number"), 99);
     q.close();
     QVERIFY(!q.isOpen());

@@ -17,11 +17,11 @@ MessageBoxPrompts::MessageBoxPrompts(QWidget *parent)
     : m_parent(parent)
 { }
 
-bool MessageBoxPrompts::ask(const QString &question)
+bool MessageBoxPrompts::ask(const QString &question, bool yesIsDefault)
 {
     QMessageBox box(
         QMessageBox::Question, title(), question, QMessageBox::Yes | QMessageBox::No, m_parent);
-    box.setDefaultButton(QMessageBox::Yes);
+    box.setDefaultButton(yesIsDefault ? QMessageBox::Yes : QMessageBox::No);
     return box.exec() == QMessageBox::Yes;
 }
 

@@ -16,7 +16,7 @@ public:
     // Boxes are centred over this window once it exists.
     void setParent(QWidget *parent) { m_parent = parent; }
 
-    bool ask(const QString &question) override;
+    bool ask(const QString &question, bool yesIsDefault = false) override;
     void inform(const QString &text) override;
     void error(const QString &text) override;
 

@@ -10,8 +10,10 @@ class Prompts
 {
 public:
     virtual ~Prompts() = default;
-    // Yes/No question with a question icon; true means "Yes".
-    virtual bool ask(const QString &question) = 0;
+    // Yes/No question with a question icon; true means "Yes". No is the
+    // default button, as most questions delete or discard something; a
+    // question whose Yes is the safe answer passes yesIsDefault.
+    virtual bool ask(const QString &question, bool yesIsDefault = false) = 0;
     // Information box with an OK button.
     virtual void inform(const QString &text) = 0;
     // Error box, for errors that end a command.

@@ -14,12 +14,14 @@ public:
     QList<bool> answers;
     bool defaultAnswer = true;
     QStringList questions;
+    QList<bool> yesDefaults; // the default button of each question: true for Yes
     QStringList informations;
     QStringList errors;
 
-    bool ask(const QString &question) override
+    bool ask(const QString &question, bool yesIsDefault = false) override
     {
         questions.append(question);
+        yesDefaults.append(yesIsDefault);
         return answers.isEmpty() ? defaultAnswer : answers.takeFirst();
     }
     void inform(const QString &text) override { informations.append(text); }

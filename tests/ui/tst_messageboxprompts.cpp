@@ -16,6 +16,7 @@ struct SeenBox
     QString text;
     QMessageBox::Icon icon = QMessageBox::NoIcon;
     QMessageBox::StandardButtons buttons;
+    QMessageBox::StandardButton defaultButton = QMessageBox::NoButton;
 };
 
 // Answers the next message box with `button` and records what it showed.
@@ -29,6 +30,8 @@ void answerNextBox(SeenBox *seen, QMessageBox::StandardButton button)
         seen->text = box->text();
         seen->icon = box->icon();
         seen->buttons = box->standardButtons();
+        if (box->defaultButton())
+            seen->defaultButton = box->standardButton(box->defaultButton());
         box->button(button)->click();
     });
 }
@@ -44,18 +47,23 @@ private Q_SLOTS:
     {
         QTest::addColumn<int>("button");
         QTest::addColumn<bool>("expected");
-        QTest::newRow("Yes") << int(QMessageBox::Yes) << true;
-        QTest::newRow("No") << int(QMessageBox::No) << false;
+        QTest::addColumn<bool>("yesIsDefault");
+        QTest::newRow("Yes") << int(QMessageBox::Yes) << true << false;
+        QTest::newRow("No") << int(QMessageBox::No) << false << false;
+        QTest::newRow("Yes, Yes the default") << int(QMessageBox::Yes) << true << true;
     }
 
     void askIsYesNoQuestion()
     {
         QFETCH(int, button);
         QFETCH(bool, expected);
+        QFETCH(bool, yesIsDefault);
         MessageBoxPrompts prompts;
         SeenBox seen;
         answerNextBox(&seen, QMessageBox::StandardButton(button));
-        QCOMPARE(prompts.ask(QStringLiteral("Pack Up Replies?")), expected);
+        QCOMPARE(prompts.ask(QStringLiteral("Pack Up Replies?"), yesIsDefault), expected);
+        // Questions that delete or discard leave No as the default button.
+        QCOMPARE(seen.defaultButton, yesIsDefault ? QMessageBox::Yes : QMessageBox::No);
         QCOMPARE(seen.title, QStringLiteral("Marvik"));
         QCOMPARE(seen.text, QStringLiteral("Pack Up Replies?"));
         QCOMPARE(seen.icon, QMessageBox::Question);

@@ -23,7 +23,8 @@ std::optional<BulletinName::Numbers> BulletinName::parse(const QString &fileName
     }
     if (!conference || !bulletin) {
         if (error)
-            *error = QStringLiteral("\"%1\" is not a bulletin file name").arg(fileName);
+            *error
+                = QStringLiteral("%1 is not a bulletin file name").arg(QwkField::quoted(fileName));
         return std::nullopt;
     }
     return Numbers {*conference, *bulletin};

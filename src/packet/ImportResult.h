@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QList>
 #include <QString>
 #include <QStringList>
 
@@ -11,7 +12,7 @@ struct ImportResult
     enum class Outcome
     {
         Completed, // every step ran, bulletins and the delete question included
-        NoSystemName, // the file name gives no QwkID
+        NoSystemName, // neither CONTROL.DAT nor the file name gives a QwkID
         ExtractionFailed,
         ControlFileMissing, // "Couldn't open: CONTROL.DAT!"
         ControlFileShort, // fewer lines than a control file has
@@ -19,17 +20,35 @@ struct ImportResult
         Failed, // an error box ended it; rows already posted stay
     };
 
+    // The BBS's own id from CONTROL.DAT, or the file name's when it has none.
     QString qwkId;
     Outcome outcome = Outcome::Completed;
     bool endedEarly = false;
     QString endReason; // why it ended early; "" when it completed
-    int messagesImported = 0;
+    int messagesImported = 0; // new rows
     int messagesSkipped = 0; // index records or headers that gave no row
     int bulletinsStored = 0;
     bool packetDeleted = false;
     // Where the packet was faulty: file, record or block, and why. Capped, so
     // a packet of garbage does not fill memory with complaints.
     QStringList problems;
+
+    // Messages the store held already (an earlier import of the same packet):
+    // not added again, not counted again.
+    int alreadyStored = 0;
+    // Index records naming a message this import had already taken: the
+    // message is stored once.
+    int repeatsIgnored = 0;
+    // Of messagesImported: those marked personal.
+    int personalImported = 0;
+    // Conferences that received new messages (the personal one not counted).
+    int conferencesWithNewMessages = 0;
+    // Conference rows made as "Conference N" for messages of conferences that
+    // CONTROL.DAT does not list.
+    QList<int> conferencesCreated;
+    // Whether "Delete <FILE>?" was asked with No as its default: some message
+    // could not be imported, so the packet is worth keeping.
+    bool deleteDefaultNo = false;
 };
 
 } // namespace marvik::packet

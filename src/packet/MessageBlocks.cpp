@@ -58,25 +58,33 @@ std::optional<MessageHeader> MessageBlocks::readHeader(qint64 block, QString *er
     return header;
 }
 
-QString MessageBlocks::readText(qint64 headerBlock, const MessageHeader &header, bool *cut)
+QByteArray MessageBlocks::readTextBytes(
+    qint64 headerBlock, const MessageHeader &header, bool *cut, bool *capped)
 {
     const qint64 start = (headerBlock + 1) * Block;
     const qint64 wanted = qint64(header.blockCount - 1) * Block;
-    const qint64 available = qMax<qint64>(0, qMin(wanted, m_size - start));
+    const qint64 inFile = qMax<qint64>(0, qMin(wanted, m_size - start));
+    const qint64 available = qMin(inFile, MaxTextBytes);
     if (cut)
-        *cut = available < wanted;
+        *cut = inFile < wanted;
+    if (capped)
+        *capped = available < inFile;
     if (available == 0 || !m_device.seek(start))
         return {};
-    m_buffer.resize(available);
-    const qint64 got = m_device.read(m_buffer.data(), available);
-    if (got <= 0) {
-        if (cut)
-            *cut = true;
-        return {};
-    }
+    QByteArray bytes(available, Qt::Uninitialized);
+    const qint64 got = m_device.read(bytes.data(), available);
     if (got < available && cut)
         *cut = true;
-    return decodeText(QByteArrayView(m_buffer.constData(), got));
+    qsizetype end = qMax<qint64>(0, got);
+    while (end > 0 && (bytes[end - 1] == ' ' || bytes[end - 1] == '\0'))
+        --end;
+    bytes.truncate(end);
+    return bytes;
+}
+
+QString MessageBlocks::readText(qint64 headerBlock, const MessageHeader &header, bool *cut)
+{
+    return decodeText(readTextBytes(headerBlock, header, cut));
 }
 
 QString MessageBlocks::decodeText(QByteArrayView bytes)
@@ -86,21 +94,23 @@ QString MessageBlocks::decodeText(QByteArrayView bytes)
         --end;
     qsizetype lineEnds = 0;
     for (qsizetype i = 0; i < end; ++i) {
-        if (quint8(bytes[i]) == 0xE3)
+        if (quint8(bytes[i]) == 0xE3 || bytes[i] == '\n')
             ++lineEnds;
     }
     const std::array<char16_t, 256> &table = cp437Table();
     QString text(end + lineEnds, Qt::Uninitialized);
-    char16_t *out = reinterpret_cast<char16_t *>(text.data());
+    char16_t *const begin = reinterpret_cast<char16_t *>(text.data());
+    char16_t *out = begin;
     for (qsizetype i = 0; i < end; ++i) {
         const quint8 b = quint8(bytes[i]);
-        if (b == 0xE3) {
+        if (b == 0xE3 || (b == '\n' && (i == 0 || bytes[i - 1] != '\r'))) {
             *out++ = u'\r';
             *out++ = u'\n';
         } else {
             *out++ = table[b];
         }
     }
+    text.truncate(out - begin);
     return text;
 }
 

@@ -27,13 +27,23 @@ public:
     // count larger than the whole file.
     std::optional<MessageHeader> readHeader(qint64 block, QString *error);
 
-    // The decoded text of the message whose header is at `headerBlock`. A
-    // text running past the end of the file is cut there (`cut` set).
+    // Text bytes kept of one message: far beyond any real message, and small
+    // enough that a hostile block count cannot fill memory.
+    static constexpr qint64 MaxTextBytes = 4 * 1024 * 1024;
+
+    // The raw text blocks of the message whose header is at `headerBlock`,
+    // without the spaces and NULs that pad the last block. A text running
+    // past the end of the file is cut there (`cut` set); one longer than
+    // MaxTextBytes is cut at that size (`capped` set).
+    QByteArray readTextBytes(qint64 headerBlock, const MessageHeader &header, bool *cut = nullptr,
+        bool *capped = nullptr);
+
+    // readTextBytes() decoded as CP437 (see decodeText()).
     QString readText(qint64 headerBlock, const MessageHeader &header, bool *cut = nullptr);
 
-    // Text blocks to text: 0xE3 ends a line (CR LF); trailing spaces and the
-    // NULs some doors pad with are dropped; every other byte is its CP437
-    // character.
+    // Text blocks to text: 0xE3 ends a line (CR LF), and so does a LF that
+    // some doors write instead; trailing spaces and the NULs some doors pad
+    // with are dropped; every other byte is its CP437 character.
     static QString decodeText(QByteArrayView bytes);
 
 private:

@@ -23,9 +23,12 @@ std::optional<MessageHeader> MessageHeader::parse(QByteArrayView block, QString 
     header.numberField = block.sliced(1, 7).toByteArray();
     header.date = QwkField::text(block.sliced(8, 8));
     header.time = QwkField::text(block.sliced(16, 5));
-    header.to = QwkField::text(block.sliced(21, 25));
-    header.from = QwkField::text(block.sliced(46, 25));
-    header.subject = QwkField::text(block.sliced(71, 25));
+    header.toBytes = QwkField::trimmed(block.sliced(21, 25)).toByteArray();
+    header.fromBytes = QwkField::trimmed(block.sliced(46, 25)).toByteArray();
+    header.subjectBytes = QwkField::trimmed(block.sliced(71, 25)).toByteArray();
+    header.to = QwkField::text(header.toBytes);
+    header.from = QwkField::text(header.fromBytes);
+    header.subject = QwkField::text(header.subjectBytes);
     header.referenceField = block.sliced(108, 8).toByteArray();
     header.blockCount = *blocks;
     header.conference = quint16(quint8(block[123]) | (quint8(block[124]) << 8));

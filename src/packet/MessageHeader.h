@@ -22,6 +22,11 @@ struct MessageHeader
     QString to;
     QString from;
     QString subject;
+    // The same three fields as trimmed bytes, for packets that mark their
+    // texts as UTF-8.
+    QByteArray toBytes;
+    QByteArray fromBytes;
+    QByteArray subjectBytes;
     QByteArray numberField;
     QByteArray referenceField;
     int blockCount = 0; // header included, at least 1

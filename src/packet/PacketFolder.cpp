@@ -2,13 +2,35 @@
 
 #include <QDir>
 #include <QFile>
+#include <QHash>
+
+#include <algorithm>
 
 namespace marvik::packet {
 
 PacketFolder::PacketFolder(const QString &path)
     : m_path(path)
 {
-    m_names = QDir(path).entryList(QDir::Files | QDir::Hidden, QDir::Name | QDir::IgnoreCase);
+    QStringList all = QDir(path).entryList(QDir::Files | QDir::Hidden, QDir::NoSort);
+    // Plain code-unit order, so the choice between names that differ only in
+    // case never depends on the locale or on the file system's listing.
+    std::sort(all.begin(), all.end(),
+        [](const QString &a, const QString &b) { return a.compare(b, Qt::CaseSensitive) < 0; });
+    QHash<QString, QString> used; // upper-cased name -> the name used
+    for (const QString &name : std::as_const(all)) {
+        const QString key = name.toUpper();
+        const auto first = used.constFind(key);
+        if (first != used.constEnd()) {
+            m_shadowed.append(QStringLiteral("%1 (%2 is used)").arg(name, *first));
+            continue;
+        }
+        used.insert(key, name);
+        m_names.append(name);
+    }
+    std::sort(m_names.begin(), m_names.end(), [](const QString &a, const QString &b) {
+        const int c = a.compare(b, Qt::CaseInsensitive);
+        return c != 0 ? c < 0 : a.compare(b, Qt::CaseSensitive) < 0;
+    });
 }
 
 QString PacketFolder::filePath(const QString &name) const

@@ -9,6 +9,10 @@ namespace marvik::packet {
 // case (control.dat, 000.ndx), so names are looked up without regard to it,
 // and only among the files really there: a name taken from CONTROL.DAT can
 // never reach outside the folder.
+//
+// When several files differ only in case (CONTROL.DAT and control.dat), the
+// one whose name sorts first byte by byte is used, which puts upper case
+// first; the others are set aside and listed by shadowed().
 class PacketFolder
 {
 public:
@@ -22,6 +26,9 @@ public:
     QStringList names() const { return m_names; }
     QString filePath(const QString &name) const;
 
+    // "control.dat (CONTROL.DAT is used)" for each file set aside.
+    QStringList shadowed() const { return m_shadowed; }
+
     // Deletes every file in `path`, leaving subfolders. False with `error`
     // naming the first file that would not go.
     static bool clear(const QString &path, QString *error);
@@ -29,6 +36,7 @@ public:
 private:
     QString m_path;
     QStringList m_names;
+    QStringList m_shadowed;
 };
 
 } // namespace marvik::packet

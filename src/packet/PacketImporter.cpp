@@ -4,6 +4,7 @@
 #include "packet/ConferenceIndex.h"
 #include "packet/ControlFile.h"
 #include "packet/MessageBlocks.h"
+#include "packet/MessageText.h"
 #include "packet/PacketFolder.h"
 #include "packet/QwkField.h"
 #include "packet/TextFile.h"
@@ -29,15 +30,23 @@ namespace {
 constexpr int PersonalConference = -1;
 constexpr int RepliesConference = -2;
 constexpr int MaxProblems = 200;
+constexpr int ProblemsShown = 15;
 constexpr qint64 BatchMilliseconds = 500;
-// Far above any real control file, screen or index; a member beyond these is
-// not loaded into memory at all.
-constexpr qint64 MaxTextFileBytes = 16 * 1024 * 1024;
+// Far above any real control or door file; a member beyond these is not
+// loaded into memory at all.
+constexpr qint64 MaxControlBytes = 16 * 1024 * 1024;
+constexpr qint64 MaxHeadersBytes = 64 * 1024 * 1024;
 constexpr qint64 MaxIndexBytes = 64 * 1024 * 1024;
+constexpr qint64 IndexChunkRecords = 64 * 1024;
 
 int percent(qint64 done, qint64 total)
 {
     return total > 0 ? int(std::clamp<qint64>(done * 100 / total, 0, 100)) : 0;
+}
+
+QString megabytes(qint64 bytes)
+{
+    return QStringLiteral("%1 MB").arg(bytes / (1024 * 1024));
 }
 
 } // namespace
@@ -90,6 +99,8 @@ void PacketImporter::problem(const QString &text)
 {
     if (m_result.problems.size() < MaxProblems)
         m_result.problems.append(text);
+    else
+        ++m_problemsDropped;
 }
 
 void PacketImporter::skip(const QString &text)
@@ -101,16 +112,19 @@ void PacketImporter::skip(const QString &text)
 ImportResult PacketImporter::importPacket(const QString &packetPath)
 {
     m_result = ImportResult();
+    m_problemsDropped = 0;
     m_conferenceNames.clear();
+    m_conferencesWithNew.clear();
+    m_headers = HeadersFile();
+    m_seen.clear();
+    m_personalBlocks.clear();
+    m_badRecords = 0;
     m_batch.reset();
     const QString fileName = QFileInfo(packetPath).fileName().toUpper();
-    m_result.qwkId = qwkIdFor(packetPath);
+    const QString fileId = qwkIdFor(packetPath);
+    m_result.qwkId = fileId;
 
     try {
-        if (m_result.qwkId.isEmpty())
-            throw Stop {ImportResult::Outcome::NoSystemName,
-                QStringLiteral("\"%1\" does not name a BBS system.").arg(fileName)};
-
         QString error;
         if (!PacketFolder::clear(m_tempFolder, &error))
             throw Stop {ImportResult::Outcome::Failed, error};
@@ -131,11 +145,15 @@ ImportResult PacketImporter::importPacket(const QString &packetPath)
                 QStringLiteral("Could not unpack %1: %2").arg(fileName, error)};
 
         const PacketFolder folder(m_tempFolder);
+        for (const QString &shadowed : folder.shadowed())
+            problem(QStringLiteral("%1 differs from another member only in letter case and was "
+                                   "not read")
+                        .arg(shadowed));
         readDoorId(folder);
 
         QFile controlFile(folder.find(QStringLiteral("CONTROL.DAT")));
         if (controlFile.fileName().isEmpty() || !controlFile.open(QIODevice::ReadOnly)
-            || controlFile.size() > MaxTextFileBytes)
+            || controlFile.size() > MaxControlBytes)
             throw Stop {ImportResult::Outcome::ControlFileMissing,
                 QStringLiteral("Couldn't open: CONTROL.DAT!")};
         const ControlFile control(controlFile.readAll());
@@ -146,9 +164,27 @@ ImportResult PacketImporter::importPacket(const QString &packetPath)
                 QStringLiteral("CONTROL.DAT has fewer than %1 lines.")
                     .arg(ControlFile::MinimumLines),
                 false};
+        if (control.linesDropped())
+            problem(QStringLiteral("CONTROL.DAT: only its first %1 lines were read")
+                        .arg(ControlFile::MaxLines));
+
+        // The BBS names itself; a renamed or re-downloaded file ("mybbs(1).qwk")
+        // must not make a new system, nor head replies with an id it rejects.
+        const QString bbsId = control.bbsId();
+        if (!bbsId.isEmpty())
+            m_result.qwkId = bbsId;
+        if (m_result.qwkId.isEmpty())
+            throw Stop {ImportResult::Outcome::NoSystemName,
+                QStringLiteral("%1 does not name a BBS system.").arg(QwkField::quoted(fileName))};
 
         writeSystem(control);
-        const qint64 conferences = writeConferences(control);
+        const ControlFile::ConferenceList list = control.conferenceList();
+        for (const QString &text : list.problems)
+            problem(text);
+        QList<std::pair<int, QString>> conferences;
+        for (const ControlFile::Conference &c : list.conferences)
+            conferences.append({c.number, c.name});
+        writeConferences(conferences);
 
         QFile messagesFile(folder.find(QStringLiteral("MESSAGES.DAT")));
         if (messagesFile.fileName().isEmpty() || !messagesFile.open(QIODevice::ReadOnly))
@@ -160,20 +196,16 @@ ImportResult PacketImporter::importPacket(const QString &packetPath)
         }
         messagesFile.close();
 
-        storeScreens(folder, control, conferences);
-        const QStringList bulletinErrors = storeBulletins(folder);
+        storeScreens(folder, control, list.firstScreenLine);
+        storeBulletins(folder);
 
-        if (!bulletinErrors.isEmpty())
-            m_prompts.error(bulletinErrors.join(u'\n'));
-        if (m_result.messagesSkipped > 0) {
-            QStringList shown = m_result.problems.mid(0, 10);
-            if (m_result.problems.size() > shown.size())
-                shown.append(QStringLiteral("..."));
-            m_prompts.inform(QStringLiteral("%1 messages of %2 could not be imported:\n%3")
-                                 .arg(m_result.messagesSkipped)
-                                 .arg(fileName, shown.join(u'\n')));
-        }
-        if (m_prompts.ask(QStringLiteral("Delete %1?").arg(fileName))) {
+        m_result.conferencesWithNewMessages = int(m_conferencesWithNew.size());
+        m_result.deleteDefaultNo = m_result.messagesSkipped > 0;
+        showProblems(fileName);
+        const QString question = QStringLiteral("Delete %1?").arg(fileName);
+        const bool remove = m_result.deleteDefaultNo && m_askDefaultNo ? m_askDefaultNo(question)
+                                                                       : m_prompts.ask(question);
+        if (remove) {
             m_result.packetDeleted = QFile::remove(packetPath);
             if (!m_result.packetDeleted)
                 m_prompts.error(QStringLiteral("Couldn't delete %1").arg(packetPath));
@@ -196,11 +228,32 @@ ImportResult PacketImporter::importPacket(const QString &packetPath)
     // A batch still open here did not finish: its rows and counts go together.
     if (m_batch) {
         m_result.messagesImported -= m_batch->messages;
+        m_result.personalImported -= m_batch->personal;
         m_batch.reset();
     }
+    m_result.conferencesWithNewMessages = int(m_conferencesWithNew.size());
     m_result.endedEarly = true;
     m_progress.hide();
     return m_result;
+}
+
+void PacketImporter::showProblems(const QString &fileName)
+{
+    if (m_result.problems.isEmpty())
+        return;
+    QStringList lines;
+    if (m_result.messagesSkipped > 0)
+        lines.append(QStringLiteral("%1 messages of %2 could not be imported.")
+                         .arg(m_result.messagesSkipped)
+                         .arg(fileName));
+    else
+        lines.append(QStringLiteral("%1 was imported, but not all of it was sound:").arg(fileName));
+    lines.append(QString());
+    lines.append(m_result.problems.mid(0, ProblemsShown));
+    const qsizetype more = m_result.problems.size() - ProblemsShown + m_problemsDropped;
+    if (more > 0)
+        lines.append(QStringLiteral("... and %1 more.").arg(more));
+    m_prompts.inform(lines.join(u'\n'));
 }
 
 void PacketImporter::readDoorId(const PacketFolder &folder)
@@ -209,8 +262,9 @@ void PacketImporter::readDoorId(const PacketFolder &folder)
     QFile file(folder.find(QStringLiteral("DOOR.ID")));
     if (file.fileName().isEmpty() || !file.open(QIODevice::ReadOnly))
         return;
-    if (file.size() > MaxTextFileBytes) {
-        problem(QStringLiteral("DOOR.ID is too big to be a door file"));
+    if (file.size() > MaxControlBytes) {
+        problem(QStringLiteral("DOOR.ID is too big to be a door file (%1)")
+                    .arg(megabytes(file.size())));
         return;
     }
     m_doorSettings = DoorIdFile::parse(file.readAll());
@@ -250,40 +304,30 @@ void PacketImporter::writeSystem(const ControlFile &control)
     m_yourName = system.yourName;
 }
 
-qint64 PacketImporter::writeConferences(const ControlFile &control)
+void PacketImporter::writeConferences(const QList<std::pair<int, QString>> &conferences)
 {
-    QString error;
-    const std::optional<qint64> count = control.conferenceCount(&error);
-    if (!count)
-        throw Stop {ImportResult::Outcome::Failed, error};
-
     m_progress.start(QStringLiteral("Updating Conferences"));
-    // One transaction for the list; on a bad line what was written is kept.
     store::Transaction transaction(m_store);
     m_store.saveConferenceName(RepliesConference, m_result.qwkId, QStringLiteral("Replies"));
     m_store.saveConferenceName(PersonalConference, m_result.qwkId, QStringLiteral("Personal"));
-    for (qint64 i = 0; i < *count; ++i) {
-        const std::optional<ControlFile::Conference> conference = control.conference(i, &error);
-        if (!conference) {
-            transaction.commit();
-            throw Stop {ImportResult::Outcome::Failed, error};
-        }
-        m_progress.setText(QStringLiteral("Conference: ") + conference->name);
-        m_progress.setPosition(percent(i + 1, *count));
+    const qint64 total = conferences.size();
+    for (qint64 i = 0; i < total; ++i) {
+        const auto &[number, name] = conferences.at(i);
+        m_progress.setText(QStringLiteral("Conference: ") + name);
+        m_progress.setPosition(percent(i + 1, total));
         m_progress.processEvents();
         // The reserved numbers belong to this program; a packet may not
         // rename them or fill them.
-        if (conference->number < 0) {
-            problem(QStringLiteral("CONTROL.DAT: conference %1 \"%2\" has a reserved number")
-                        .arg(conference->number)
-                        .arg(conference->name));
+        if (number < 0) {
+            problem(QStringLiteral("CONTROL.DAT: conference %1 %2 has a reserved number")
+                        .arg(number)
+                        .arg(QwkField::quoted(name)));
             continue;
         }
-        m_store.saveConferenceName(conference->number, m_result.qwkId, conference->name);
+        m_store.saveConferenceName(number, m_result.qwkId, name);
     }
     transaction.commit();
     m_progress.hide();
-    return *count;
 }
 
 std::optional<QString> PacketImporter::conferenceName(int number)
@@ -300,35 +344,131 @@ std::optional<QString> PacketImporter::conferenceName(int number)
     return name;
 }
 
+// Messages of a conference CONTROL.DAT does not list still have a home: a
+// row named after its number. False for the reserved numbers.
+bool PacketImporter::ensureConference(int number, const QString &source)
+{
+    if (number < 0)
+        return false;
+    if (conferenceName(number))
+        return true;
+    const QString name = QStringLiteral("Conference %1").arg(number);
+    m_store.saveConferenceName(number, m_result.qwkId, name);
+    m_conferenceNames.insert(number, name);
+    m_result.conferencesCreated.append(number);
+    problem(QStringLiteral("%1: conference %2 is not in CONTROL.DAT; its messages are put in a "
+                           "new conference \"%3\"")
+                .arg(source)
+                .arg(number)
+                .arg(name));
+    return true;
+}
+
+bool PacketImporter::seen(qint64 headerBlock) const
+{
+    return headerBlock >= 0 && headerBlock < qint64(m_seen.size()) && m_seen[headerBlock];
+}
+
+void PacketImporter::markSeen(qint64 headerBlock)
+{
+    if (headerBlock >= 0 && headerBlock < qint64(m_seen.size()))
+        m_seen[headerBlock] = true;
+}
+
+void PacketImporter::readHeadersFile(const PacketFolder &folder)
+{
+    QFile file(folder.find(QStringLiteral("HEADERS.DAT")));
+    if (file.fileName().isEmpty() || !file.open(QIODevice::ReadOnly))
+        return;
+    if (file.size() > MaxHeadersBytes) {
+        problem(QStringLiteral("HEADERS.DAT is too big to be read (%1); names and subjects are "
+                               "taken from the message headers")
+                    .arg(megabytes(file.size())));
+        return;
+    }
+    m_headers = HeadersFile(file.readAll());
+}
+
+// Block numbers of an index, read a chunk at a time. An index that cannot be
+// read gives none and is reported.
+QList<qint64> PacketImporter::readIndex(const PacketFolder &folder, const QString &fileName)
+{
+    QFile file(folder.filePath(fileName));
+    if (!file.open(QIODevice::ReadOnly) || file.size() > MaxIndexBytes) {
+        problem(QStringLiteral("%1: %2").arg(fileName,
+            file.isOpen()
+                ? QStringLiteral("too big to be an index (%1)").arg(megabytes(file.size()))
+                : file.errorString()));
+        return {};
+    }
+    QList<qint64> records;
+    records.reserve(file.size() / ConferenceIndex::RecordSize);
+    for (;;) {
+        const QByteArray chunk = file.read(IndexChunkRecords * ConferenceIndex::RecordSize);
+        if (chunk.isEmpty())
+            break;
+        records.append(ConferenceIndex::blockNumbers(chunk));
+        m_progress.processEvents();
+    }
+    return records;
+}
+
 void PacketImporter::importMessages(const PacketFolder &folder, MessageBlocks &blocks)
 {
+    m_seen.assign(size_t(blocks.blockCount()), false);
+    m_personalBlocks.assign(size_t(blocks.blockCount()), false);
+    readHeadersFile(folder);
+
     QStringList indexes;
+    QString personalName;
     for (const QString &name : folder.namesEndingWith(QStringLiteral(".NDX"))) {
-        if (name.compare(QLatin1String("PERSONAL.NDX"), Qt::CaseInsensitive) != 0)
+        if (name.compare(QLatin1String("PERSONAL.NDX"), Qt::CaseInsensitive) == 0)
+            personalName = name;
+        else
             indexes.append(name);
     }
+    // The door knows its user's mail: what PERSONAL.NDX lists is personal,
+    // whatever its To says.
+    QList<qint64> personal;
+    if (!personalName.isEmpty()) {
+        personal = readIndex(folder, personalName);
+        for (const qint64 block : std::as_const(personal)) {
+            if (block - 1 >= 0 && block - 1 < qint64(m_personalBlocks.size()))
+                m_personalBlocks[block - 1] = true;
+        }
+    }
+
     try {
         // Many doors leave the indexes out; the headers then say where each
         // message belongs.
         if (indexes.isEmpty()) {
-            walkMessages(blocks);
+            walkMessages(blocks, false);
         } else {
             for (const QString &name : std::as_const(indexes)) {
                 const std::optional<int> number
                     = QwkField::decimalText(name.left(name.indexOf(u'.')));
-                if (!number)
-                    throw Stop {ImportResult::Outcome::Failed,
-                        QStringLiteral("\"%1\" is not a conference index name").arg(name)};
-                const std::optional<QString> confName = conferenceName(*number);
-                if (!confName) {
-                    problem(QStringLiteral("%1: conference %2 is not in CONTROL.DAT")
+                if (!number) {
+                    problem(QStringLiteral("%1 is not a conference index name; it was not read")
+                                .arg(QwkField::quoted(name)));
+                    continue;
+                }
+                if (*number < 0) {
+                    problem(QStringLiteral("%1: conference %2 is reserved; the index was not read")
                                 .arg(name)
                                 .arg(*number));
                     continue;
                 }
-                importIndex(name, *number, QStringLiteral("Importing Messages Into ") + *confName,
-                    folder, blocks);
+                if (!ensureConference(*number, name))
+                    continue;
+                const QList<qint64> records = readIndex(folder, name);
+                importIndex(name, records, *number,
+                    QStringLiteral("Importing Messages Into ") + *conferenceName(*number), blocks);
             }
+            importPersonalLeftovers(personal, blocks);
+            // Index records that pointed nowhere may hide sound messages; the
+            // chain of headers in MESSAGES.DAT finds them.
+            if (m_badRecords > 0)
+                walkMessages(blocks, true);
         }
     } catch (const Stop &) {
         flushBatch();
@@ -337,21 +477,13 @@ void PacketImporter::importMessages(const PacketFolder &folder, MessageBlocks &b
     flushBatch();
 }
 
-void PacketImporter::importIndex(const QString &fileName, int conference, const QString &caption,
-    const PacketFolder &folder, MessageBlocks &blocks)
+void PacketImporter::importIndex(const QString &fileName, const QList<qint64> &records,
+    int conference, const QString &caption, MessageBlocks &blocks)
 {
     m_progress.start(caption);
-    QFile file(folder.filePath(fileName));
-    if (!file.open(QIODevice::ReadOnly) || file.size() > MaxIndexBytes) {
-        problem(QStringLiteral("%1: %2").arg(fileName,
-            file.isOpen() ? QStringLiteral("too big to be an index") : file.errorString()));
-        m_progress.hide();
-        return;
-    }
-    const QList<qint64> records = ConferenceIndex::blockNumbers(file.readAll());
-    file.close();
     const qint64 total = records.size();
     int shownPercent = 0;
+    int repeats = 0;
     for (qint64 count = 1; count <= total; ++count) {
         m_progress.setText(QStringLiteral("Importing %1 of %2 messages.").arg(count).arg(total));
         const int now = percent(count, total);
@@ -361,57 +493,121 @@ void PacketImporter::importIndex(const QString &fileName, int conference, const 
         }
         m_progress.processEvents();
 
+        const qint64 headerBlock = records.at(count - 1) - 1;
+        if (seen(headerBlock)) {
+            ++repeats;
+            continue;
+        }
         // Named only when something goes wrong: formatting it for every
         // message would cost more than the look-up itself.
         const auto where = [&] { return QStringLiteral("%1 record %2").arg(fileName).arg(count); };
-        const qint64 headerBlock = records.at(count - 1) - 1;
         QString error;
         const std::optional<MessageHeader> header = blocks.readHeader(headerBlock, &error);
         if (!header) {
+            ++m_badRecords;
             skip(QStringLiteral("%1: %2").arg(where(), error));
             continue;
         }
+        markSeen(headerBlock);
         importMessage(conference, headerBlock, *header, blocks, where);
+    }
+    if (repeats > 0) {
+        m_result.repeatsIgnored += repeats;
+        problem(QStringLiteral("%1: %2 records name a message already imported from this packet; "
+                               "it is stored once")
+                    .arg(fileName)
+                    .arg(repeats));
     }
     m_progress.hide();
 }
 
-void PacketImporter::walkMessages(MessageBlocks &blocks)
+// A door may list e-mail only in PERSONAL.NDX, with no index of its own
+// conference: those messages go where their headers say.
+void PacketImporter::importPersonalLeftovers(const QList<qint64> &records, MessageBlocks &blocks)
+{
+    bool started = false;
+    qint64 count = 0;
+    for (const qint64 record : records) {
+        ++count;
+        const qint64 headerBlock = record - 1;
+        if (seen(headerBlock))
+            continue;
+        if (!started) {
+            m_progress.start(QStringLiteral("Importing Personal Messages"));
+            started = true;
+        }
+        m_progress.setText(
+            QStringLiteral("Importing %1 of %2 messages.").arg(count).arg(records.size()));
+        m_progress.setPosition(percent(count, records.size()));
+        m_progress.processEvents();
+        const auto where = [&] { return QStringLiteral("PERSONAL.NDX record %1").arg(count); };
+        QString error;
+        const std::optional<MessageHeader> header = blocks.readHeader(headerBlock, &error);
+        if (!header) {
+            ++m_badRecords;
+            skip(QStringLiteral("%1: %2").arg(where(), error));
+            continue;
+        }
+        markSeen(headerBlock);
+        if (ensureConference(header->conference, where()))
+            importMessage(header->conference, headerBlock, *header, blocks, where);
+    }
+    if (started)
+        m_progress.hide();
+}
+
+void PacketImporter::walkMessages(MessageBlocks &blocks, bool onlyUnseen)
 {
     m_progress.start(QStringLiteral("Importing Messages"));
     const qint64 total = blocks.blockCount();
+    const int importedBefore = m_result.messagesImported + m_result.alreadyStored;
     int shownPercent = 0;
-    int seen = 0;
+    int found = 0;
     bool inGarbage = false;
-    for (qint64 block = 1; block < total;) {
-        QString error;
-        const std::optional<MessageHeader> header = blocks.readHeader(block, &error);
-        if (!header) {
-            // Step one block at a time until a header turns up again.
-            if (!inGarbage)
-                skip(error);
-            inGarbage = true;
-            ++block;
-            continue;
-        }
-        inGarbage = false;
-        ++seen;
-        m_progress.setText(QStringLiteral("Importing message %1.").arg(seen));
+    const auto showProgress = [&](qint64 block) {
         const int now = percent(block, total);
         if (now != shownPercent) {
             shownPercent = now;
             m_progress.setPosition(now);
         }
+        // Also between headers: a file of zero blocks must not freeze the window.
         m_progress.processEvents();
+    };
+    for (qint64 block = 1; block < total;) {
+        QString error;
+        const std::optional<MessageHeader> header = blocks.readHeader(block, &error);
+        if (!header) {
+            // Step one block at a time until a header turns up again.
+            if (!inGarbage && !onlyUnseen)
+                skip(error);
+            inGarbage = true;
+            ++block;
+            showProgress(block);
+            continue;
+        }
+        inGarbage = false;
+        if (onlyUnseen && seen(block)) {
+            block += header->blockCount;
+            showProgress(block);
+            continue;
+        }
+        ++found;
+        m_progress.setText(QStringLiteral("Importing message %1.").arg(found));
+        showProgress(block);
+        markSeen(block);
         const auto where = [&] { return QStringLiteral("MESSAGES.DAT block %1").arg(block + 1); };
-        if (conferenceName(header->conference))
+        if (ensureConference(header->conference, where()))
             importMessage(header->conference, block, *header, blocks, where);
-        else
-            skip(QStringLiteral("%1: conference %2 is not in CONTROL.DAT")
-                     .arg(where())
-                     .arg(header->conference));
         block += header->blockCount;
     }
+    // Each sound message found stands for one of the records that missed it.
+    if (onlyUnseen)
+        m_result.messagesSkipped = qMax(0, m_result.messagesSkipped - found);
+    if (onlyUnseen && found > 0)
+        problem(QStringLiteral("%1 messages that no sound index record names were found in "
+                               "MESSAGES.DAT and imported (%2 new)")
+                    .arg(found)
+                    .arg(m_result.messagesImported + m_result.alreadyStored - importedBefore));
     m_progress.hide();
 }
 
@@ -420,16 +616,19 @@ void PacketImporter::importMessage(int conference, qint64 headerBlock, const Mes
 {
     const std::optional<int> number = header.messageNumber();
     if (!number) {
-        skip(QStringLiteral("%1: \"%2\" is not a message number")
-                 .arg(where(), QwkField::text(header.numberField)));
+        skip(QStringLiteral("%1: %2 is not a message number")
+                 .arg(where(), QwkField::quoted(QwkField::text(header.numberField))));
         return;
     }
     const std::optional<int> reference = header.referenceNumber();
     if (!reference) {
-        skip(QStringLiteral("%1: \"%2\" is not a reference number")
-                 .arg(where(), QwkField::text(header.referenceField)));
+        skip(QStringLiteral("%1: %2 is not a reference number")
+                 .arg(where(), QwkField::quoted(QwkField::text(header.referenceField))));
         return;
     }
+    const HeadersFile::Section *extra = m_headers.section(headerBlock * MessageHeader::BlockSize);
+    const bool utf8 = extra && extra->utf8;
+
     store::MessageRecord message;
     message.conferenceNumber = conference;
     message.qwkId = m_result.qwkId;
@@ -437,21 +636,51 @@ void PacketImporter::importMessage(int conference, qint64 headerBlock, const Mes
     message.status = header.status;
     message.date = header.date;
     message.time = header.time;
-    message.to = header.to;
-    message.from = header.from;
-    message.subject = header.subject;
     message.referenceNumber = *reference;
     message.read = false;
     message.replyConferenceNumber = 0;
-    message.personal = header.to.toUpper() == m_yourName;
+
     bool cut = false;
-    message.text = blocks.readText(headerBlock, header, &cut);
+    bool capped = false;
+    bool fellBack = false;
+    const QByteArray bytes = blocks.readTextBytes(headerBlock, header, &cut, &capped);
+    message.text = MessageText::decode(bytes, utf8, &fellBack);
     if (cut)
         problem(QStringLiteral("%1: text cut short at the end of MESSAGES.DAT").arg(where()));
+    if (capped)
+        problem(QStringLiteral("%1: text longer than %2, cut there")
+                    .arg(where(), megabytes(MessageBlocks::MaxTextBytes)));
+    if (fellBack)
+        problem(QStringLiteral("%1: marked UTF-8 but is not; read as CP437").arg(where()));
+
+    MessageText::Fields fields {MessageText::decodeField(header.toBytes, utf8),
+        MessageText::decodeField(header.fromBytes, utf8),
+        MessageText::decodeField(header.subjectBytes, utf8)};
+    const QString headerTo = fields.to;
+    MessageText::takeHeaderLines(message.text, fields);
+    if (extra) {
+        const auto take = [utf8](const std::optional<QByteArray> &value, QString &field) {
+            if (value && !value->isEmpty())
+                field = MessageText::decodeField(*value, utf8);
+        };
+        take(extra->to, fields.to);
+        take(extra->from, fields.from);
+        take(extra->subject, fields.subject);
+    }
+    message.to = fields.to;
+    message.from = fields.from;
+    message.subject = fields.subject;
+    message.personal
+        = (headerBlock < qint64(m_personalBlocks.size()) && m_personalBlocks[headerBlock])
+        || headerTo.toUpper() == m_yourName || message.to.toUpper() == m_yourName;
 
     if (!m_batch)
         m_batch = std::make_unique<Batch>(m_store);
     try {
+        if (m_store.holdsMessage(message)) {
+            ++m_result.alreadyStored;
+            return;
+        }
         m_store.appendMessage(message);
     } catch (const store::StoreError &e) {
         // SQLite drops the whole transaction on some failures (disk full);
@@ -464,8 +693,11 @@ void PacketImporter::importMessage(int conference, qint64 headerBlock, const Mes
     ++m_result.messagesImported;
     ++m_batch->messages;
     ++m_batch->added[conference];
-    if (message.personal)
+    m_conferencesWithNew.insert(conference);
+    if (message.personal) {
         ++m_batch->personal;
+        ++m_result.personalImported;
+    }
     if (m_batch->messages >= BatchSize || m_batch->timer.elapsed() >= BatchMilliseconds)
         flushBatch();
 }
@@ -488,8 +720,10 @@ QString PacketImporter::readTextFile(const QString &path)
     QFile file(path);
     if (path.isEmpty() || !file.open(QIODevice::ReadOnly))
         return {};
-    if (file.size() > MaxTextFileBytes) {
-        problem(QStringLiteral("%1 is too big to be stored").arg(QFileInfo(path).fileName()));
+    if (file.size() > MaxScreenBytes) {
+        problem(QStringLiteral("%1 is too big to be stored (%2; at most %3)")
+                    .arg(QFileInfo(path).fileName(), megabytes(file.size()),
+                        megabytes(MaxScreenBytes)));
         return {};
     }
     m_progress.setCaption(QStringLiteral("Saving File"));
@@ -507,12 +741,12 @@ QString PacketImporter::readTextFile(const QString &path)
 }
 
 void PacketImporter::storeScreens(
-    const PacketFolder &folder, const ControlFile &control, qint64 conferences)
+    const PacketFolder &folder, const ControlFile &control, qint64 firstLine)
 {
     try {
-        const QString welcome = readTextFile(folder.find(control.welcomeScreen(conferences)));
-        const QString newsletter = readTextFile(folder.find(control.newsletter(conferences)));
-        const QString goodbye = readTextFile(folder.find(control.goodbyeScreen(conferences)));
+        const QString welcome = readTextFile(folder.find(control.line(firstLine)));
+        const QString newsletter = readTextFile(folder.find(control.line(firstLine + 1)));
+        const QString goodbye = readTextFile(folder.find(control.line(firstLine + 2)));
         const QString newFiles = readTextFile(folder.find(QStringLiteral("NEWFILES.DAT")));
         m_store.saveScreens(m_result.qwkId, welcome, newsletter, goodbye, newFiles);
     } catch (const std::exception &e) {
@@ -522,9 +756,8 @@ void PacketImporter::storeScreens(
     }
 }
 
-QStringList PacketImporter::storeBulletins(const PacketFolder &folder)
+void PacketImporter::storeBulletins(const PacketFolder &folder)
 {
-    QStringList errors;
     for (const QString &name : folder.names()) {
         if (!BulletinName::matches(name))
             continue;
@@ -535,7 +768,6 @@ QStringList PacketImporter::storeBulletins(const PacketFolder &folder)
         const std::optional<BulletinName::Numbers> numbers = BulletinName::parse(name, &error);
         // One badly named bulletin costs only itself.
         if (!numbers) {
-            errors.append(error);
             problem(error);
             continue;
         }
@@ -551,11 +783,9 @@ QStringList PacketImporter::storeBulletins(const PacketFolder &folder)
             m_store.saveBulletin(bulletin);
             ++m_result.bulletinsStored;
         } catch (const store::StoreError &e) {
-            errors.append(QStringLiteral("%1: %2").arg(name, e.message()));
-            problem(errors.last());
+            problem(QStringLiteral("%1: %2").arg(name, e.message()));
         }
     }
-    return errors;
 }
 
 } // namespace marvik::packet

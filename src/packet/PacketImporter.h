@@ -1,17 +1,19 @@
 #pragma once
 
 #include "packet/DoorIdFile.h"
+#include "packet/HeadersFile.h"
 #include "packet/ImportResult.h"
 
 #include <QHash>
 #include <QList>
+#include <QSet>
 #include <QString>
-
 #include <QStringList>
-#include <functional>
 
+#include <functional>
 #include <memory>
 #include <optional>
+#include <vector>
 
 namespace marvik::store {
 class MessageStore;
@@ -37,6 +39,12 @@ struct MessageHeader;
 // its counts, stores the screens and bulletins and offers to delete the
 // packet. Messages are committed in batches with their count changes, so a
 // failure or a kill half-way leaves counts that agree with the rows kept.
+//
+// Nothing is dropped without a word: every fault of the packet is listed in
+// one box before the delete question, messages only PERSONAL.NDX names are
+// imported, and so are those of conferences CONTROL.DAT does not list. A
+// message already stored (the same packet opened again) is not added twice,
+// and a header block named more than once is stored once.
 class PacketImporter
 {
 public:
@@ -48,16 +56,26 @@ public:
     // result says how far it got.
     ImportResult importPacket(const QString &packetPath);
 
+    // Asks a Yes/No question whose default button is No. Used for
+    // "Delete <FILE>?" when some message could not be imported; without it,
+    // prompts.ask() is used.
+    using AskDefaultNo = std::function<bool(const QString &question)>;
+    void setAskDefaultNo(AskDefaultNo ask) { m_askDefaultNo = std::move(ask); }
+
     const QList<DoorIdRecord> &doorSettings() const { return m_doorSettings; }
     const QStringList &controlLines() const { return m_controlLines; }
     ui::Prompts &prompts() const { return m_prompts; }
 
-    // The system a packet belongs to: its file name up to the first ".", in
-    // upper case (MYBBS.QWK and mybbs.qw2 are both MYBBS).
+    // The system a packet file names: its file name up to the first ".", in
+    // upper case (MYBBS.QWK and mybbs.qw2 are both MYBBS). Used only when
+    // CONTROL.DAT gives no usable BBS id.
     static QString qwkIdFor(const QString &packetPath);
 
     // Messages per commit; also committed after about half a second.
     static constexpr int BatchSize = 2000;
+    // Screens, bulletins and NEWFILES.DAT above this are not stored (and are
+    // reported): it keeps the import's memory small whatever the packet holds.
+    static constexpr qint64 MaxScreenBytes = 2 * 1024 * 1024;
 
 private:
     struct Batch;
@@ -65,17 +83,24 @@ private:
 
     void readDoorId(const PacketFolder &folder);
     void writeSystem(const ControlFile &control);
-    qint64 writeConferences(const ControlFile &control);
+    void writeConferences(const QList<std::pair<int, QString>> &conferences);
+    bool ensureConference(int number, const QString &source);
     void importMessages(const PacketFolder &folder, MessageBlocks &blocks);
-    void importIndex(const QString &fileName, int conference, const QString &caption,
-        const PacketFolder &folder, MessageBlocks &blocks);
-    void walkMessages(MessageBlocks &blocks);
+    void readHeadersFile(const PacketFolder &folder);
+    QList<qint64> readIndex(const PacketFolder &folder, const QString &fileName);
+    void importIndex(const QString &fileName, const QList<qint64> &records, int conference,
+        const QString &caption, MessageBlocks &blocks);
+    void importPersonalLeftovers(const QList<qint64> &records, MessageBlocks &blocks);
+    void walkMessages(MessageBlocks &blocks, bool onlyUnseen);
     void importMessage(int conference, qint64 headerBlock, const MessageHeader &header,
         MessageBlocks &blocks, const std::function<QString()> &where);
+    bool seen(qint64 headerBlock) const;
+    void markSeen(qint64 headerBlock);
     void flushBatch();
-    void storeScreens(const PacketFolder &folder, const ControlFile &control, qint64 conferences);
-    QStringList storeBulletins(const PacketFolder &folder);
+    void storeScreens(const PacketFolder &folder, const ControlFile &control, qint64 firstLine);
+    void storeBulletins(const PacketFolder &folder);
     QString readTextFile(const QString &path);
+    void showProblems(const QString &fileName);
     void skip(const QString &problem);
     void problem(const QString &text);
     std::optional<QString> conferenceName(int number);
@@ -85,15 +110,24 @@ private:
     ui::Prompts &m_prompts;
     ui::DoorInfoDisplay &m_doorInfo;
     QString m_tempFolder;
+    AskDefaultNo m_askDefaultNo;
 
     QList<DoorIdRecord> m_doorSettings;
     QStringList m_controlLines;
 
     // State of the import under way.
     ImportResult m_result;
+    int m_problemsDropped = 0;
     QString m_yourName;
     std::unique_ptr<Batch> m_batch;
     QHash<int, std::optional<QString>> m_conferenceNames;
+    QSet<int> m_conferencesWithNew;
+    HeadersFile m_headers;
+    // One bit per block of MESSAGES.DAT: headers taken by this import, and
+    // headers PERSONAL.NDX names.
+    std::vector<bool> m_seen;
+    std::vector<bool> m_personalBlocks;
+    int m_badRecords = 0;
 };
 
 } // namespace marvik::packet

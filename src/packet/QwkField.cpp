@@ -70,4 +70,12 @@ QString QwkField::trimmedText(const QString &text)
     return text.sliced(begin, end - begin);
 }
 
+QString QwkField::quoted(const QString &text)
+{
+    constexpr qsizetype Shown = 60;
+    if (text.size() <= Shown)
+        return u'"' + text + u'"';
+    return u'"' + text.left(Shown) + QStringLiteral("\"...");
+}
+
 } // namespace marvik::packet

@@ -22,6 +22,9 @@ public:
     static std::optional<int> decimalText(const QString &text);
     // Trims characters up to U+0020, as the byte-level trim does.
     static QString trimmedText(const QString &text);
+    // The text in double quotes for an error message, cut after 60
+    // characters: a hostile file can hold a line of megabytes.
+    static QString quoted(const QString &text);
 };
 
 } // namespace marvik::packet

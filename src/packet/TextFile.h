@@ -12,10 +12,11 @@ namespace marvik::packet {
 class TextFile
 {
 public:
+    // CR LF, LF or a lone CR ends a line; a last line without an end still
+    // counts. `afterLine` runs after each line. The text is built in place,
+    // with no list of lines in between, so a file of millions of empty lines
+    // costs only its result.
     static QString decode(QByteArrayView bytes, const std::function<void()> &afterLine = {});
-    // A missing or unreadable file reads as "" and `opened` is set to false.
-    static QString read(
-        const QString &path, bool *opened = nullptr, const std::function<void()> &afterLine = {});
 };
 
 } // namespace marvik::packet

@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QSet>
 #include <QTemporaryFile>
 
 #include <zip.h>
@@ -72,6 +73,36 @@ int percentOf(qint64 part, qint64 whole)
     return int(qMin<qint64>(100, part * 100 / whole));
 }
 
+// libzip refuses an archive that names one member twice; which copy the
+// door meant cannot be known, so the archive is opened once more only to name
+// the member in the message.
+QString duplicateMemberText(const QString &zipPath)
+{
+    int code = 0;
+    ZipHandle archive(zip_open(QFile::encodeName(zipPath).constData(), ZIP_RDONLY, &code));
+    QString name;
+    if (archive) {
+        QSet<QString> seen;
+        const zip_int64_t count = zip_get_num_entries(archive.get(), 0);
+        for (zip_int64_t i = 0; i < count && name.isEmpty(); ++i) {
+            const char *raw = zip_get_name(archive.get(), zip_uint64_t(i), ZIP_FL_ENC_GUESS);
+            const QString member = raw ? QString::fromUtf8(raw) : QString();
+            if (seen.contains(member))
+                name = member;
+            seen.insert(member);
+        }
+    }
+    if (name.size() > 60)
+        name = name.left(60) + QStringLiteral("...");
+    return name.isEmpty()
+        ? QStringLiteral("%1 holds two members of the same name; it cannot be known which one "
+                         "to use, so nothing was unpacked")
+              .arg(QFileInfo(zipPath).fileName())
+        : QStringLiteral("%1 holds two members named %2; it cannot be known which one to use, "
+                         "so nothing was unpacked")
+              .arg(QFileInfo(zipPath).fileName(), name);
+}
+
 } // namespace
 
 QString ZipArchive::safeBaseName(const QString &memberName)
@@ -100,6 +131,8 @@ bool ZipArchive::extractAll(const QString &zipPath, const QString &destFolder,
     int code = 0;
     ZipHandle archive(
         zip_open(QFile::encodeName(zipPath).constData(), ZIP_RDONLY | ZIP_CHECKCONS, &code));
+    if (!archive && code == ZIP_ER_EXISTS)
+        return fail(error, duplicateMemberText(zipPath));
     if (!archive)
         return fail(error, QStringLiteral("Cannot open %1: %2").arg(zipPath, openErrorText(code)));
 

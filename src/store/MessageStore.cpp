@@ -344,6 +344,24 @@ std::optional<MessageRecord> MessageStore::findMessage(qint64 recordNumber) cons
     return RowMapper::message(RowMapper::read(s, Table::Messages));
 }
 
+bool MessageStore::holdsMessage(const MessageRecord &m) const
+{
+    Statement &s = prepared(QStringLiteral(
+        "SELECT 1 FROM MESSAGES INDEXED BY \"MessagesByNumber\" WHERE \"QwkID\" = ? AND "
+        "\"Conference Number\" = ? AND \"Message Number\" = ? AND \"Date\" = ? AND "
+        "\"Time\" = ? AND \"From\" = ? AND \"To\" = ? AND \"Subject\" = ? LIMIT 1"));
+    Rewind rewind(s);
+    s.bind(1, m.qwkId);
+    s.bind(2, m.conferenceNumber);
+    s.bind(3, m.messageNumber);
+    s.bind(4, m.date);
+    s.bind(5, m.time);
+    s.bind(6, m.from);
+    s.bind(7, m.to);
+    s.bind(8, m.subject);
+    return s.step();
+}
+
 std::optional<BulletinRecord> MessageStore::findBulletin(
     const QString &qwkId, int conference, int bulletin) const
 {

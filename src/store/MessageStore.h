@@ -56,6 +56,9 @@ public:
     // Messages (MESSAGES, key Record Number); returns the assigned Record Number.
     qint64 appendMessage(const MessageRecord &message);
     std::optional<MessageRecord> findMessage(qint64 recordNumber) const;
+    // Whether the system already holds this message: same conference, number,
+    // date, time, From, To and Subject. Opening a packet twice adds nothing.
+    bool holdsMessage(const MessageRecord &message) const;
 
     // Bulletins, looked up through BulletinIdx (QwkID, Conference Number,
     // Bulletin Number); saveBulletin edits the found row or appends one.

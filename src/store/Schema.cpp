@@ -123,6 +123,9 @@ QStringList Schema::createStatements()
                                  "(\"QwkID\", \"Conference Number\")");
     statements << QStringLiteral("CREATE INDEX IF NOT EXISTS \"MessagesByPersonal\" ON MESSAGES "
                                  "(\"QwkID\", \"Personal\")");
+    // A packet opened again is recognised message by message.
+    statements << QStringLiteral("CREATE INDEX IF NOT EXISTS \"MessagesByNumber\" ON MESSAGES "
+                                 "(\"QwkID\", \"Conference Number\", \"Message Number\")");
     return statements;
 }
 

@@ -139,16 +139,17 @@ private slots:
         QCOMPARE(MessageBlocks::decodeText(bytes), expected);
     }
 
-    // Every byte but the line end and the trailing padding arrives as its
-    // CP437 character.
+    // Every byte but the line ends (0xE3, a lone LF) and the trailing
+    // padding arrives as its CP437 character.
     void everyByte()
     {
         QByteArray bytes;
         QString expected;
         for (int b = 0; b < 256; ++b) {
             bytes += char(b);
-            expected += b == 0xE3 ? QStringLiteral("\r\n")
-                                  : QString(marvik::text::Cp437Codec::toUnicode(uchar(b)));
+            expected += b == 0xE3 || b == 0x0A
+                ? QStringLiteral("\r\n")
+                : QString(marvik::text::Cp437Codec::toUnicode(uchar(b)));
         }
         QCOMPARE(MessageBlocks::decodeText(bytes), expected);
     }

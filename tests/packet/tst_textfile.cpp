@@ -36,16 +36,6 @@ private slots:
         QCOMPARE(seen, lines);
     }
 
-    void missingFile()
-    {
-        QTemporaryDir dir;
-        bool opened = true;
-        QCOMPARE(TextFile::read(dir.filePath("NOPE"), &opened), QString());
-        QVERIFY(!opened);
-        QCOMPARE(TextFile::read(QString(), &opened), QString());
-        QVERIFY(!opened);
-    }
-
     void bulletinName_data()
     {
         QTest::addColumn<QString>("name");

@@ -30,18 +30,24 @@ qint64 PacketWriter::addMessage(const Message &message)
     ++m_messageCount;
     const qint64 headerBlock = m_messagesDat.size() / BlockSize + 1;
     m_messagesDat.append(messageBlocks(message, QByteArray::number(m_messageCount)));
-    if (message.indexed) {
-        const QByteArray record = indexRecord(quint32(headerBlock), message.conference);
+    const QByteArray record = indexRecord(quint32(headerBlock), message.conference);
+    if (message.indexed)
         m_indexes[message.conference].append(record);
-        if (message.to.trimmed().toUpper() == m_control.userName.trimmed().toUpper())
-            m_personal.append(record);
-    }
+    if (message.inPersonalIndex
+        || (message.indexed
+            && message.to.trimmed().toUpper() == m_control.userName.trimmed().toUpper()))
+        m_personal.append(record);
     return headerBlock;
 }
 
 void PacketWriter::addBulletin(int conference, int number, const QByteArray &content)
 {
     m_bulletins.append({conference, number, content});
+}
+
+void PacketWriter::addHeadersSection(qint64 headerBlock, const QByteArray &lines)
+{
+    m_headersDat += '[' + QByteArray::number((headerBlock - 1) * BlockSize, 16) + "]\r\n" + lines;
 }
 
 QByteArray PacketWriter::controlDat() const
@@ -85,6 +91,8 @@ PacketWriter::Members PacketWriter::members() const
         out.insert(indexName(it.key()), it.value());
     if (m_personalIndex && !m_personal.isEmpty())
         out.insert(memberName(QStringLiteral("PERSONAL.NDX")), m_personal);
+    if (!m_headersDat.isEmpty())
+        out.insert(memberName(QStringLiteral("HEADERS.DAT")), m_headersDat);
     if (!m_doorId.isNull())
         out.insert(memberName(QStringLiteral("DOOR.ID")), m_doorId);
     const auto addScreen = [&](const QByteArray &name, const QByteArray &content) {

@@ -33,7 +33,7 @@ public:
         QByteArray location = "Springfield, OR";
         QByteArray phone = "541-555-0142";
         QByteArray sysop = "Sam Sysop, Sysop";
-        QByteArray serialLine = "00000,TESTBBS";
+        QByteArray serialLine = "00000,MYBBS";
         QByteArray dateLine = "03-14-1996,21:05:00";
         QByteArray userName = "JOHN SMITH";
         QByteArray menuLine = "";
@@ -75,6 +75,9 @@ public:
         char networkTag = ' ';
         // Whether the conference's index file points at this message.
         bool indexed = true;
+        // Listed in PERSONAL.NDX whatever its To says (and even when not
+        // indexed: doors that write no index for their e-mail conference).
+        bool inPersonalIndex = false;
     };
 
     struct Bulletin
@@ -110,6 +113,9 @@ public:
     void setGoodbye(const QByteArray &content) { m_goodbye = content; }
     void setNewFiles(const QByteArray &content) { m_newFiles = content; }
     void addBulletin(int conference, int number, const QByteArray &content);
+    // A HEADERS.DAT section for the message whose header is at `headerBlock`
+    // (as addMessage() returns it): `lines` such as "Subject: ...\r\n".
+    void addHeadersSection(qint64 headerBlock, const QByteArray &lines);
 
     QByteArray controlDat() const;
     const QByteArray &messagesDat() const { return m_messagesDat; }
@@ -152,6 +158,7 @@ private:
     QByteArray m_news;
     QByteArray m_goodbye;
     QByteArray m_newFiles;
+    QByteArray m_headersDat;
     QList<Bulletin> m_bulletins;
 };
 

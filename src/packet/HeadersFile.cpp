@@ -1,0 +1,83 @@
+#include "packet/HeadersFile.h"
+
+#include "packet/QwkField.h"
+
+namespace marvik::packet {
+
+namespace {
+
+std::optional<qint64> hexOffset(QByteArrayView text)
+{
+    const QByteArrayView digits = QwkField::trimmed(text);
+    if (digits.isEmpty() || digits.size() > 12)
+        return std::nullopt;
+    qint64 value = 0;
+    for (const char c : digits) {
+        int d = -1;
+        if (c >= '0' && c <= '9')
+            d = c - '0';
+        else if (c >= 'a' && c <= 'f')
+            d = c - 'a' + 10;
+        else if (c >= 'A' && c <= 'F')
+            d = c - 'A' + 10;
+        if (d < 0)
+            return std::nullopt;
+        value = value * 16 + d;
+    }
+    return value;
+}
+
+bool isTrue(QByteArrayView value)
+{
+    const QByteArray v = QwkField::trimmed(value).toByteArray().toLower();
+    return v == "true" || v == "yes" || v == "1";
+}
+
+} // namespace
+
+HeadersFile::HeadersFile(QByteArrayView bytes)
+{
+    Section *current = nullptr;
+    qsizetype start = 0;
+    const qsizetype size = bytes.size();
+    while (start < size) {
+        qsizetype end = start;
+        while (end < size && bytes[end] != '\n' && bytes[end] != '\r')
+            ++end;
+        const QByteArrayView line = QwkField::trimmed(bytes.sliced(start, end - start));
+        start = end + 1;
+        if (line.isEmpty())
+            continue;
+        if (line.front() == '[' && line.back() == ']') {
+            const std::optional<qint64> offset = hexOffset(line.sliced(1, line.size() - 2));
+            // A section that names no offset is skipped with its lines.
+            current = offset ? &m_sections[*offset] : nullptr;
+            continue;
+        }
+        if (!current)
+            continue;
+        const qsizetype colon = line.indexOf(':');
+        if (colon <= 0)
+            continue;
+        const QByteArray key = QwkField::trimmed(line.first(colon)).toByteArray().toLower();
+        const QByteArray value = QwkField::trimmed(line.sliced(colon + 1)).toByteArray();
+        if (key == "to")
+            current->to = value;
+        else if (key == "from")
+            current->from = value;
+        else if (key == "sender" && !current->from)
+            current->from = value;
+        else if (key == "subject")
+            current->subject = value;
+        else if (key == "utf8")
+            current->utf8 = isTrue(value);
+    }
+}
+
+const HeadersFile::Section *HeadersFile::section(qint64 offset) const
+{
+    const auto it = m_sections.constFind(offset);
+    return it == m_sections.constEnd() ? nullptr : &*it;
+}
+
+} // namespace marvik::packet

@@ -1,0 +1,70 @@
+#pragma once
+
+#include <QMainWindow>
+
+#include <functional>
+
+class QAction;
+class QEventLoop;
+class QListWidget;
+
+namespace marvik::state {
+class AppState;
+}
+
+namespace marvik::maint {
+
+// "BBS Systems": every system held in the store. Opening one (Enter or
+// double-click) makes it the current system and runs the system window;
+// "&Delete BBS System" deletes it with everything it holds. The window has
+// no close box; "&Close" is the way out, and it closes itself once the last
+// system is deleted.
+//
+// Made once at start-up, given how to run the system window:
+//     SystemsListWindow list(state, [&systemWindow] { systemWindow.run(); });
+// and run by "Open &BBS System":
+//     list.run();
+class SystemsListWindow : public QMainWindow
+{
+    Q_OBJECT
+
+public:
+    SystemsListWindow(
+        state::AppState &state, std::function<void()> runSystemWindow, QWidget *parent = nullptr);
+    ~SystemsListWindow() override;
+
+    // Fills the list and waits until it is closed; with no system stored it
+    // says so and returns at once.
+    void run();
+
+    // The parts of run() around the wait, for tests.
+    bool openList();
+    bool isClosing() const { return m_closing; }
+
+    QListWidget *list() const { return m_list; }
+    QAction *deleteAction() const { return m_delete; }
+    QAction *closeAction() const { return m_close; }
+
+    // Fills the list from the store; sets the closing flag when it is empty.
+    void fillList();
+    void OpenSelectedSystem();
+    void DeleteBBSSystem1Click();
+    void Close1Click();
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    QString selectedSystem() const;
+
+    state::AppState &m_state;
+    std::function<void()> m_runSystemWindow;
+    QListWidget *m_list = nullptr;
+    QAction *m_delete = nullptr;
+    QAction *m_close = nullptr;
+    QEventLoop *m_wait = nullptr;
+    bool m_closing = true;
+};
+
+} // namespace marvik::maint

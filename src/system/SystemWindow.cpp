@@ -1,0 +1,425 @@
+#include "system/SystemWindow.h"
+
+#include "state/AppState.h"
+#include "store/StoreError.h"
+#include "system/BulletinTableModel.h"
+#include "system/ConferenceTableModel.h"
+#include "ui/HelpTopics.h"
+#include "ui/Prompts.h"
+
+#include <QCloseEvent>
+#include <QEventLoop>
+#include <QGridLayout>
+#include <QGuiApplication>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QMenuBar>
+#include <QScreen>
+#include <QShortcut>
+#include <QStyle>
+#include <QTableView>
+#include <QToolBar>
+
+namespace marvik::system {
+
+namespace {
+
+// Shows the busy cursor for as long as it lives.
+class BusyCursor
+{
+public:
+    BusyCursor() { QGuiApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~BusyCursor() { QGuiApplication::restoreOverrideCursor(); }
+    BusyCursor(const BusyCursor &) = delete;
+    BusyCursor &operator=(const BusyCursor &) = delete;
+};
+
+// Shows the window again however the window that took its place ends, so a
+// failure there never leaves the user without a window to close.
+class ShowAgain
+{
+public:
+    explicit ShowAgain(QWidget *window)
+        : m_window(window)
+    {
+        m_window->hide();
+    }
+    ~ShowAgain()
+    {
+        m_window->show();
+        m_window->raise();
+        m_window->activateWindow();
+    }
+    ShowAgain(const ShowAgain &) = delete;
+    ShowAgain &operator=(const ShowAgain &) = delete;
+
+private:
+    QWidget *m_window;
+};
+
+QTableView *makeGrid(QAbstractItemModel *model, const QList<int> &widths, QWidget *parent)
+{
+    auto *view = new QTableView(parent);
+    view->setModel(model);
+    view->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    view->setSelectionBehavior(QAbstractItemView::SelectRows);
+    view->setSelectionMode(QAbstractItemView::SingleSelection);
+    view->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    view->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    view->setWordWrap(false);
+    view->setTabKeyNavigation(false);
+    view->verticalHeader()->hide();
+    view->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    view->verticalHeader()->setDefaultSectionSize(view->fontMetrics().height() + 4);
+    QHeaderView *header = view->horizontalHeader();
+    header->setSectionResizeMode(QHeaderView::Fixed);
+    header->setSectionsClickable(false);
+    header->setHighlightSections(false);
+    for (int column = 0; column < widths.size(); ++column)
+        view->setColumnWidth(column, widths.at(column));
+    int width = 2 * view->frameWidth() + view->style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+    for (int w : widths)
+        width += w;
+    view->setMinimumWidth(width);
+    return view;
+}
+
+bool isEnterKey(const QKeyEvent *key)
+{
+    return key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter;
+}
+
+} // namespace
+
+SystemWindow::SystemWindow(state::AppState &state, QWidget *parent)
+    : QMainWindow(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint)
+    , m_state(state)
+    , m_browser(state)
+{
+    resize(431, 450);
+
+    QMenu *file = menuBar()->addMenu(QStringLiteral("&File"));
+    QToolBar *bar = addToolBar(QStringLiteral("Commands"));
+    bar->setMovable(false);
+    bar->setFloatable(false);
+    bar->setContextMenuPolicy(Qt::PreventContextMenu);
+    bar->setIconSize(QSize(16, 16));
+
+    m_welcome = file->addAction(QStringLiteral("Display &Welcome Screen"), this,
+        [this] { ShowScreenClick(SystemBrowser::Screen::Welcome); });
+    m_goodbye = file->addAction(QStringLiteral("Display &Goodbye Screen"), this,
+        [this] { ShowScreenClick(SystemBrowser::Screen::Goodbye); });
+    m_newsletter = file->addAction(QStringLiteral("Display &BBS Newsletter"), this,
+        [this] { ShowScreenClick(SystemBrowser::Screen::Newsletter); });
+    m_newFiles = file->addAction(QStringLiteral("Display &New Files List"), this,
+        [this] { ShowScreenClick(SystemBrowser::Screen::NewFiles); });
+    m_compose = file->addAction(
+        QStringLiteral("&Compose New Message"), this, &SystemWindow::ComposeNewMessage1Click);
+    m_next = file->addAction(QStringLiteral("Ne&xt Conference With Messages"), this,
+        &SystemWindow::NextConferenceWithMessages1Click);
+    m_bulkDelete = file->addAction(
+        QStringLiteral("&Bulk Delete Messages"), this, &SystemWindow::BulkDeleteMessages1Click);
+    file->addSeparator();
+    m_eraseRep = file->addAction(
+        QStringLiteral("&Erase REP File"), this, &SystemWindow::EraseREPFile1Click);
+    file->addSeparator();
+    m_close = file->addAction(
+        QStringLiteral("&Close BBS System"), this, &SystemWindow::CloseBBSSystem1Click);
+
+    // A menu command and its button are one action: enabled together, one
+    // handler. The buttons run in their own order, with their own hints.
+    const struct
+    {
+        QAction *action;
+        const char *hint;
+        QStyle::StandardPixmap icon;
+    } buttons[] = {
+        {m_welcome, "Display Welcome Screen", QStyle::SP_MessageBoxInformation},
+        {m_goodbye, "Display Goodbye Screen", QStyle::SP_DialogNoButton},
+        {m_newsletter, "Display BBS Newsletter", QStyle::SP_FileDialogContentsView},
+        {m_newFiles, "Display New Files List", QStyle::SP_FileDialogDetailedView},
+        {m_eraseRep, "Erase REP File", QStyle::SP_DialogDiscardButton},
+        {m_bulkDelete, "Bulk Delete Messages", QStyle::SP_TrashIcon},
+        {m_compose, "Compose New Message", QStyle::SP_FileIcon},
+        {m_next, "Next Conference With Mail", QStyle::SP_ArrowRight},
+        {m_close, "Close BBS System", QStyle::SP_DialogCloseButton},
+    };
+    for (const auto &button : buttons) {
+        button.action->setToolTip(QString::fromLatin1(button.hint));
+        button.action->setStatusTip(QString::fromLatin1(button.hint));
+        button.action->setIcon(style()->standardIcon(button.icon));
+        bar->addAction(button.action);
+    }
+
+    auto *central = new QWidget(this);
+    auto *grid = new QGridLayout(central);
+    grid->setContentsMargins(6, 6, 6, 6);
+    m_conferenceModel = new ConferenceTableModel(state.conferences(), this);
+    m_bulletinModel = new BulletinTableModel(state.bulletins(), this);
+    m_conferenceView = makeGrid(m_conferenceModel, {50, 119, 54}, central);
+    m_bulletinView = makeGrid(m_bulletinModel, {66, 66}, central);
+    auto *conferencesLabel = new QLabel(QStringLiteral("Conferences:"), central);
+    conferencesLabel->setBuddy(m_conferenceView);
+    auto *bulletinsLabel = new QLabel(QStringLiteral("Bulletins:"), central);
+    bulletinsLabel->setBuddy(m_bulletinView);
+    grid->addWidget(conferencesLabel, 0, 0);
+    grid->addWidget(bulletinsLabel, 0, 1);
+    grid->addWidget(m_conferenceView, 1, 0);
+    grid->addWidget(m_bulletinView, 1, 1);
+    grid->setColumnStretch(0, 1);
+    setCentralWidget(central);
+
+    m_conferenceView->installEventFilter(this);
+    m_bulletinView->installEventFilter(this);
+    connect(m_conferenceView, &QTableView::doubleClicked, this, &SystemWindow::OpenConference);
+    connect(m_bulletinView, &QTableView::doubleClicked, this, &SystemWindow::OpenBulletin);
+    connect(m_conferenceView->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+        &SystemWindow::activeRowChanged);
+    activeRowChanged();
+
+    auto *help = new QShortcut(QKeySequence::HelpContents, this);
+    connect(help, &QShortcut::activated, this,
+        [this] { m_state.help().showTopic(ui::HelpTopics::SystemWindowTopic); });
+}
+
+SystemWindow::~SystemWindow() = default;
+
+void SystemWindow::run()
+{
+    if (!openSystem())
+        return;
+    QEventLoop wait;
+    m_wait = &wait;
+    if (!m_closing)
+        wait.exec();
+    m_wait = nullptr;
+    closeSystem();
+}
+
+bool SystemWindow::openSystem()
+{
+    std::optional<store::SystemRecord> system;
+    {
+        BusyCursor busy;
+        setWindowTitle(m_state.currentQwkId());
+        try {
+            system = m_browser.load();
+        } catch (const store::StoreError &error) {
+            m_state.prompts().error(error.message());
+            return false;
+        }
+        if (!system)
+            return false;
+        const std::pair<QAction *, SystemBrowser::Screen> screens[] = {
+            {m_welcome, SystemBrowser::Screen::Welcome},
+            {m_goodbye, SystemBrowser::Screen::Goodbye},
+            {m_newsletter, SystemBrowser::Screen::Newsletter},
+            {m_newFiles, SystemBrowser::Screen::NewFiles},
+        };
+        for (const auto &[action, screen] : screens)
+            action->setEnabled(!SystemBrowser::screenText(*system, screen).isEmpty());
+        updateEraseRep();
+
+        // The personal conference is active at first, so compose and bulk
+        // delete start disabled.
+        selectEntry(qMin(1, m_state.conferences().count() - 1));
+        m_conferenceView->scrollToTop();
+        if (m_state.bulletins().count() > 0)
+            m_bulletinView->setCurrentIndex(m_bulletinModel->index(0, 0));
+        m_bulletinView->scrollToTop();
+        m_closing = false;
+    }
+    if (QScreen *screen = QGuiApplication::primaryScreen())
+        move(screen->availableGeometry().center() - rect().center());
+    show();
+    raise();
+    activateWindow();
+    m_conferenceView->setFocus();
+    return true;
+}
+
+void SystemWindow::closeSystem()
+{
+    m_closing = true;
+    hide();
+    const auto &calls = m_state.windows();
+    guarded([&calls] {
+        if (calls.exportReplies)
+            calls.exportReplies();
+    });
+    guarded([&calls] {
+        if (calls.cleanUpReadMessages)
+            calls.cleanUpReadMessages();
+    });
+}
+
+int SystemWindow::activeEntry() const
+{
+    const QModelIndex current = m_conferenceView->currentIndex();
+    return current.isValid() ? current.row() : -1;
+}
+
+void SystemWindow::selectEntry(int entry)
+{
+    if (entry < 0 || entry >= m_conferenceModel->rowCount())
+        return;
+    m_conferenceView->setCurrentIndex(m_conferenceModel->index(entry, 0));
+}
+
+void SystemWindow::activeRowChanged()
+{
+    const int entry = activeEntry();
+    const bool real = entry >= 0 && !SystemBrowser::isReserved(entry);
+    m_compose->setEnabled(real);
+    m_bulkDelete->setEnabled(real);
+}
+
+void SystemWindow::updateEraseRep()
+{
+    m_eraseRep->setEnabled(m_browser.replyPacketExists());
+}
+
+void SystemWindow::guarded(const std::function<void()> &command)
+{
+    try {
+        command();
+    } catch (const store::StoreError &error) {
+        m_state.prompts().error(error.message());
+    }
+}
+
+void SystemWindow::ShowScreenClick(SystemBrowser::Screen screen)
+{
+    guarded([this, screen] {
+        const QString text = m_browser.screenText(screen);
+        if (text.isEmpty() || !m_state.windows().showScreen)
+            return;
+        m_state.windows().showScreen(SystemBrowser::screenTitle(screen), text);
+    });
+}
+
+void SystemWindow::ComposeNewMessage1Click()
+{
+    guarded([this] {
+        const auto request = m_browser.composeRequest(activeEntry());
+        if (!request || !m_state.windows().runEditor)
+            return;
+        m_state.windows().runEditor(*request);
+        m_conferenceView->viewport()->update();
+    });
+}
+
+void SystemWindow::NextConferenceWithMessages1Click()
+{
+    const int entry = activeEntry();
+    if (entry < 0)
+        return;
+    selectEntry(m_browser.nextConferenceWithMessages(entry));
+}
+
+void SystemWindow::BulkDeleteMessages1Click()
+{
+    const int entry = activeEntry();
+    if (SystemBrowser::isReserved(entry) || !m_browser.isEntry(entry)
+        || !m_state.windows().runBulkDelete)
+        return;
+    guarded([this, entry] {
+        ShowAgain showAgain(this);
+        m_state.windows().runBulkDelete(entry + 1);
+    });
+}
+
+void SystemWindow::EraseREPFile1Click()
+{
+    guarded([this] {
+        if (m_eraseReplyPacket)
+            m_eraseReplyPacket();
+    });
+    updateEraseRep();
+}
+
+void SystemWindow::CloseBBSSystem1Click()
+{
+    m_closing = true;
+    if (m_wait)
+        m_wait->quit();
+}
+
+void SystemWindow::OpenConference()
+{
+    guarded([this] {
+        if (m_browser.openConference(activeEntry()) == 0 || !m_state.windows().runReader)
+            return;
+        {
+            ShowAgain showAgain(this);
+            m_state.windows().runReader();
+        }
+        m_conferenceView->viewport()->update();
+    });
+}
+
+void SystemWindow::AddConferenceRequest()
+{
+    guarded(
+        [this] { m_browser.addConferenceRequest(activeEntry(), QDateTime::currentDateTime()); });
+}
+
+void SystemWindow::OpenBulletin()
+{
+    const QModelIndex current = m_bulletinView->currentIndex();
+    if (!current.isValid())
+        return;
+    guarded([this, row = current.row()] {
+        const auto bulletin = m_browser.bulletin(row);
+        if (!bulletin || !m_state.windows().showScreen)
+            return;
+        ShowAgain showAgain(this);
+        m_state.windows().showScreen(bulletin->title, bulletin->text);
+    });
+}
+
+bool SystemWindow::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() != QEvent::KeyPress)
+        return QMainWindow::eventFilter(watched, event);
+    const auto *key = static_cast<QKeyEvent *>(event);
+    if (watched == m_bulletinView && isEnterKey(key)) {
+        OpenBulletin();
+        return true;
+    }
+    if (watched != m_conferenceView)
+        return QMainWindow::eventFilter(watched, event);
+    if (isEnterKey(key)) {
+        OpenConference();
+        return true;
+    }
+    const QString text = key->text();
+    if (text.compare(QLatin1String("c"), Qt::CaseInsensitive) == 0) {
+        ComposeNewMessage1Click();
+        return true;
+    }
+    if (text == QLatin1String("+")) {
+        NextConferenceWithMessages1Click();
+        return true;
+    }
+    if (text.compare(QLatin1String("a"), Qt::CaseInsensitive) == 0) {
+        AddConferenceRequest();
+        return true;
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void SystemWindow::closeEvent(QCloseEvent *event)
+{
+    // The window has no close box; a close from elsewhere (the desktop's
+    // keyboard shortcut) is taken as "&Close BBS System".
+    if (!m_closing) {
+        event->ignore();
+        CloseBBSSystem1Click();
+        return;
+    }
+    QMainWindow::closeEvent(event);
+}
+
+} // namespace marvik::system

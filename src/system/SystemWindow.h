@@ -1,0 +1,112 @@
+#pragma once
+
+#include "system/SystemBrowser.h"
+
+#include <QMainWindow>
+
+#include <functional>
+
+class QAction;
+class QEventLoop;
+class QTableView;
+
+namespace marvik::state {
+class AppState;
+}
+
+namespace marvik::system {
+
+class BulletinTableModel;
+class ConferenceTableModel;
+
+// The window of one BBS system: its conferences with their counts and its
+// bulletins, the four screens, compose, bulk delete, erasing the reply
+// packet. It has no close box: "&Close BBS System" is the way out, after
+// which the replies are packed and the read messages offered for deletion.
+//
+// Made once at start-up:
+//     SystemWindow window(state);
+//     window.setEraseReplyPacket(...);   // the reply packet's eraser
+// and run by the systems list after it has set the current system:
+//     window.run();
+class SystemWindow : public QMainWindow
+{
+    Q_OBJECT
+
+public:
+    explicit SystemWindow(state::AppState &state, QWidget *parent = nullptr);
+    ~SystemWindow() override;
+
+    // Opens the current system, waits until the user closes it, then runs
+    // the reply export and the read-message clean-up, in that order. Returns
+    // at once, showing nothing, when the store has no such system.
+    void run();
+
+    // The parts of run(): opening (false: nothing shown), and the close
+    // sequence after the wait.
+    bool openSystem();
+    void closeSystem();
+    bool isClosing() const { return m_closing; }
+
+    // Erases the current system's reply packet ("&Erase REP File").
+    void setEraseReplyPacket(std::function<void()> erase) { m_eraseReplyPacket = std::move(erase); }
+
+    QTableView *conferenceView() const { return m_conferenceView; }
+    QTableView *bulletinView() const { return m_bulletinView; }
+    ConferenceTableModel *conferenceModel() const { return m_conferenceModel; }
+    BulletinTableModel *bulletinModel() const { return m_bulletinModel; }
+    // 0-based conference list entry of the active row; -1 when none.
+    int activeEntry() const;
+
+    QAction *welcomeAction() const { return m_welcome; }
+    QAction *goodbyeAction() const { return m_goodbye; }
+    QAction *newsletterAction() const { return m_newsletter; }
+    QAction *newFilesAction() const { return m_newFiles; }
+    QAction *composeAction() const { return m_compose; }
+    QAction *nextAction() const { return m_next; }
+    QAction *bulkDeleteAction() const { return m_bulkDelete; }
+    QAction *eraseRepAction() const { return m_eraseRep; }
+    QAction *closeAction() const { return m_close; }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    void ShowScreenClick(SystemBrowser::Screen screen);
+    void ComposeNewMessage1Click();
+    void NextConferenceWithMessages1Click();
+    void BulkDeleteMessages1Click();
+    void EraseREPFile1Click();
+    void CloseBBSSystem1Click();
+    void OpenConference();
+    void AddConferenceRequest();
+    void OpenBulletin();
+
+    void activeRowChanged();
+    void selectEntry(int entry);
+    void updateEraseRep();
+    // Runs a command; a store error is shown instead of ending the program.
+    void guarded(const std::function<void()> &command);
+
+    state::AppState &m_state;
+    SystemBrowser m_browser;
+    ConferenceTableModel *m_conferenceModel = nullptr;
+    BulletinTableModel *m_bulletinModel = nullptr;
+    QTableView *m_conferenceView = nullptr;
+    QTableView *m_bulletinView = nullptr;
+    QAction *m_welcome = nullptr;
+    QAction *m_goodbye = nullptr;
+    QAction *m_newsletter = nullptr;
+    QAction *m_newFiles = nullptr;
+    QAction *m_compose = nullptr;
+    QAction *m_next = nullptr;
+    QAction *m_bulkDelete = nullptr;
+    QAction *m_eraseRep = nullptr;
+    QAction *m_close = nullptr;
+    std::function<void()> m_eraseReplyPacket;
+    QEventLoop *m_wait = nullptr;
+    bool m_closing = true;
+};
+
+} // namespace marvik::system

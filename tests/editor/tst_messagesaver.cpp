@@ -1,0 +1,212 @@
+#include "editor/MessageSaver.h"
+
+#include "store/ConferenceList.h"
+#include "store/MessageStore.h"
+#include "store/Selection.h"
+#include "store/Selections.h"
+#include "store/StoreError.h"
+#include "store/StoreOperations.h"
+
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <sqlite3.h>
+
+using namespace marvik;
+using editor::MessageSaver;
+
+namespace {
+
+const QString Id = QStringLiteral("MYBBS");
+
+struct Fixture
+{
+    QTemporaryDir dir;
+    std::unique_ptr<store::MessageStore> store;
+    std::unique_ptr<store::StoreOperations> operations;
+    store::ConferenceList list;
+
+    Fixture()
+    {
+        store = std::make_unique<store::MessageStore>(dir.filePath(QStringLiteral("MARVIK.db")));
+        store::SystemRecord system;
+        system.qwkId = Id;
+        system.lastReply = 41;
+        store->saveSystem(system);
+        store->saveConferenceName(-2, Id, QStringLiteral("Replies"));
+        store->saveConferenceName(-1, Id, QStringLiteral("Personal"));
+        store->saveConferenceName(0, Id, QStringLiteral("Main Board"));
+        store->saveConferenceName(7, Id, QStringLiteral("Programming"));
+        store->saveConferenceName(9, Id, QStringLiteral("programming"));
+        operations = std::make_unique<store::StoreOperations>(*store);
+        operations->setConferenceList(&list);
+        list.setConferences(Id, operations->conferencesForList(Id));
+    }
+
+    int replies() { return store::CountSelection(*store, store::Selections::replyMessages(Id)); }
+    int lastReply() { return store->findSystem(Id)->lastReply; }
+    int repliesTotal() { return store->findConference(-2, Id)->totalMsgs; }
+
+    // Makes the store refuse any message row whose text starts with `prefix`,
+    // as a full disk would part-way through a save.
+    void failMessagesStartingWith(const QString &prefix)
+    {
+        sqlite3 *db = nullptr;
+        QCOMPARE(sqlite3_open(QFile::encodeName(store->path()).constData(), &db), SQLITE_OK);
+        const QByteArray sql = "CREATE TRIGGER refuse BEFORE INSERT ON MESSAGES WHEN "
+                               "substr(NEW.\"Message\", 1, "
+            + QByteArray::number(prefix.size()) + ") = '" + prefix.toUtf8()
+            + "' BEGIN SELECT RAISE(ABORT, 'disk full'); END;";
+        QCOMPARE(sqlite3_exec(db, sql.constData(), nullptr, nullptr, nullptr), SQLITE_OK);
+        sqlite3_close(db);
+    }
+};
+
+MessageSaver::Draft draft(const QString &text)
+{
+    MessageSaver::Draft d;
+    d.from = QStringLiteral("John Smith");
+    d.to = QStringLiteral("sam Sysop");
+    d.subject = QStringLiteral("Mixed Case Subject");
+    d.refersTo = QStringLiteral("1234");
+    d.text = text;
+    d.dateValue = QStringLiteral("12-24-96 18:05");
+    return d;
+}
+
+QString linesText(int count)
+{
+    QStringList lines;
+    for (int i = 1; i <= count; ++i)
+        lines.append(QStringLiteral("Line %1 ├─┤ ░▒▓ ü").arg(i));
+    return lines.join(u'\n');
+}
+
+} // namespace
+
+class TestMessageSaver : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void conferenceByName_data();
+    void conferenceByName();
+    void fields_data();
+    void fields();
+    void dateValue();
+    void storesEveryPart();
+    void failedPartStoresNothing();
+    void unknownSystemStoresNothing();
+};
+
+void TestMessageSaver::conferenceByName_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<int>("number");
+
+    QTest::newRow("exact") << u"Main Board"_qs << 0;
+    QTest::newRow("other case") << u"mAIN bOARD"_qs << 0;
+    QTest::newRow("first of two same names") << u"PROGRAMMING"_qs << 7;
+    QTest::newRow("replies refused") << u"Replies"_qs << -99;
+    QTest::newRow("personal refused") << u"personal"_qs << -99;
+    QTest::newRow("unknown") << u"Main"_qs << -99;
+    QTest::newRow("empty") << QString() << -99;
+}
+
+void TestMessageSaver::conferenceByName()
+{
+    QFETCH(QString, name);
+    QFETCH(int, number);
+    Fixture f;
+    QCOMPARE(MessageSaver::conferenceNumber(f.list, name).value_or(-99), number);
+}
+
+void TestMessageSaver::fields_data()
+{
+    QTest::addColumn<bool>("isPrivate");
+    QTest::addColumn<QString>("refersTo");
+    QTest::addColumn<QString>("status");
+    QTest::addColumn<int>("reference");
+
+    QTest::newRow("public reply") << false << u"1234"_qs << u" "_qs << 1234;
+    QTest::newRow("private new") << true << u"0"_qs << u"*"_qs << 0;
+    QTest::newRow("empty refers-to") << false << QString() << u" "_qs << 0;
+    QTest::newRow("not a number") << false << u"12ab"_qs << u" "_qs << 0;
+}
+
+void TestMessageSaver::fields()
+{
+    QFETCH(bool, isPrivate);
+    QFETCH(QString, refersTo);
+    QFETCH(QString, status);
+    QFETCH(int, reference);
+
+    MessageSaver::Draft d = draft(linesText(100));
+    d.isPrivate = isPrivate;
+    d.refersTo = refersTo;
+    const auto parts = MessageSaver::buildParts(d, 7, {});
+    QCOMPARE(parts.size(), 2);
+    for (const store::MessageRecord &part : parts) {
+        QCOMPARE(part.status, status);
+        QCOMPARE(part.referenceNumber, reference);
+        QCOMPARE(part.date, u"12-24-96"_qs);
+        QCOMPARE(part.time, u"18:05"_qs);
+        QCOMPARE(part.to, u"SAM SYSOP"_qs);
+        QCOMPARE(part.from, u"JOHN SMITH"_qs);
+        QCOMPARE(part.subject, u"Mixed Case Subject"_qs);
+        QCOMPARE(part.replyConferenceNumber, 7);
+        QCOMPARE(part.conferenceNumber, -2);
+        QVERIFY(part.read);
+        QVERIFY(!part.personal);
+    }
+}
+
+void TestMessageSaver::dateValue()
+{
+    QCOMPARE(MessageSaver::dateValue(QDateTime(QDate(1996, 12, 24), QTime(18, 5))),
+        u"12-24-96 18:05"_qs);
+    QCOMPARE(
+        MessageSaver::dateValue(QDateTime(QDate(2026, 1, 2), QTime(3, 4))), u"01-02-26 03:04"_qs);
+}
+
+void TestMessageSaver::storesEveryPart()
+{
+    Fixture f;
+    const auto stored = MessageSaver::save(*f.operations, Id, draft(linesText(200)), 0, {});
+    QCOMPARE(stored.size(), 3);
+    QCOMPARE(f.replies(), 3);
+    QCOMPARE(f.lastReply(), 44);
+    QCOMPARE(f.repliesTotal(), 3);
+    QCOMPARE(f.list.at(0).total, 3); // the grid's replies entry follows
+    for (int i = 0; i < 3; ++i) {
+        const auto row = f.store->findMessage(stored.at(i).recordNumber);
+        QVERIFY(row);
+        QCOMPARE(row->messageNumber, 42 + i);
+        QCOMPARE(row->text, stored.at(i).text);
+        QVERIFY(row->text.contains(u"├─┤ ░▒▓ ü"_qs));
+    }
+}
+
+void TestMessageSaver::failedPartStoresNothing()
+{
+    Fixture f;
+    f.failMessagesStartingWith(QStringLiteral("Part 3 of 3"));
+    QVERIFY_THROWS_EXCEPTION(
+        store::StoreError, MessageSaver::save(*f.operations, Id, draft(linesText(200)), 0, {}));
+    // A "Part 1 of 3" without its rest must never wait for the packet.
+    QCOMPARE(f.replies(), 0);
+    QCOMPARE(f.lastReply(), 41);
+    QCOMPARE(f.repliesTotal(), 0);
+    QCOMPARE(f.list.at(0).total, 0);
+}
+
+void TestMessageSaver::unknownSystemStoresNothing()
+{
+    Fixture f;
+    QVERIFY_THROWS_EXCEPTION(
+        store::StoreError, MessageSaver::save(*f.operations, u"OTHER"_qs, draft(u"Hi"_qs), 0, {}));
+    QCOMPARE(store::CountSelection(*f.store, store::Selection {store::Table::Messages, {}, {}}), 0);
+}
+
+QTEST_GUILESS_MAIN(TestMessageSaver)
+#include "tst_messagesaver.moc"

@@ -202,10 +202,9 @@ ImportResult PacketImporter::importPacket(const QString &packetPath)
         m_result.conferencesWithNewMessages = int(m_conferencesWithNew.size());
         m_result.deleteDefaultNo = m_result.messagesSkipped > 0;
         showProblems(fileName);
-        const QString question = QStringLiteral("Delete %1?").arg(fileName);
-        const bool remove = m_result.deleteDefaultNo && m_askDefaultNo ? m_askDefaultNo(question)
-                                                                       : m_prompts.ask(question);
-        if (remove) {
+        // Yes is the default only when every message came in: a packet that
+        // lost some is worth keeping.
+        if (m_prompts.ask(QStringLiteral("Delete %1?").arg(fileName), !m_result.deleteDefaultNo)) {
             m_result.packetDeleted = QFile::remove(packetPath);
             if (!m_result.packetDeleted)
                 m_prompts.error(QStringLiteral("Couldn't delete %1").arg(packetPath));

@@ -56,12 +56,6 @@ public:
     // result says how far it got.
     ImportResult importPacket(const QString &packetPath);
 
-    // Asks a Yes/No question whose default button is No. Used for
-    // "Delete <FILE>?" when some message could not be imported; without it,
-    // prompts.ask() is used.
-    using AskDefaultNo = std::function<bool(const QString &question)>;
-    void setAskDefaultNo(AskDefaultNo ask) { m_askDefaultNo = std::move(ask); }
-
     const QList<DoorIdRecord> &doorSettings() const { return m_doorSettings; }
     const QStringList &controlLines() const { return m_controlLines; }
     ui::Prompts &prompts() const { return m_prompts; }
@@ -110,7 +104,6 @@ private:
     ui::Prompts &m_prompts;
     ui::DoorInfoDisplay &m_doorInfo;
     QString m_tempFolder;
-    AskDefaultNo m_askDefaultNo;
 
     QList<DoorIdRecord> m_doorSettings;
     QStringList m_controlLines;

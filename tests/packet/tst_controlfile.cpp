@@ -157,6 +157,106 @@ private slots:
         if (complete)
             QCOMPARE(file.welcomeScreen(*n), welcome);
     }
+
+    // The id the BBS gives itself, when it can name a file; else none.
+    void bbsId_data()
+    {
+        QTest::addColumn<QByteArray>("line");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("serial and id") << QByteArray("00000,HARBOR") << "HARBOR";
+        QTest::newRow("lower case, spaced") << QByteArray("4471 ,  harbor1 ") << "HARBOR1";
+        QTest::newRow("eight characters") << QByteArray("1,ABCDEFGH") << "ABCDEFGH";
+        QTest::newRow("nine characters") << QByteArray("1,ABCDEFGHI") << "";
+        QTest::newRow("no comma") << QByteArray("00000") << "";
+        QTest::newRow("empty id") << QByteArray("00000,") << "";
+        QTest::newRow("space inside") << QByteArray("0,MY BBS") << "";
+        QTest::newRow("path") << QByteArray("0,../X") << "";
+        QTest::newRow("not ascii") << QByteArray("0,CAF\x82") << "";
+    }
+    void bbsId()
+    {
+        QFETCH(QByteArray, line);
+        QFETCH(QString, expected);
+        QByteArray bytes = control({"0", "Main"}, "0");
+        bytes.replace("00000,MYBBS", line);
+        QCOMPARE(ControlFile(bytes).bbsId(), expected);
+    }
+
+    // The list as far as it can be read, and where the screen names start.
+    void conferenceList_data()
+    {
+        QTest::addColumn<QByteArrayList>("lines");
+        QTest::addColumn<QByteArray>("count");
+        QTest::addColumn<QList<int>>("numbers");
+        QTest::addColumn<QStringList>("names");
+        QTest::addColumn<QString>("welcome");
+        QTest::addColumn<QString>("problem"); // "" = none
+        QTest::newRow("sound") << QByteArrayList {"0", "Main", "7", "Seven", "HELLO"}
+                               << QByteArray("1") << QList<int> {0, 7}
+                               << QStringList {"Main", "Seven"} << "HELLO"
+                               << "";
+        QTest::newRow("names without numbers")
+            << QByteArrayList {"Main", "Second", "HELLO"} << QByteArray("1") << QList<int> {0, 1}
+            << QStringList {"Main", "Second"} << "HELLO"
+            << "without their numbers";
+        QTest::newRow("count not decimal")
+            << QByteArrayList {"0", "Main", "7", "Seven", "HELLO", "NEWS"} << QByteArray("many")
+            << QList<int> {0, 7} << QStringList {"Main", "Seven"} << "HELLO"
+            << "not a conference count";
+        QTest::newRow("bad number half-way")
+            << QByteArrayList {"0", "Main", "seven", "Seven", "HELLO"} << QByteArray("1")
+            << QList<int> {0} << QStringList {"Main"} << "HELLO"
+            << "1 of 2 conferences";
+        QTest::newRow("count beyond the file")
+            << QByteArrayList {"0", "Main"} << QByteArray("2147483646") << QList<int> {0}
+            << QStringList {"Main"} << ""
+            << "shorter than its conference count";
+        QTest::newRow("count of -1") << QByteArrayList {"HELLO"} << QByteArray("-1")
+                                     << QList<int> {} << QStringList {} << "HELLO"
+                                     << "lists no conferences";
+    }
+    void conferenceList()
+    {
+        QFETCH(QByteArrayList, lines);
+        QFETCH(QByteArray, count);
+        QFETCH(QList<int>, numbers);
+        QFETCH(QStringList, names);
+        QFETCH(QString, welcome);
+        QFETCH(QString, problem);
+        const ControlFile file(control(lines, count));
+        const ControlFile::ConferenceList list = file.conferenceList();
+        QList<int> gotNumbers;
+        QStringList gotNames;
+        for (const auto &c : list.conferences) {
+            gotNumbers.append(c.number);
+            gotNames.append(c.name);
+        }
+        QCOMPARE(gotNumbers, numbers);
+        QCOMPARE(gotNames, names);
+        QCOMPARE(file.line(list.firstScreenLine), welcome);
+        if (problem.isEmpty()) {
+            QCOMPARE(list.problems, QStringList());
+        } else {
+            QCOMPARE(list.problems.size(), 1);
+            QVERIFY2(list.problems.at(0).contains(problem), qPrintable(list.problems.at(0)));
+        }
+    }
+
+    // Millions of empty lines cost no more than the lines a control file
+    // can use; a monstrous line is quoted short.
+    void hostileSizes()
+    {
+        QByteArray bytes = control({"0", "Main"}, "0") + QByteArray(4 * 1024 * 1024, '\n');
+        const ControlFile many(bytes);
+        QCOMPARE(many.lines().size(), ControlFile::MaxLines);
+        QVERIFY(many.linesDropped());
+        QCOMPARE(many.conferenceList().conferences.size(), 1);
+
+        const ControlFile longLine(control({"0", "Main"}, QByteArray(100000, 'x')));
+        QString error;
+        QVERIFY(!longLine.conferenceCount(&error));
+        QVERIFY2(error.size() < 120, qPrintable(error));
+    }
 };
 
 QTEST_GUILESS_MAIN(TestControlFile)

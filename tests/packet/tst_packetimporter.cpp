@@ -1,3 +1,4 @@
+#include "packet/MessageBlocks.h"
 #include "packet/PacketImporter.h"
 #include "packet/ZipArchive.h"
 #include "store/MessageStore.h"
@@ -10,6 +11,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QTest>
@@ -17,6 +19,7 @@
 #include <memory>
 
 using marvik::packet::ImportResult;
+using marvik::packet::MessageBlocks;
 using marvik::packet::PacketImporter;
 using marvik::store::MessageStore;
 using marvik::testing::FakeDoorInfo;
@@ -813,6 +816,325 @@ private slots:
         QVERIFY(m_prompts.informations.at(0).contains("without their numbers"));
         if (file.contains("MULTICNF")) // found by the header chain, not the broken index
             QVERIFY(m_prompts.informations.at(0).contains("001.NDX record 2"));
+    }
+
+    // Messages a door lists only in PERSONAL.NDX, or indexes for a conference
+    // CONTROL.DAT lacks, still come in; nothing goes without a word.
+    void nothingLost_data()
+    {
+        QTest::addColumn<QString>("shape");
+        QTest::addColumn<int>("messages");
+        QTest::addColumn<int>("personal");
+        QTest::addColumn<QList<int>>("created");
+        QTest::addColumn<QString>("reported"); // "" = no box
+        QTest::newRow("e-mail only in PERSONAL.NDX")
+            << "personal only" << 3 << 2 << QList<int> {} << "";
+        QTest::newRow("e-mail of an unlisted conference")
+            << "personal unlisted" << 3 << 2 << QList<int> {9} << "Conference 9";
+        QTest::newRow("index of an unlisted conference")
+            << "unlisted index" << 51 << 0 << QList<int> {3} << "Conference 3";
+        QTest::newRow("conference count of -1")
+            << "no conferences" << 51 << 0 << QList<int> {0, 3} << "lists no conferences";
+    }
+    void nothingLost()
+    {
+        QFETCH(QString, shape);
+        QFETCH(int, messages);
+        QFETCH(int, personal);
+        QFETCH(QList<int>, created);
+        QFETCH(QString, reported);
+        PacketWriter w;
+        w.addConference(0, "Main");
+        Message m;
+        w.addMessage(m);
+        if (shape.startsWith("personal")) {
+            const int email = shape == "personal only" ? 5 : 9;
+            if (email == 5)
+                w.addConference(5, "E-mail");
+            m.conference = email;
+            m.indexed = false;
+            m.inPersonalIndex = true;
+            m.to = "JOHN SMITH";
+            w.addMessage(m);
+            m.to = "Johnny"; // the door says it is his
+            w.addMessage(m);
+        } else {
+            m.conference = 3;
+            for (int i = 0; i < 50; ++i)
+                w.addMessage(m);
+        }
+        if (shape == "no conferences")
+            w.control().conferenceCountLine = "-1";
+        const ImportResult result = import(writePacket(w));
+        QCOMPARE(result.outcome, Outcome::Completed);
+        QCOMPARE(result.messagesImported, messages);
+        QCOMPARE(result.personalImported, personal);
+        QCOMPARE(rows().size(), messages);
+        QCOMPARE(counts(-1), std::pair(personal, personal));
+        QCOMPARE(result.conferencesCreated, created);
+        for (int number : created)
+            QCOMPARE(m_store->findConference(number, "MYBBS")->name,
+                QStringLiteral("Conference %1").arg(number));
+        if (reported.isEmpty()) {
+            QCOMPARE(m_prompts.informations, QStringList());
+        } else {
+            QCOMPARE(m_prompts.informations.size(), 1);
+            QVERIFY2(m_prompts.informations.at(0).contains(reported),
+                qPrintable(m_prompts.informations.at(0)));
+        }
+    }
+
+    // Every problem is shown in one box before "Delete <FILE>?", whose
+    // default is No when some message did not come in.
+    void problemsBeforeDeleteQuestion_data()
+    {
+        QTest::addColumn<bool>("damaged");
+        QTest::newRow("sound packet") << false;
+        QTest::newRow("a message lost") << true;
+    }
+    void problemsBeforeDeleteQuestion()
+    {
+        QFETCH(bool, damaged);
+        struct OrderedPrompts : FakePrompts
+        {
+            QStringList order;
+            bool ask(const QString &question, bool yesIsDefault) override
+            {
+                order.append("ask");
+                return FakePrompts::ask(question, yesIsDefault);
+            }
+            void inform(const QString &text) override
+            {
+                order.append("inform");
+                FakePrompts::inform(text);
+            }
+        } prompts;
+        prompts.defaultAnswer = false;
+        PacketImporter importer(*m_store, m_progress, prompts, m_doorInfo, tempFolder());
+        PacketWriter w = samplePacket();
+        w.addBulletin(7, 1, QByteArray(PacketImporter::MaxScreenBytes + 1, 'x'));
+        PacketWriter::Members members = w.members();
+        if (damaged)
+            members["000.NDX"] += PacketWriter::indexRecord(9999, 0);
+        const ImportResult result = importer.importPacket(writeMembers(members));
+        QCOMPARE(prompts.order, QStringList({"inform", "ask"}));
+        QVERIFY(prompts.informations.at(0).contains("BLT-7.1 is too big"));
+        QCOMPARE(prompts.yesDefaults, QList<bool>({!damaged}));
+        QCOMPARE(result.deleteDefaultNo, damaged);
+        QCOMPARE(result.messagesSkipped, damaged ? 1 : 0);
+    }
+
+    // The system is the one CONTROL.DAT names, whatever the file is called.
+    void systemId_data()
+    {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QByteArray>("serialLine");
+        QTest::addColumn<QString>("qwkId");
+        QTest::newRow("saved twice by a browser")
+            << "mybbs(1).qwk" << QByteArray("1,MYBBS") << "MYBBS";
+        QTest::newRow("renamed") << "download.zip" << QByteArray("4471,harbor") << "HARBOR";
+        QTest::newRow("no id: the file name") << "OTHER.QWK" << QByteArray("4471") << "OTHER";
+        QTest::newRow("unusable id: the file name")
+            << "OTHER.QWK" << QByteArray("4471,TOO LONG ID") << "OTHER";
+    }
+    void systemId()
+    {
+        QFETCH(QString, file);
+        QFETCH(QByteArray, serialLine);
+        QFETCH(QString, qwkId);
+        PacketWriter w = samplePacket();
+        w.control().serialLine = serialLine;
+        const ImportResult result = import(writePacket(w, file));
+        QCOMPARE(result.qwkId, qwkId);
+        QCOMPARE(m_store->systemIds(), QStringList({qwkId}));
+        QCOMPARE(rows(qwkId).size(), 3);
+        QCOMPARE(m_prompts.questions, QStringList({"Delete " + file.toUpper() + "?"}));
+    }
+
+    // QWKE doors: whole names and subjects from HEADERS.DAT or the lines at
+    // the top of the text, UTF-8 where marked, LF line ends as CR LF.
+    void qwke_data()
+    {
+        QTest::addColumn<QByteArray>("headers"); // HEADERS.DAT lines; "" = none
+        QTest::addColumn<QByteArray>("text");
+        QTest::addColumn<QString>("to");
+        QTest::addColumn<QString>("from");
+        QTest::addColumn<QString>("subject");
+        QTest::addColumn<QString>("expectedText");
+        const QByteArray longSubject = "Meeting minutes of the March committee session";
+        const QString subject = QString::fromLatin1(longSubject);
+        QTest::newRow("HEADERS.DAT") << "Subject: " + longSubject
+                + "\r\nSender: Samuel Sysop-Longname The Third\r\nTo: Everyone On The Whole "
+                  "Network\r\n" << QByteArray("Text")
+                                     << "Everyone On The Whole Network"
+                                     << "Samuel Sysop-Longname The Third" << subject << "Text";
+        QTest::newRow("lines at the top")
+            << QByteArray()
+            << "Subject: " + longSubject
+                + "\nFrom: Samuel "
+                  "Sysop-Longname The "
+                  "Third\nBody\n"
+            << "Everyone On The Whole Net"
+            << "Samuel Sysop-Longname The Third" << subject << "Body\r\n";
+        QTest::newRow("utf8 text and fields")
+            << QByteArray("Utf8: true\r\nSubject: Caf\xC3\xA9 au lait, one more time please\r\n")
+            << QByteArray("caf\xC3\xA9\xE3") << "Everyone On The Whole Net"
+            << "Samuel Sysop-Longname The"
+            << QString::fromUtf8("Café au lait, one more time please")
+            << QString::fromUtf8("café\r\n");
+        QTest::newRow("utf8 marked but not")
+            << QByteArray("Utf8: true\r\n") << QByteArray("caf\x82") << "Everyone On The Whole Net"
+            << "Samuel Sysop-Longname The" << subject.left(25) << QString::fromUtf8("café");
+    }
+    void qwke()
+    {
+        QFETCH(QByteArray, headers);
+        QFETCH(QByteArray, text);
+        QFETCH(QString, to);
+        QFETCH(QString, from);
+        QFETCH(QString, subject);
+        QFETCH(QString, expectedText);
+        PacketWriter w;
+        w.addConference(0, "Main");
+        Message plain; // a message before it moves its header off block 2
+        w.addMessage(plain);
+        Message m;
+        m.to = "Everyone On The Whole Network";
+        m.from = "Samuel Sysop-Longname The Third";
+        m.subject = "Meeting minutes of the March committee session";
+        m.text = text;
+        m.rawText = true;
+        const qint64 block = w.addMessage(m);
+        if (!headers.isEmpty())
+            w.addHeadersSection(block, headers);
+        const ImportResult result = import(writePacket(w));
+        QCOMPARE(result.messagesImported, 2);
+        const auto message = m_store->findMessage(2);
+        QVERIFY(message);
+        QCOMPARE(message->to, to);
+        QCOMPARE(message->from, from);
+        QCOMPARE(message->subject, subject);
+        QCOMPARE(message->text, expectedText);
+        QCOMPARE(m_store->findMessage(1)->subject, "Hello"); // no section of its own
+
+        // Opening it again finds the long fields stored and adds nothing.
+        const ImportResult again = import(writePacket(w));
+        QCOMPARE(again.alreadyStored, 2);
+        QCOMPARE(rows().size(), 2);
+    }
+
+    // One header block named again and again is stored once, however it is
+    // named: one index, several, or aliases of one conference's index.
+    void repeatedHeaderBlocks_data()
+    {
+        QTest::addColumn<QStringList>("indexes");
+        QTest::addColumn<int>("timesEach");
+        QTest::addColumn<int>("repeats");
+        QTest::newRow("500 times in one index") << QStringList {"000.NDX"} << 500 << 499;
+        QTest::newRow("in two indexes") << QStringList {"000.NDX", "001.NDX"} << 1 << 1;
+        QTest::newRow("aliased names")
+            << QStringList {"000.NDX", "00.NDX", "+0.NDX", "0.NDX"} << 2 << 7;
+    }
+    void repeatedHeaderBlocks()
+    {
+        QFETCH(QStringList, indexes);
+        QFETCH(int, timesEach);
+        QFETCH(int, repeats);
+        PacketWriter w;
+        w.addConference(0, "Main");
+        w.addConference(1, "Other");
+        Message m;
+        m.text = QByteArray(256 * 1024, 'x');
+        m.indexed = false;
+        const qint64 block = w.addMessage(m);
+        PacketWriter::Members members = w.members();
+        for (const QString &name : indexes)
+            members[name] = PacketWriter::indexRecord(quint32(block), 0).repeated(timesEach);
+        const ImportResult result = import(writeMembers(members));
+        QCOMPARE(result.messagesImported, 1);
+        QCOMPARE(result.repeatsIgnored, repeats);
+        QCOMPARE(rows().size(), 1);
+        QCOMPARE(counts(0).first + counts(1).first, 1);
+        QVERIFY(m_prompts.informations.value(0).contains("stored once"));
+        QVERIFY(QFileInfo(m_dir->filePath("MARVIK.db")).size() < 4 * 1024 * 1024);
+    }
+
+    // Of two members differing only in case, the upper-case one is used and
+    // the other reported; two of one name end the import with a clear word.
+    void memberNameClashes()
+    {
+        PacketWriter w = samplePacket();
+        PacketWriter::Members members = w.members();
+        QByteArray other = members["CONTROL.DAT"];
+        other.replace("Marvik Test BBS", "Impostor BBS");
+        members["control.dat"] = other;
+        members["000.ndx"] = PacketWriter::indexRecord(2, 0).repeated(3);
+        import(writeMembers(members));
+        QCOMPARE(m_store->findSystem("MYBBS")->bbsName, "Marvik Test BBS");
+        QCOMPARE(rows().size(), 3);
+        const QString box = m_prompts.informations.value(0);
+        QVERIFY2(box.contains("control.dat (CONTROL.DAT is used)"), qPrintable(box));
+        QVERIFY2(box.contains("000.ndx (000.NDX is used)"), qPrintable(box));
+
+        // The writer replaces same-named members, so the second name is
+        // patched in afterwards (stored, so the name bytes stand as written).
+        members = w.members();
+        members.remove("control.dat");
+        members["CONTROL.DAX"] = "x";
+        const QString path = writeMembers(members, "TWICE.QWK");
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::ReadWrite));
+        QByteArray bytes = file.readAll();
+        bytes.replace("CONTROL.DAX", "CONTROL.DAT");
+        file.seek(0);
+        file.write(bytes);
+        file.close();
+        m_prompts = FakePrompts();
+        const ImportResult result = import(path);
+        QCOMPARE(result.outcome, Outcome::ExtractionFailed);
+        QCOMPARE(m_prompts.errors.size(), 1);
+        QVERIFY2(m_prompts.errors.at(0).contains("two members named CONTROL.DAT"),
+            qPrintable(m_prompts.errors.at(0)));
+        QVERIFY(!m_prompts.errors.at(0).contains("already exists"));
+    }
+
+    // Events run while MESSAGES.DAT is walked, whatever its blocks hold.
+    void eventsRunOverZeroBlocks()
+    {
+        PacketWriter w;
+        w.addConference(0, "Main");
+        Message m;
+        w.addMessage(m);
+        PacketWriter::Members members = w.members();
+        members.remove("000.NDX");
+        members.remove("PERSONAL.NDX");
+        constexpr int zeroBlocks = 20000;
+        members["MESSAGES.DAT"] += QByteArray(zeroBlocks * 128, '\0');
+        const ImportResult result = import(writeMembers(members));
+        QCOMPARE(result.messagesImported, 1);
+        QVERIFY2(
+            m_progress.eventRuns >= zeroBlocks, qPrintable(QString::number(m_progress.eventRuns)));
+    }
+
+    // A message's text is bounded, and so is what an error quotes.
+    void hostileSizes()
+    {
+        PacketWriter w;
+        w.addConference(0, "Main");
+        Message m;
+        m.text = QByteArray(MessageBlocks::MaxTextBytes + 1000, 'y');
+        w.addMessage(m);
+        m.text = "short";
+        m.number = "12x";
+        w.addMessage(m);
+        w.control().conferenceCountLine = QByteArray(5000, 'z');
+        const ImportResult result = import(writePacket(w));
+        QCOMPARE(result.messagesImported, 1);
+        QCOMPARE(rows().at(0).text.size(), MessageBlocks::MaxTextBytes);
+        const QString box = m_prompts.informations.value(0);
+        QVERIFY2(box.contains("text longer than 4 MB"), qPrintable(box));
+        QVERIFY(box.contains(QString(60, 'z')));
+        QVERIFY(!box.contains(QString(61, 'z')));
     }
 
     // Packets damaged at random, member by member: every import ends, with

@@ -1,0 +1,303 @@
+#include "system/BrowseFixture.h"
+
+#include "store/StoreError.h"
+#include "system/ConferenceTableModel.h"
+#include "system/SystemWindow.h"
+
+#include <QAbstractItemModelTester>
+#include <QAction>
+#include <QApplication>
+#include <QFile>
+#include <QTableView>
+#include <QTimer>
+
+using namespace browsetest;
+using marvik::system::SystemWindow;
+
+class TestSystemWindow : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void init();
+    void cleanup();
+    void opening();
+    void missingSystemShowsNothing();
+    void screensEnabledByTheirText_data();
+    void screensEnabledByTheirText();
+    void eraseRepFollowsThePacket();
+    void activeRowRule();
+    void keysInTheConferenceGrid();
+    void openConferenceRunsTheReader();
+    void openBulletin();
+    void storeErrorIsShown();
+    void closeRunsExportThenCleanUp();
+
+private:
+    void wireFakes();
+
+    std::unique_ptr<BrowseFixture> m_f;
+    QStringList m_calls;
+    QList<state::EditorRequest> m_editorRequests;
+    QList<int> m_readerCounts;
+    QList<bool> m_visibleDuringCall;
+    std::unique_ptr<SystemWindow> m_window;
+};
+
+void TestSystemWindow::init()
+{
+    m_f = std::make_unique<BrowseFixture>();
+    m_calls.clear();
+    m_editorRequests.clear();
+    m_readerCounts.clear();
+    m_visibleDuringCall.clear();
+    const QString bbs = QStringLiteral("BBS");
+    m_f->addSystem(bbs,
+        {{0, QStringLiteral("Main")}, {3, QStringLiteral("Empty")}, {5, QStringLiteral("Chat")}});
+    for (int i = 0; i < 3; ++i)
+        m_f->addMessage(bbs, 0, i == 0);
+    m_f->addMessage(bbs, 5, false, true);
+    m_f->store().saveBulletin({0, bbs, 0, 1, QStringLiteral("first")});
+    m_f->store().saveBulletin({0, bbs, 5, 2, QStringLiteral("second")});
+    m_f->state->setCurrentQwkId(bbs);
+    m_window = std::make_unique<SystemWindow>(*m_f->state);
+    wireFakes();
+}
+
+void TestSystemWindow::cleanup()
+{
+    m_window.reset();
+    m_f.reset();
+}
+
+void TestSystemWindow::wireFakes()
+{
+    auto &calls = m_f->state->windows();
+    SystemWindow *window = m_window.get();
+    calls.runReader = [this, window] {
+        m_calls << QStringLiteral("reader");
+        m_readerCounts << m_f->state->messageCount();
+        m_visibleDuringCall << window->isVisible();
+    };
+    calls.runEditor = [this, window](const state::EditorRequest &request) {
+        m_calls << QStringLiteral("editor");
+        m_editorRequests << request;
+        m_visibleDuringCall << window->isVisible();
+    };
+    calls.runBulkDelete = [this, window](int entry) {
+        m_calls << QStringLiteral("bulk %1").arg(entry);
+        m_visibleDuringCall << window->isVisible();
+    };
+    calls.showScreen = [this, window](const QString &title, const QString &text) {
+        m_calls << QStringLiteral("screen %1: %2").arg(title, text);
+        m_visibleDuringCall << window->isVisible();
+    };
+    calls.exportReplies = [this] { m_calls << QStringLiteral("export"); };
+    calls.cleanUpReadMessages = [this] { m_calls << QStringLiteral("clean up"); };
+}
+
+void TestSystemWindow::opening()
+{
+    QVERIFY(m_window->openSystem());
+    QVERIFY(m_window->isVisible());
+    QCOMPARE(m_window->windowTitle(), QStringLiteral("BBS"));
+    QVERIFY(!(m_window->windowFlags() & Qt::WindowCloseButtonHint));
+    QTableView *conferences = m_window->conferenceView();
+    QAbstractItemModelTester tester(
+        conferences->model(), QAbstractItemModelTester::FailureReportingMode::QtTest);
+    QCOMPARE(conferences->model()->rowCount(), 5);
+    QCOMPARE(conferences->model()->index(0, 1).data().toString(), QStringLiteral("Replies"));
+    QCOMPARE(conferences->model()->index(0, 0).data().toString(), QString());
+    QCOMPARE(conferences->model()->index(2, 2).data().toString(), QStringLiteral("3 - 2"));
+    // The personal conference is active at first.
+    QCOMPARE(m_window->activeEntry(), 1);
+    QCOMPARE(m_window->bulletinView()->currentIndex().row(), 0);
+    QCOMPARE(m_window->bulletinView()->model()->rowCount(), 2);
+    QVERIFY(!m_window->composeAction()->isEnabled());
+    QVERIFY(!m_window->bulkDeleteAction()->isEnabled());
+
+    QApplication::setActiveWindow(m_window.get());
+    QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
+    QTest::keyClick(m_window->conferenceView(), Qt::Key_F1);
+    QCOMPARE(m_f->help.topics, QList<int> {ui::HelpTopics::SystemWindowTopic});
+}
+
+void TestSystemWindow::missingSystemShowsNothing()
+{
+    m_f->state->setCurrentQwkId(QStringLiteral("NOSUCH"));
+    m_window->run();
+    QVERIFY(!m_window->isVisible());
+    QVERIFY(m_calls.isEmpty());
+}
+
+void TestSystemWindow::screensEnabledByTheirText_data()
+{
+    QTest::addColumn<QStringList>("texts"); // welcome, goodbye, newsletter, new files
+    QTest::addColumn<QString>("shown");
+    QTest::newRow("none") << QStringList {"", "", "", ""} << QString();
+    QTest::newRow("welcome only") << QStringList {"hi", "", "", ""}
+                                  << QStringLiteral("screen Welcome Screen: hi");
+    QTest::newRow("new files") << QStringList {"", "", "", "files"}
+                               << QStringLiteral("screen New Files List: files");
+}
+
+void TestSystemWindow::screensEnabledByTheirText()
+{
+    QFETCH(QStringList, texts);
+    QFETCH(QString, shown);
+    m_f->store().saveScreens(
+        QStringLiteral("BBS"), texts.at(0), texts.at(2), texts.at(1), texts.at(3));
+    QVERIFY(m_window->openSystem());
+    QAction *actions[] = {m_window->welcomeAction(), m_window->goodbyeAction(),
+        m_window->newsletterAction(), m_window->newFilesAction()};
+    for (int i = 0; i < 4; ++i)
+        QCOMPARE(actions[i]->isEnabled(), !texts.at(i).isEmpty());
+    for (QAction *action : actions)
+        action->trigger();
+    QCOMPARE(m_calls, shown.isEmpty() ? QStringList() : QStringList {shown});
+    // Screens open over the window.
+    QVERIFY(!m_visibleDuringCall.contains(false));
+}
+
+void TestSystemWindow::eraseRepFollowsThePacket()
+{
+    QVERIFY(m_window->openSystem());
+    QVERIFY(!m_window->eraseRepAction()->isEnabled());
+    m_window->closeAction()->trigger();
+    m_window->closeSystem();
+
+    const QString path = m_f->state->folders().work() + QStringLiteral("/BBS.REP");
+    QFile packet(path);
+    QVERIFY(packet.open(QIODevice::WriteOnly));
+    packet.close();
+    int erased = 0;
+    m_window->setEraseReplyPacket([&] {
+        ++erased;
+        QFile::remove(path);
+    });
+    QVERIFY(m_window->openSystem());
+    QVERIFY(m_window->eraseRepAction()->isEnabled());
+    m_window->eraseRepAction()->trigger();
+    QCOMPARE(erased, 1);
+    QVERIFY(!m_window->eraseRepAction()->isEnabled());
+}
+
+void TestSystemWindow::activeRowRule()
+{
+    QVERIFY(m_window->openSystem());
+    QTableView *view = m_window->conferenceView();
+    const struct
+    {
+        int row;
+        bool enabled;
+    } cases[] = {{2, true}, {0, false}, {4, true}, {1, false}};
+    for (const auto &c : cases) {
+        view->setCurrentIndex(view->model()->index(c.row, 0));
+        QCOMPARE(m_window->composeAction()->isEnabled(), c.enabled);
+        QCOMPARE(m_window->bulkDeleteAction()->isEnabled(), c.enabled);
+    }
+}
+
+void TestSystemWindow::keysInTheConferenceGrid()
+{
+    QVERIFY(m_window->openSystem());
+    QTableView *view = m_window->conferenceView();
+
+    // C on a reserved row does nothing.
+    QTest::keyClick(view, Qt::Key_C);
+    QVERIFY(m_calls.isEmpty());
+
+    // + goes to the next conference with messages: Main (row 2), then Chat.
+    QTest::keyClick(view, Qt::Key_Plus);
+    QCOMPARE(m_window->activeEntry(), 2);
+    QTest::keyClick(view, Qt::Key_Plus);
+    QCOMPARE(m_window->activeEntry(), 4);
+
+    QTest::keyClick(view, Qt::Key_C, Qt::ShiftModifier);
+    QCOMPARE(m_calls, QStringList {QStringLiteral("editor")});
+    QCOMPARE(m_editorRequests.first().conferenceName, QStringLiteral("Chat"));
+
+    QTest::keyClick(view, Qt::Key_A);
+    QCOMPARE(m_f->state->conferences().at(0).total, 1);
+    QCOMPARE(view->model()->index(0, 2).data().toString(), QStringLiteral("1 - 0"));
+    QCOMPARE(m_f->store().findSystem(QStringLiteral("BBS"))->lastReply, 1);
+
+    // Wraps round to the replies conference, which now holds the request.
+    QTest::keyClick(view, Qt::Key_Plus);
+    QCOMPARE(m_window->activeEntry(), 0);
+    QTest::keyClick(view, Qt::Key_A);
+    QCOMPARE(m_f->state->conferences().at(0).total, 1);
+
+    view->setCurrentIndex(view->model()->index(2, 0));
+    m_window->bulkDeleteAction()->trigger();
+    QCOMPARE(m_calls.last(), QStringLiteral("bulk 3"));
+    QVERIFY(m_window->isVisible());
+    QVERIFY(m_f->countsAgree(QStringLiteral("BBS")));
+    // The editor opens over the window; bulk delete takes its place.
+    QCOMPARE(m_visibleDuringCall, (QList<bool> {true, false}));
+}
+
+void TestSystemWindow::openConferenceRunsTheReader()
+{
+    QVERIFY(m_window->openSystem());
+    QTableView *view = m_window->conferenceView();
+    // Personal: one personal message, in Chat.
+    QTest::keyClick(view, Qt::Key_Return);
+    view->setCurrentIndex(view->model()->index(3, 0)); // "Empty": nothing to read
+    QTest::keyClick(view, Qt::Key_Enter);
+    view->setCurrentIndex(view->model()->index(2, 0));
+    QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+    QTest::mouseDClick(view->viewport(), Qt::LeftButton, {},
+        view->visualRect(view->model()->index(2, 1)).center());
+    QCOMPARE(m_calls, (QStringList {"reader", "reader"}));
+    QCOMPARE(m_readerCounts, (QList<int> {1, 3}));
+    QCOMPARE(m_visibleDuringCall, (QList<bool> {false, false}));
+    QVERIFY(m_window->isVisible());
+}
+
+void TestSystemWindow::openBulletin()
+{
+    QVERIFY(m_window->openSystem());
+    QTableView *view = m_window->bulletinView();
+    view->setCurrentIndex(view->model()->index(1, 0));
+    QTest::keyClick(view, Qt::Key_Return);
+    QCOMPARE(
+        m_calls, QStringList {QStringLiteral("screen Conference: 5  Bulletin Number: 2: second")});
+    QCOMPARE(m_visibleDuringCall, QList<bool> {false});
+    QVERIFY(m_window->isVisible());
+}
+
+void TestSystemWindow::storeErrorIsShown()
+{
+    QVERIFY(m_window->openSystem());
+    m_f->state->windows().runReader = [] { throw store::StoreError(QStringLiteral("disk full")); };
+    QTableView *view = m_window->conferenceView();
+    view->setCurrentIndex(view->model()->index(2, 0));
+    QTest::keyClick(view, Qt::Key_Return);
+    QCOMPARE(m_f->prompts.errors, QStringList {QStringLiteral("disk full")});
+    // The window comes back, so the system can still be closed.
+    QVERIFY(m_window->isVisible());
+}
+
+void TestSystemWindow::closeRunsExportThenCleanUp()
+{
+    bool visibleWhileWaiting = false;
+    QTimer::singleShot(0, m_window.get(), [&] {
+        visibleWhileWaiting = m_window->isVisible();
+        // The desktop's close is taken as Close BBS System.
+        m_window->close();
+    });
+    QTimer watchdog;
+    watchdog.setSingleShot(true);
+    connect(&watchdog, &QTimer::timeout, m_window.get(),
+        [this] { m_window->closeAction()->trigger(); });
+    watchdog.start(5000);
+    m_window->run();
+    QVERIFY(watchdog.isActive());
+    QVERIFY(visibleWhileWaiting);
+    QVERIFY(!m_window->isVisible());
+    QCOMPARE(m_calls, (QStringList {"export", "clean up"}));
+}
+
+QTEST_MAIN(TestSystemWindow)
+#include "tst_systemwindow.moc"

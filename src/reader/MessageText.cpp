@@ -1,0 +1,24 @@
+#include "reader/MessageText.h"
+
+namespace marvik::reader {
+
+QStringList MessageText::lines(const QString &text)
+{
+    QStringList result;
+    qsizetype start = 0;
+    const qsizetype size = text.size();
+    for (qsizetype i = 0; i < size; ++i) {
+        const QChar c = text.at(i);
+        if (c != QLatin1Char('\r') && c != QLatin1Char('\n'))
+            continue;
+        result.append(text.mid(start, i - start));
+        if (c == QLatin1Char('\r') && i + 1 < size && text.at(i + 1) == QLatin1Char('\n'))
+            ++i;
+        start = i + 1;
+    }
+    if (start < size)
+        result.append(text.mid(start));
+    return result;
+}
+
+} // namespace marvik::reader

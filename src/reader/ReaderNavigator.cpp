@@ -1,0 +1,182 @@
+#include "reader/ReaderNavigator.h"
+
+#include "reader/MessageText.h"
+#include "state/AppState.h"
+#include "store/MessageStore.h"
+#include "store/StoreError.h"
+
+#include <algorithm>
+
+namespace marvik::reader {
+
+ReaderNavigator::ReaderNavigator(state::AppState &state)
+    : m_state(state)
+{ }
+
+int ReaderNavigator::count() const
+{
+    return m_state.messageCount();
+}
+
+int ReaderNavigator::index() const
+{
+    return m_state.messageIndex();
+}
+
+store::MessageRecord ReaderNavigator::currentRecord() const
+{
+    return m_state.messages().message();
+}
+
+bool ReaderNavigator::start(int conference)
+{
+    m_conference = conference;
+    m_nextUnreadEnabled = true;
+    m_names.clear();
+    m_current = DisplayedMessage();
+    if (count() == 0)
+        return false;
+    m_state.messages().moveToRow(1);
+    // Quietly: when every message is read the first one is shown, with Next
+    // Unread disabled and no notice.
+    if (!findNextUnread() || index() == 1)
+        displayCurrent();
+    return true;
+}
+
+void ReaderNavigator::first()
+{
+    m_state.messages().moveToRow(1);
+    displayCurrent();
+}
+
+void ReaderNavigator::prior()
+{
+    if (index() <= 1)
+        return;
+    m_state.messages().moveToRow(index() - 1);
+    displayCurrent();
+}
+
+void ReaderNavigator::next()
+{
+    if (index() >= count())
+        return;
+    m_state.messages().moveToRow(index() + 1);
+    displayCurrent();
+}
+
+void ReaderNavigator::last()
+{
+    m_state.messages().moveToRow(count());
+    displayCurrent();
+}
+
+bool ReaderNavigator::findNextUnread()
+{
+    store::LiveQuery &messages = m_state.messages();
+    const int start = index();
+    if (start == 0)
+        return false;
+    if (!messages.isRowRead(start))
+        return true;
+    // The read flags are kept with the selection: no message text is read
+    // until the one found is shown.
+    int found = messages.nextUnreadAfter(start);
+    if (found == 0)
+        found = messages.nextUnreadAfter(0);
+    if (found == 0 || found == start) {
+        m_nextUnreadEnabled = false;
+        return false;
+    }
+    messages.moveToRow(found);
+    displayCurrent();
+    return true;
+}
+
+bool ReaderNavigator::deleteCurrent()
+{
+    store::LiveQuery &messages = m_state.messages();
+    if (count() == 0)
+        return false;
+    m_state.operations().deleteMessage(messages.message());
+    // Gone from the store either way (deleted now or already before).
+    messages.forgetCurrent();
+    if (count() == 0)
+        return false;
+    displayCurrent();
+    return true;
+}
+
+bool ReaderNavigator::reopen(int index)
+{
+    store::LiveQuery &messages = m_state.messages();
+    const store::Selection selection = messages.selection();
+    try {
+        messages.open(selection);
+    } catch (const store::StoreError &) {
+        // A selection that cannot be read again counts as empty.
+        messages.close();
+        return false;
+    }
+    if (count() == 0)
+        return false;
+    messages.moveToRow(std::clamp(index, 1, count()));
+    displayCurrent();
+    return true;
+}
+
+QString ReaderNavigator::yourName() const
+{
+    const auto system = m_state.store().findSystem(m_state.currentQwkId());
+    return system ? system->yourName : QString();
+}
+
+QString ReaderNavigator::conferenceName(int number)
+{
+    const auto known = m_names.constFind(number);
+    if (known != m_names.cend())
+        return *known;
+    const auto row = m_state.store().findConference(number, m_state.currentQwkId());
+    const QString name = row ? row->name : QString();
+    m_names.insert(number, name);
+    return name;
+}
+
+void ReaderNavigator::displayCurrent()
+{
+    if (count() == 1)
+        m_nextUnreadEnabled = false;
+
+    store::LiveQuery &messages = m_state.messages();
+    const store::MessageRecord message = messages.message();
+    DisplayedMessage shown;
+    if (m_conference == -2)
+        shown.conference = conferenceName(message.replyConferenceNumber);
+    else if (m_conference == -1)
+        shown.conference = conferenceName(message.conferenceNumber);
+    else
+        shown.conference = conferenceName(m_conference);
+    shown.messageNumber = QString::number(message.messageNumber);
+    shown.position = QStringLiteral("%1 of %2").arg(index()).arg(count());
+    shown.from = message.from;
+    shown.to = message.to;
+    shown.subject = message.subject;
+    shown.date = message.date + QLatin1Char(' ') + message.time;
+    const QString status = message.status.trimmed();
+    shown.privateText = status == QLatin1String("*") || status == QLatin1String("+")
+        ? QStringLiteral("Yes")
+        : QStringLiteral("No");
+    shown.refersTo = message.referenceNumber == 0 ? QStringLiteral("None")
+                                                  : QString::number(message.referenceNumber);
+    shown.lines = MessageText::lines(message.text);
+    m_current = shown;
+
+    // Reading an already read message changes nothing, so it writes nothing.
+    if (messages.hasRow() && !message.read) {
+        m_state.operations().markRead(message);
+        messages.refresh();
+    }
+}
+
+} // namespace marvik::reader

@@ -1,0 +1,85 @@
+#pragma once
+
+#include "reader/DisplayedMessage.h"
+#include "store/Records.h"
+
+#include <QHash>
+#include <QString>
+
+namespace marvik::state {
+class AppState;
+}
+
+namespace marvik::reader {
+
+// The reader's navigation and read marking over the open message selection
+// (the application state's live query), without any widget: which message is
+// current, what its header shows, which moves are possible, and marking each
+// shown message read through the store so the conference counts follow.
+//
+// Store errors (StoreError) pass through to the caller, which reports them;
+// the navigator's state stays usable afterwards.
+class ReaderNavigator
+{
+public:
+    explicit ReaderNavigator(state::AppState &state);
+
+    // Begins reading conference `conference` (-2 replies, -1 personal) on the
+    // selection already open in the state: on the first unread message, or
+    // on the first message when all are read, with no notice either way.
+    // False when the selection is empty (nothing is shown then).
+    bool start(int conference);
+
+    int conference() const { return m_conference; }
+    bool isRepliesConference() const { return m_conference == -2; }
+    int count() const;
+    int index() const;
+
+    bool canGoBack() const { return index() > 1; }
+    bool canGoOn() const { return index() < count(); }
+    // Cleared when the selection holds a single message or a search found
+    // nothing (also the quiet one at start); only the next start() sets it
+    // again.
+    bool nextUnreadEnabled() const { return m_nextUnreadEnabled; }
+
+    const DisplayedMessage &current() const { return m_current; }
+    store::MessageRecord currentRecord() const;
+
+    void first();
+    void prior(); // nothing on the first message
+    void next(); // nothing on the last message
+    void last();
+
+    // Goes to the next unread message after the current one, wrapping to the
+    // start once. False when there is none: the current message stays and
+    // Next Unread is disabled. The current message itself counts when it
+    // has not been shown yet (at start).
+    bool findNextUnread();
+
+    // Deletes the current message with its counts; the following one (or the
+    // new last one) is shown. False when the selection is now empty.
+    bool deleteCurrent();
+
+    // Opens the selection again (a written reply may have joined it) and
+    // shows the message at `index`, or the last one when fewer are left.
+    // False when it is empty or cannot be read.
+    bool reopen(int index);
+
+    // "Your Name" of the open system.
+    QString yourName() const;
+
+    // Fills the header values from the current message, marks it read and
+    // sets the button states.
+    void displayCurrent();
+
+private:
+    QString conferenceName(int number);
+
+    state::AppState &m_state;
+    int m_conference = 0;
+    bool m_nextUnreadEnabled = true;
+    DisplayedMessage m_current;
+    QHash<int, QString> m_names; // conference names, for this conference's run
+};
+
+} // namespace marvik::reader

@@ -1,0 +1,516 @@
+#include "reader/ReaderWindow.h"
+
+#include "reader/EditorRequests.h"
+#include "reader/MessageArchive.h"
+#include "reader/PrintLayout.h"
+#include "reader/PrinterLineSink.h"
+#include "state/AppState.h"
+#include "store/StoreError.h"
+#include "ui/FileDialogs.h"
+#include "ui/HelpTopics.h"
+#include "ui/Prompts.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QFontMetrics>
+#include <QGridLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QScrollBar>
+#include <QToolBar>
+#include <QVBoxLayout>
+
+namespace marvik::reader {
+
+namespace {
+
+const QString NoMoreUnread
+    = QStringLiteral("There are no more unread messages in this conference.");
+
+// Keys that read on, which the text view would otherwise keep for moving its
+// caret.
+bool isReadingKey(const QKeyEvent *event)
+{
+    if (event->modifiers() & ~(Qt::KeypadModifier))
+        return false;
+    switch (event->key()) {
+    case Qt::Key_Space:
+    case Qt::Key_N:
+    case Qt::Key_P:
+    case Qt::Key_Left:
+    case Qt::Key_Right:
+        return true;
+    default:
+        return false;
+    }
+}
+
+} // namespace
+
+ReaderWindow::ReaderWindow(state::AppState &state, QWidget *parent)
+    : QMainWindow(parent)
+    , m_state(state)
+    , m_navigator(state)
+{
+    setWindowTitle(QStringLiteral("Marvik Message Reader"));
+    // No title-bar buttons: the reader is left through Exit Conference.
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
+    resize(800, 580);
+
+    makeAction(First, QStringLiteral("&First Message"), QStringLiteral("First Message"), {},
+        &ReaderWindow::SpeedButton3Click)
+        ->setIconText(QStringLiteral("|\u25C0"));
+    makeAction(Previous, QStringLiteral("&Previous Message\tP, Left"),
+        QStringLiteral("Previous Message"), {Qt::Key_P, Qt::Key_Left},
+        &ReaderWindow::SpeedButton2Click)
+        ->setIconText(QStringLiteral("\u25C0"));
+    makeAction(Next, QStringLiteral("&Next Message\tN, Right"), QStringLiteral("Next Message"),
+        {Qt::Key_N, Qt::Key_Right}, &ReaderWindow::SpeedButton1Click)
+        ->setIconText(QStringLiteral("\u25B6"));
+    makeAction(Last, QStringLiteral("&Last Message"), QStringLiteral("Last Message"), {},
+        &ReaderWindow::SpeedButton4Click)
+        ->setIconText(QStringLiteral("\u25B6|"));
+    makeAction(NextUnread, QStringLiteral("Next &Unread Message"),
+        QStringLiteral("Next Unread Message"), {}, &ReaderWindow::SpeedButton5Click)
+        ->setIconText(QStringLiteral("\u25B6\u25B6"));
+    makeAction(ReadOn, QStringLiteral("Page &Down, Then Next Unread"),
+        QStringLiteral("Page Down, Then Next Unread"), {Qt::Key_Space},
+        &ReaderWindow::ReadOnKeyPress);
+    makeAction(Reply, QStringLiteral("&Reply to Message"), QStringLiteral("Reply to Message"),
+        {QKeySequence(Qt::CTRL | Qt::Key_R)}, &ReaderWindow::Reply1Click)
+        ->setIconText(QStringLiteral("Reply"));
+    makeAction(Delete, QStringLiteral("&Delete Message"), QStringLiteral("Delete Message"), {},
+        &ReaderWindow::DeleteMessage1Click)
+        ->setIconText(QStringLiteral("Delete"));
+    makeAction(Forward, QStringLiteral("&Forward Message"), QStringLiteral("Forward Message"), {},
+        &ReaderWindow::ForwardMessage1Click)
+        ->setIconText(QStringLiteral("Forward"));
+    makeAction(Save, QStringLiteral("&Save Message"), QStringLiteral("Save Message"),
+        {QKeySequence(Qt::CTRL | Qt::Key_S)}, &ReaderWindow::SaveMessage1Click)
+        ->setIconText(QStringLiteral("Save"));
+    makeAction(Print, QStringLiteral("&Print Message"), QStringLiteral("Print Message"),
+        {QKeySequence(Qt::CTRL | Qt::Key_P)}, &ReaderWindow::Print1Click)
+        ->setIconText(QStringLiteral("Print"));
+    makeAction(Exit, QStringLiteral("E&xit Conference"), QStringLiteral("Exit Conference"),
+        {Qt::Key_Escape}, &ReaderWindow::Exit1Click)
+        ->setIconText(QStringLiteral("Exit"));
+    makeAction(Copy, QStringLiteral("&Copy"), QStringLiteral("Copy"),
+        QKeySequence::keyBindings(QKeySequence::Copy), &ReaderWindow::Copy1Click);
+    makeAction(SelectAll, QStringLiteral("&Select All"), QStringLiteral("Select All"),
+        QKeySequence::keyBindings(QKeySequence::SelectAll), &ReaderWindow::SelectAll1Click);
+    makeAction(Help, QStringLiteral("Reader &Help"), QStringLiteral("Reader Help"),
+        QKeySequence::keyBindings(QKeySequence::HelpContents), &ReaderWindow::HelpKeyPress);
+
+    QMenu *file = menuBar()->addMenu(QStringLiteral("&File"));
+    for (Command command : {Reply, Forward, Save, Print, Delete})
+        file->addAction(action(command));
+    file->addSeparator();
+    file->addAction(action(Exit));
+
+    m_editMenu = menuBar()->addMenu(QStringLiteral("&Edit"));
+    m_editMenu->addAction(action(Copy));
+    m_editMenu->addAction(action(SelectAll));
+    connect(m_editMenu, &QMenu::aboutToShow, this, &ReaderWindow::Edit1Click);
+
+    // The reading keys, shown where users look for them.
+    QMenu *go = menuBar()->addMenu(QStringLiteral("&Go"));
+    for (Command command : {First, Previous, Next, Last, NextUnread})
+        go->addAction(action(command));
+    go->addSeparator();
+    go->addAction(action(ReadOn));
+
+    QMenu *help = menuBar()->addMenu(QStringLiteral("&Help"));
+    help->addAction(action(Help));
+
+    m_toolBar = addToolBar(QStringLiteral("Reader"));
+    m_toolBar->setMovable(false);
+    m_toolBar->setFloatable(false);
+    m_toolBar->setToolButtonStyle(Qt::ToolButtonTextOnly);
+    m_toolBar->toggleViewAction()->setEnabled(false);
+    for (Command command :
+        {First, Previous, Next, Last, NextUnread, Reply, Delete, Forward, Save, Print, Exit})
+        m_toolBar->addAction(action(command));
+
+    auto *central = new QWidget(this);
+    auto *layout = new QVBoxLayout(central);
+    layout->setContentsMargins(4, 4, 4, 4);
+    auto *header = new QWidget(central);
+    buildHeader(header);
+    layout->addWidget(header);
+
+    m_text = new QPlainTextEdit(central);
+    m_text->setReadOnly(true);
+    m_text->setLineWrapMode(QPlainTextEdit::NoWrap);
+    m_text->setWordWrapMode(QTextOption::NoWrap);
+    // Read-only, but the caret is there to move and select with the keys.
+    m_text->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+    QFont font(QStringLiteral("DejaVu Sans Mono"), 10);
+    font.setStyleHint(QFont::Monospace);
+    font.setFixedPitch(true);
+    m_text->setFont(font);
+    m_text->setCursorWidth(QFontMetrics(font).horizontalAdvance(QLatin1Char('M')));
+    m_text->document()->setDocumentMargin(2);
+    m_text->installEventFilter(this);
+    connect(m_text, &QPlainTextEdit::copyAvailable, action(Copy), &QAction::setEnabled);
+    action(Copy)->setEnabled(false);
+    layout->addWidget(m_text, 1);
+    setCentralWidget(central);
+}
+
+ReaderWindow::~ReaderWindow() = default;
+
+QAction *ReaderWindow::makeAction(Command command, const QString &text, const QString &hint,
+    const QList<QKeySequence> &keys, void (ReaderWindow::*handler)())
+{
+    auto *action = new QAction(text, this);
+    action->setToolTip(hint);
+    action->setStatusTip(hint);
+    action->setShortcuts(keys);
+    addAction(action);
+    connect(action, &QAction::triggered, this, handler);
+    m_actions.insert(command, action);
+    return action;
+}
+
+void ReaderWindow::buildHeader(QWidget *panel)
+{
+    auto *grid = new QGridLayout(panel);
+    grid->setContentsMargins(2, 2, 2, 2);
+    grid->setHorizontalSpacing(8);
+    grid->setVerticalSpacing(2);
+    auto value = [&](const QString &key, int row, int column) {
+        auto *label = new QLabel(panel);
+        // Header fields come from other people's messages: never rich text.
+        label->setTextFormat(Qt::PlainText);
+        label->setTextInteractionFlags(Qt::TextSelectableByMouse);
+        label->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+        grid->addWidget(label, row, column);
+        m_values.insert(key, label);
+    };
+    auto caption = [&](const QString &text, int row, int column) {
+        auto *label = new QLabel(text, panel);
+        label->setTextFormat(Qt::PlainText);
+        QFont bold = label->font();
+        bold.setBold(true);
+        label->setFont(bold);
+        grid->addWidget(label, row, column);
+    };
+    caption(QStringLiteral("Conference: "), 0, 0);
+    value(QStringLiteral("Conference"), 0, 1);
+    caption(QStringLiteral("Message No:"), 0, 2);
+    value(QStringLiteral("Message No"), 0, 3);
+    value(QStringLiteral("Position"), 0, 4);
+    caption(QStringLiteral("From:"), 1, 0);
+    value(QStringLiteral("From"), 1, 1);
+    caption(QStringLiteral("To:"), 1, 2);
+    value(QStringLiteral("To"), 1, 3);
+    caption(QStringLiteral("Subject:"), 2, 0);
+    value(QStringLiteral("Subject"), 2, 1);
+    caption(QStringLiteral("Date:"), 2, 2);
+    value(QStringLiteral("Date"), 2, 3);
+    caption(QStringLiteral("Private:"), 3, 0);
+    value(QStringLiteral("Private"), 3, 1);
+    caption(QStringLiteral("Refers To:"), 3, 2);
+    value(QStringLiteral("Refers To"), 3, 3);
+    grid->setColumnStretch(1, 3);
+    grid->setColumnStretch(3, 2);
+    grid->setColumnStretch(4, 1);
+}
+
+void ReaderWindow::RunReader(int conferenceNumber)
+{
+    if (!openConference(conferenceNumber))
+        return;
+    if (!m_leave)
+        m_loop.exec();
+    closeConference();
+}
+
+bool ReaderWindow::openConference(int conferenceNumber)
+{
+    m_leave = false;
+    bool started = false;
+    try {
+        started = m_navigator.start(conferenceNumber);
+    } catch (const store::StoreError &error) {
+        m_state.prompts().error(error.message());
+    }
+    if (!started) {
+        m_leave = true;
+        return false;
+    }
+    m_open = true;
+    const bool canForward = !m_navigator.isRepliesConference();
+    action(Forward)->setEnabled(canForward);
+    showCurrent();
+    show();
+    raise();
+    activateWindow();
+    m_text->setFocus();
+    return true;
+}
+
+void ReaderWindow::closeConference()
+{
+    m_open = false;
+    m_leave = true;
+    hide();
+}
+
+void ReaderWindow::leave()
+{
+    m_leave = true;
+    m_loop.quit();
+}
+
+void ReaderWindow::guarded(const std::function<void()> &command)
+{
+    try {
+        command();
+    } catch (const store::StoreError &error) {
+        m_state.prompts().error(error.message());
+    }
+    if (m_open && m_navigator.count() > 0)
+        showCurrent();
+}
+
+void ReaderWindow::showCurrent()
+{
+    const DisplayedMessage &shown = m_navigator.current();
+    m_values.value(QStringLiteral("Conference"))->setText(shown.conference);
+    m_values.value(QStringLiteral("Message No"))->setText(shown.messageNumber);
+    m_values.value(QStringLiteral("Position"))->setText(shown.position);
+    m_values.value(QStringLiteral("From"))->setText(shown.from);
+    m_values.value(QStringLiteral("To"))->setText(shown.to);
+    m_values.value(QStringLiteral("Subject"))->setText(shown.subject);
+    m_values.value(QStringLiteral("Date"))->setText(shown.date);
+    m_values.value(QStringLiteral("Private"))->setText(shown.privateText);
+    m_values.value(QStringLiteral("Refers To"))->setText(shown.refersTo);
+
+    m_text->setPlainText(shown.lines.join(QLatin1Char('\n')));
+    m_text->moveCursor(QTextCursor::Start);
+    m_text->ensureCursorVisible();
+    m_text->horizontalScrollBar()->setValue(0);
+
+    action(First)->setEnabled(m_navigator.canGoBack());
+    action(Previous)->setEnabled(m_navigator.canGoBack());
+    action(Next)->setEnabled(m_navigator.canGoOn());
+    action(Last)->setEnabled(m_navigator.canGoOn());
+    action(NextUnread)->setEnabled(m_navigator.nextUnreadEnabled());
+}
+
+void ReaderWindow::SpeedButton1Click()
+{
+    guarded([this] { m_navigator.next(); });
+}
+
+void ReaderWindow::SpeedButton2Click()
+{
+    guarded([this] { m_navigator.prior(); });
+}
+
+void ReaderWindow::SpeedButton3Click()
+{
+    guarded([this] { m_navigator.first(); });
+}
+
+void ReaderWindow::SpeedButton4Click()
+{
+    guarded([this] { m_navigator.last(); });
+}
+
+void ReaderWindow::SpeedButton5Click()
+{
+    bool found = true;
+    guarded([&] { found = m_navigator.findNextUnread(); });
+    if (!found)
+        m_state.prompts().inform(NoMoreUnread);
+}
+
+void ReaderWindow::Exit1Click()
+{
+    leave();
+}
+
+void ReaderWindow::Reply1Click()
+{
+    if (!m_open)
+        return;
+    const auto &runEditor = m_state.windows().runEditor;
+    if (!runEditor) {
+        m_state.prompts().error(QStringLiteral("The message editor is not available."));
+        return;
+    }
+    const DisplayedMessage shown = m_navigator.current();
+    if (!m_navigator.isRepliesConference()) {
+        state::EditorRequest request;
+        try {
+            request = EditorRequests::reply(shown, m_navigator.yourName());
+        } catch (const store::StoreError &error) {
+            m_state.prompts().error(error.message());
+            return;
+        }
+        runEditor(request);
+        return;
+    }
+
+    // A stored reply is taken out before the editor opens: saving stores
+    // the edited text as a new reply, cancelling drops it.
+    const int index = m_navigator.index();
+    try {
+        m_navigator.deleteCurrent();
+    } catch (const store::StoreError &error) {
+        // Still stored: opening the editor now would make a second copy.
+        m_state.prompts().error(error.message());
+        showCurrent();
+        return;
+    }
+    runEditor(EditorRequests::reEdit(shown));
+    bool any = false;
+    try {
+        any = m_navigator.reopen(index);
+    } catch (const store::StoreError &error) {
+        m_state.prompts().error(error.message());
+        any = m_navigator.count() > 0;
+    }
+    if (any)
+        showCurrent();
+    else
+        leave();
+}
+
+void ReaderWindow::ForwardMessage1Click()
+{
+    if (!m_open || m_navigator.isRepliesConference())
+        return;
+    const auto &runEditor = m_state.windows().runEditor;
+    if (!runEditor) {
+        m_state.prompts().error(QStringLiteral("The message editor is not available."));
+        return;
+    }
+    const QDateTime now = m_clock ? m_clock() : QDateTime::currentDateTime();
+    state::EditorRequest request;
+    try {
+        request = EditorRequests::forward(m_navigator.current(), m_navigator.yourName(), now);
+    } catch (const store::StoreError &error) {
+        m_state.prompts().error(error.message());
+        return;
+    }
+    runEditor(request);
+}
+
+void ReaderWindow::SaveMessage1Click()
+{
+    if (!m_open)
+        return;
+    const QString path
+        = m_state.fileDialogs().saveFile(QStringLiteral("Save Message"), m_state.folders().base(),
+            QStringLiteral("All Files (*)"), m_state.settings().archiveName());
+    if (path.isEmpty())
+        return;
+    m_state.settings().setArchiveName(path);
+    QString error;
+    if (!MessageArchive::append(path, m_navigator.current(), &error))
+        m_state.prompts().error(error);
+}
+
+void ReaderWindow::Print1Click()
+{
+    if (!m_open)
+        return;
+    QPrinter printer(QPrinter::HighResolution);
+    QPrintDialog dialog(&printer, this);
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    printTo(printer);
+}
+
+bool ReaderWindow::printTo(QPrinter &printer)
+{
+    PrinterLineSink sink(printer);
+    if (!sink.begin()) {
+        m_state.prompts().error(sink.errorString());
+        return false;
+    }
+    PrintLayout layout(sink);
+    layout.printMessage(m_navigator.current());
+    if (!sink.end()) {
+        m_state.prompts().error(sink.errorString());
+        return false;
+    }
+    return true;
+}
+
+void ReaderWindow::DeleteMessage1Click()
+{
+    if (!m_open)
+        return;
+    bool any = true;
+    try {
+        any = m_navigator.deleteCurrent();
+    } catch (const store::StoreError &error) {
+        m_state.prompts().error(error.message());
+        any = m_navigator.count() > 0;
+    }
+    if (any)
+        showCurrent();
+    else
+        leave();
+}
+
+void ReaderWindow::Edit1Click()
+{
+    action(Copy)->setEnabled(m_text->textCursor().hasSelection());
+}
+
+void ReaderWindow::Copy1Click()
+{
+    m_text->copy();
+}
+
+void ReaderWindow::SelectAll1Click()
+{
+    m_text->selectAll();
+}
+
+void ReaderWindow::ReadOnKeyPress()
+{
+    QScrollBar *bar = m_text->verticalScrollBar();
+    if (bar->value() < bar->maximum()) {
+        bar->triggerAction(QAbstractSlider::SliderPageStepAdd);
+        return;
+    }
+    if (action(NextUnread)->isEnabled())
+        SpeedButton5Click();
+}
+
+void ReaderWindow::HelpKeyPress()
+{
+    m_state.help().showTopic(ui::HelpTopics::ReaderTopic);
+}
+
+void ReaderWindow::closeEvent(QCloseEvent *event)
+{
+    if (!m_open) {
+        event->accept();
+        return;
+    }
+    // A close request from the desktop leaves the conference the usual way.
+    event->ignore();
+    leave();
+}
+
+bool ReaderWindow::eventFilter(QObject *watched, QEvent *event)
+{
+    // Let the reading keys reach their commands instead of moving the caret.
+    if (watched == m_text && event->type() == QEvent::ShortcutOverride
+        && isReadingKey(static_cast<QKeyEvent *>(event)))
+        return true;
+    return QMainWindow::eventFilter(watched, event);
+}
+
+} // namespace marvik::reader

@@ -1,0 +1,258 @@
+// ReaderWindow: what the window shows, its keys, the commands that call the
+// editor, save, print and delete, and leaving through its wait loop.
+#include "ReaderFixture.h"
+#include "reader/ReaderWindow.h"
+
+#include <QAction>
+#include <QFile>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QPrinter>
+#include <QScrollBar>
+#include <QTest>
+#include <QTimer>
+
+using namespace readertest;
+using marvik::reader::ReaderWindow;
+using marvik::state::EditorRequest;
+
+class tst_ReaderWindow : public QObject
+{
+    Q_OBJECT
+
+private:
+    static QString value(ReaderWindow &w, const QString &caption)
+    {
+        return w.headerValue(caption)->text();
+    }
+
+private Q_SLOTS:
+    void showsTheFirstUnreadMessage()
+    {
+        ReaderFixture f;
+        f.addMessages(1, "ru");
+        auto m = storetest::message("A", 1, 3);
+        m.subject = "<b>bold</b> & <img src=x>";
+        m.text = "\u2554\u2550\u2550\u2557\r\n\u2551  \u2551\r\n";
+        f.add(m);
+        f.open(1);
+        ReaderWindow w(*f.state);
+        QVERIFY(w.openConference(1));
+        QCOMPARE(w.windowTitle(), QStringLiteral("Marvik Message Reader"));
+        QVERIFY(!(w.windowFlags() & Qt::WindowCloseButtonHint));
+        QCOMPARE(value(w, "Position"), QStringLiteral("2 of 3"));
+        QCOMPARE(value(w, "Conference"), QStringLiteral("Conference 1"));
+        QVERIFY(w.textView()->isReadOnly());
+        QCOMPARE(w.textView()->lineWrapMode(), QPlainTextEdit::NoWrap);
+        QVERIFY(QFontInfo(w.textView()->font()).fixedPitch());
+        QVERIFY(w.action(ReaderWindow::Forward)->isEnabled());
+        QVERIFY(w.action(ReaderWindow::First)->isEnabled());
+        w.action(ReaderWindow::Last)->trigger();
+        QCOMPARE(w.headerValue("Subject")->textFormat(), Qt::PlainText);
+        QCOMPARE(value(w, "Subject"), m.subject);
+        QCOMPARE(w.textView()->document()->blockCount(), 2);
+        QVERIFY(!w.action(ReaderWindow::Next)->isEnabled());
+        w.closeConference();
+    }
+
+    void keysRead_data()
+    {
+        QTest::addColumn<QList<int>>("keys");
+        QTest::addColumn<int>("index");
+
+        QTest::newRow("N") << QList<int> {Qt::Key_N} << 2;
+        QTest::newRow("Right Right") << QList<int> {Qt::Key_Right, Qt::Key_Right} << 3;
+        QTest::newRow("N P") << QList<int> {Qt::Key_N, Qt::Key_P} << 1;
+        QTest::newRow("Right Left") << QList<int> {Qt::Key_Right, Qt::Key_Left} << 1;
+        QTest::newRow("Space: next unread") << QList<int> {Qt::Key_Space} << 4;
+        QTest::newRow("Delete deletes nothing") << QList<int> {Qt::Key_Delete} << 1;
+    }
+    void keysRead()
+    {
+        QFETCH(QList<int>, keys);
+        QFETCH(int, index);
+        ReaderFixture f;
+        f.addMessages(1, "urru");
+        f.open(1);
+        ReaderWindow w(*f.state);
+        QVERIFY(w.openConference(1));
+        QVERIFY(QTest::qWaitForWindowActive(&w));
+        for (int key : keys)
+            QTest::keyClick(w.textView(), Qt::Key(key));
+        QCOMPARE(f.state->messageIndex(), index);
+        QCOMPARE(f.state->messageCount(), 4);
+        QVERIFY(!w.isLeaving());
+        QTest::keyClick(w.textView(), Qt::Key_Escape);
+        QVERIFY(w.isLeaving());
+        w.closeConference();
+    }
+
+    void spacePagesBeforeMovingOn()
+    {
+        ReaderFixture f;
+        auto m = storetest::message("A", 1, 1);
+        for (int i = 0; i < 300; ++i)
+            m.text += QStringLiteral("line %1\r\n").arg(i);
+        f.add(m);
+        f.addMessages(1, "ru");
+        f.open(1);
+        ReaderWindow w(*f.state);
+        QVERIFY(w.openConference(1));
+        QScrollBar *bar = w.textView()->verticalScrollBar();
+        QVERIFY(bar->maximum() > 0);
+        w.action(ReaderWindow::ReadOn)->trigger();
+        QVERIFY(bar->value() > 0);
+        QCOMPARE(f.state->messageIndex(), 1);
+        while (bar->value() < bar->maximum())
+            w.action(ReaderWindow::ReadOn)->trigger();
+        w.action(ReaderWindow::ReadOn)->trigger();
+        QCOMPARE(f.state->messageIndex(), 3);
+        // Nothing unread is left: the notice, once.
+        w.action(ReaderWindow::ReadOn)->trigger();
+        w.action(ReaderWindow::ReadOn)->trigger();
+        QCOMPARE(f.prompts.informations,
+            QStringList {"There are no more unread messages in this conference."});
+        QCOMPARE(f.state->messageIndex(), 3);
+        w.closeConference();
+    }
+
+    void copyOnlyWithSelection()
+    {
+        ReaderFixture f;
+        f.addMessages(1, "u");
+        f.open(1);
+        ReaderWindow w(*f.state);
+        w.openConference(1);
+        QMetaObject::invokeMethod(&w, "Edit1Click");
+        QVERIFY(!w.action(ReaderWindow::Copy)->isEnabled());
+        w.action(ReaderWindow::SelectAll)->trigger();
+        QMetaObject::invokeMethod(&w, "Edit1Click");
+        QVERIFY(w.action(ReaderWindow::Copy)->isEnabled());
+        w.closeConference();
+    }
+
+    void replyAndForwardCallTheEditor()
+    {
+        ReaderFixture f;
+        auto m = storetest::message("A", 2, 9, false, true);
+        m.from = "ALICE";
+        m.date = "12-24-96";
+        m.time = "18:05";
+        f.add(m);
+        f.open(-1);
+        QList<EditorRequest> requests;
+        f.state->windows().runEditor = [&](const EditorRequest &r) { requests.append(r); };
+        ReaderWindow w(*f.state);
+        w.setClock([] { return QDateTime(QDate(2000, 1, 2), QTime(3, 4, 5)); });
+        QVERIFY(w.openConference(-1));
+        QVERIFY(QTest::qWaitForWindowActive(&w));
+        QTest::keyClick(&w, Qt::Key_R, Qt::ControlModifier);
+        w.action(ReaderWindow::Forward)->trigger();
+        QCOMPARE(requests.size(), 2);
+        // The reply goes to the message's own conference, from the user.
+        QCOMPARE(requests.at(0).conferenceName, QStringLiteral("Conference 2"));
+        QCOMPARE(requests.at(0).from, QStringLiteral("JOHN DOE"));
+        QCOMPARE(requests.at(0).to, QStringLiteral("ALICE"));
+        QVERIFY(requests.at(0).body.startsWith("On 12-24-96, ALICE wrote:\r\n\r\n>"));
+        QVERIFY(requests.at(1).to.isEmpty());
+        QCOMPARE(f.state->messageCount(), 1);
+        w.closeConference();
+    }
+
+    void reEditTakesTheReplyOutFirst()
+    {
+        ReaderFixture f;
+        f.addMessages(-2, "rr");
+        f.open(-2);
+        QList<int> totalsSeen;
+        f.state->windows().runEditor = [&](const EditorRequest &) {
+            totalsSeen.append(f.counts(-2).first); // then cancelled
+        };
+        ReaderWindow w(*f.state);
+        QVERIFY(w.openConference(-2));
+        QVERIFY(!w.action(ReaderWindow::Forward)->isEnabled());
+        w.action(ReaderWindow::Last)->trigger();
+        w.action(ReaderWindow::Reply)->trigger();
+        QCOMPARE(totalsSeen, QList<int> {1});
+        QCOMPARE(value(w, "Position"), QStringLiteral("1 of 1"));
+        QVERIFY(!w.isLeaving());
+        w.action(ReaderWindow::Reply)->trigger();
+        QCOMPARE(f.counts(-2), std::pair(0, 0));
+        QVERIFY(w.isLeaving());
+        w.closeConference();
+    }
+
+    void deletingTheLastMessageEndsTheWaitLoop()
+    {
+        ReaderFixture f;
+        f.addMessages(1, "uu");
+        f.open(1);
+        ReaderWindow w(*f.state);
+        bool sawWindow = false;
+        QTimer::singleShot(0, &w, [&] {
+            sawWindow = w.isVisible();
+            w.action(ReaderWindow::Delete)->trigger();
+            w.action(ReaderWindow::Delete)->trigger();
+        });
+        QTimer::singleShot(5000, &w, [&] { w.Exit1Click(); }); // never wait forever
+        w.RunReader(1);
+        QVERIFY(sawWindow);
+        QVERIFY(!w.isVisible());
+        QCOMPARE(f.state->messageCount(), 0);
+        QCOMPARE(f.counts(1), std::pair(0, 0));
+        QVERIFY(f.prompts.questions.isEmpty());
+    }
+
+    void saveAppendsOrSaysWhy()
+    {
+        ReaderFixture f;
+        f.addMessages(1, "u");
+        f.open(1);
+        ReaderWindow w(*f.state);
+        w.openConference(1);
+        QVERIFY(QTest::qWaitForWindowActive(&w));
+        const QString good = f.dir.filePath("mine.txt");
+        f.files.nextFileNames = {good, good, f.dir.path()};
+        for (int i = 0; i < 3; ++i)
+            QTest::keyClick(&w, Qt::Key_S, Qt::ControlModifier);
+        QCOMPARE(f.files.proposedNames.size(), 3);
+        QCOMPARE(f.files.proposedNames.at(0), f.state->settings().defaultArchiveName());
+        QCOMPARE(f.files.proposedNames.at(1), good);
+        QCOMPARE(storetest::fileBytes(good).count(QByteArray(79, '=')), 4);
+        QCOMPARE(f.prompts.errors.size(), 1); // the folder could not take it
+        w.closeConference();
+    }
+
+    void printsOrSaysWhy()
+    {
+        ReaderFixture f;
+        f.addMessages(1, "u");
+        f.open(1);
+        ReaderWindow w(*f.state);
+        w.openConference(1);
+        QPrinter printer;
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(f.dir.filePath("out.pdf"));
+        QVERIFY(w.printTo(printer));
+        QVERIFY(storetest::fileBytes(f.dir.filePath("out.pdf")).startsWith("%PDF"));
+        printer.setOutputFileName(f.dir.filePath("missing/out.pdf"));
+        QVERIFY(!w.printTo(printer));
+        QCOMPARE(f.prompts.errors.size(), 1);
+        w.closeConference();
+    }
+
+    void f1OpensTheReaderTopic()
+    {
+        ReaderFixture f;
+        f.addMessages(1, "u");
+        f.open(1);
+        ReaderWindow w(*f.state);
+        w.openConference(1);
+        w.action(ReaderWindow::Help)->trigger();
+        QCOMPARE(f.help.topics, QList<int> {9});
+        w.closeConference();
+    }
+};
+
+QTEST_MAIN(tst_ReaderWindow)
+#include "tst_readerwindow.moc"

@@ -1,0 +1,248 @@
+#include "system/ReplyExporter.h"
+
+#include "packet/ZipArchive.h"
+#include "state/AppFolders.h"
+#include "state/AppState.h"
+#include "store/LiveQuery.h"
+#include "store/MessageStore.h"
+#include "store/Selection.h"
+#include "store/Selections.h"
+#include "store/StoreError.h"
+#include "store/StoreOperations.h"
+#include "system/ReplyBlocks.h"
+#include "system/ReplyPacketPath.h"
+#include "ui/Progress.h"
+#include "ui/Prompts.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#ifdef Q_OS_UNIX
+#include <fcntl.h>
+#include <unistd.h>
+#endif
+
+namespace marvik::system {
+
+namespace {
+
+// The progress window is hidden however a step ends.
+class ShownProgress
+{
+public:
+    ShownProgress(ui::Progress &progress, const QString &caption)
+        : m_progress(progress)
+    {
+        m_progress.start(caption);
+    }
+    ~ShownProgress() { m_progress.hide(); }
+    ShownProgress(const ShownProgress &) = delete;
+    ShownProgress &operator=(const ShownProgress &) = delete;
+
+    packet::ZipArchive::ProgressCallback callback()
+    {
+        return [this](const QString &item, int percent) {
+            m_progress.setText(item);
+            m_progress.setPosition(percent);
+            m_progress.processEvents();
+        };
+    }
+
+private:
+    ui::Progress &m_progress;
+};
+
+// Makes sure the finished packet is on the disk, not only in the cache,
+// before the replies it holds are deleted.
+void syncToDisk(const QString &path)
+{
+#ifdef Q_OS_UNIX
+    const int file = ::open(QFile::encodeName(path).constData(), O_RDONLY);
+    if (file >= 0) {
+        ::fsync(file);
+        ::close(file);
+    }
+    const int folder = ::open(
+        QFile::encodeName(QFileInfo(path).absolutePath()).constData(), O_RDONLY | O_DIRECTORY);
+    if (folder >= 0) {
+        ::fsync(folder);
+        ::close(folder);
+    }
+#else
+    Q_UNUSED(path);
+#endif
+}
+
+QFileInfoList filesIn(const QString &folder)
+{
+    return QDir(folder).entryInfoList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name);
+}
+
+} // namespace
+
+ReplyExporter::ReplyExporter(store::MessageStore &store, store::StoreOperations &operations,
+    const state::AppFolders &folders, ui::Prompts &prompts, ui::Progress &progress)
+    : m_store(store)
+    , m_operations(operations)
+    , m_folders(folders)
+    , m_prompts(prompts)
+    , m_progress(progress)
+{ }
+
+ReplyExporter::Outcome ReplyExporter::ExportReplies(state::AppState &state)
+{
+    if (!state.hasStore())
+        return Outcome::NothingToPack;
+    ReplyExporter exporter(
+        state.store(), state.operations(), state.folders(), state.prompts(), state.progress());
+    const Outcome outcome = exporter.run(state.currentQwkId());
+    if (!exporter.errorString().isEmpty())
+        state.prompts().error(exporter.errorString());
+    return outcome;
+}
+
+ReplyExporter::Outcome ReplyExporter::fail(const QString &error)
+{
+    m_error = error;
+    return Outcome::Failed;
+}
+
+ReplyExporter::Outcome ReplyExporter::run(const QString &qwkId)
+{
+    m_error.clear();
+    m_packed = 0;
+    try {
+        return pack(qwkId);
+    } catch (const store::StoreError &error) {
+        return fail(error.message());
+    }
+}
+
+bool ReplyExporter::emptyTemp()
+{
+    const QString temp = m_folders.temp();
+    if (!QDir().mkpath(temp)) {
+        m_error = QStringLiteral("Cannot create the folder %1").arg(temp);
+        return false;
+    }
+    // A file left behind could be an old message file, whose replies would
+    // then go to the BBS twice.
+    for (const QFileInfo &file : filesIn(temp)) {
+        if (!QFile::remove(file.absoluteFilePath())) {
+            m_error = QStringLiteral("Cannot delete %1").arg(file.absoluteFilePath());
+            return false;
+        }
+    }
+    return true;
+}
+
+ReplyExporter::Outcome ReplyExporter::pack(const QString &qwkId)
+{
+    if (!m_store.findConference(-2, qwkId))
+        return Outcome::NothingToPack;
+    const store::Selection selection = store::Selections::replyMessages(qwkId);
+    store::LiveQuery replies(m_store);
+    replies.open(selection);
+    const int count = replies.count();
+    if (count == 0)
+        return Outcome::NothingToPack;
+    m_operations.setConferenceTotal(qwkId, -2, count);
+
+    if (!m_prompts.ask(QStringLiteral("Pack Up Replies?")))
+        return Outcome::Declined;
+    if (!ReplyPacketPath::isUsableId(qwkId))
+        return fail(QStringLiteral("The system name %1 cannot name a reply packet.").arg(qwkId));
+    if (!emptyTemp())
+        return Outcome::Failed;
+
+    const QString packetName = ReplyPacketPath::packetName(qwkId);
+    const QString packetPath = ReplyPacketPath::packetPath(m_folders, qwkId);
+    if (!QDir().mkpath(m_folders.work()))
+        return fail(QStringLiteral("Cannot create the folder %1").arg(m_folders.work()));
+    const bool packetExists = QFileInfo(packetPath).isFile();
+    if (packetExists) {
+        ShownProgress shown(m_progress, QStringLiteral("Unzipping ") + packetName);
+        QString error;
+        if (!packet::ZipArchive::extractAll(packetPath, m_folders.temp(), shown.callback(), &error))
+            return fail(QStringLiteral("Cannot unpack %1: %2").arg(packetPath, error));
+    }
+
+    // The old packet's message file, whatever the case of its name.
+    const QString messageName = ReplyPacketPath::messageFileName(qwkId);
+    QString messagePath = QDir(m_folders.temp()).filePath(messageName);
+    for (const QFileInfo &file : filesIn(m_folders.temp())) {
+        if (file.fileName().toUpper() == messageName)
+            messagePath = file.absoluteFilePath();
+    }
+
+    QList<store::MessageRecord> exported;
+    exported.reserve(count);
+    {
+        QFile file(messagePath);
+        if (!file.open(QIODevice::ReadWrite | QIODevice::Append))
+            return fail(QStringLiteral("Cannot write %1: %2").arg(messagePath, file.errorString()));
+        QByteArray buffer;
+        const qint64 oldSize = file.size();
+        if (oldSize == 0)
+            buffer = ReplyBlocks::firstBlock(qwkId);
+        else if (oldSize % ReplyBlocks::BlockSize != 0)
+            // A damaged old file: new replies still start on a block.
+            buffer.fill(' ', ReplyBlocks::BlockSize - oldSize % ReplyBlocks::BlockSize);
+
+        const auto flush = [&] {
+            if (file.write(buffer) != buffer.size())
+                return false;
+            buffer.clear();
+            return true;
+        };
+        ShownProgress shown(m_progress, QStringLiteral("Exporting Messages"));
+        for (int position = 1; position <= count; ++position) {
+            m_progress.setText(
+                QStringLiteral("Exporting %1 of %2 messages.").arg(position).arg(count));
+            m_progress.setPosition(int(qint64(position) * 100 / count));
+            m_progress.processEvents();
+            replies.moveToRow(position);
+            if (!replies.hasRow())
+                continue; // gone meanwhile
+            const store::MessageRecord reply = replies.message();
+            buffer.append(ReplyBlocks::messageBlocks(reply));
+            exported.append(reply);
+            if (buffer.size() >= 1024 * 1024 && !flush())
+                return fail(
+                    QStringLiteral("Cannot write %1: %2").arg(messagePath, file.errorString()));
+        }
+        if (!flush() || !file.flush())
+            return fail(QStringLiteral("Cannot write %1: %2").arg(messagePath, file.errorString()));
+        file.close();
+    }
+    if (exported.isEmpty())
+        return Outcome::NothingToPack;
+
+    {
+        ShownProgress shown(m_progress, QStringLiteral("Zipping ") + packetName);
+        QStringList files;
+        for (const QFileInfo &file : filesIn(m_folders.temp()))
+            files.append(file.absoluteFilePath());
+        QString error;
+        if (!packet::ZipArchive::addFiles(
+                packetPath, files, CompressionLevel, shown.callback(), &error))
+            return fail(QStringLiteral("Cannot write %1: %2").arg(packetPath, error));
+    }
+    syncToDisk(packetPath);
+    m_packed = int(exported.size());
+
+    // One transaction: either every packed reply leaves the store with its
+    // count, or none does.
+    try {
+        m_operations.deleteMessages(exported);
+    } catch (const store::StoreError &error) {
+        m_error = QStringLiteral(
+            "The replies were packed into %1 but are still stored, so they would be "
+            "packed again: %2")
+                      .arg(packetPath, error.message());
+    }
+    return Outcome::Packed;
+}
+
+} // namespace marvik::system

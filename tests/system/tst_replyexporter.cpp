@@ -1,0 +1,240 @@
+#include "system/ReplyExporter.h"
+
+#include "ReplyFixture.h"
+#include "packet/MessageBlocks.h"
+#include "system/ReplyPacketEraser.h"
+#include "system/ReplyPacketPath.h"
+#include "text/Cp437Codec.h"
+
+#include <QBuffer>
+#include <QTest>
+
+using namespace replytest;
+using marvik::system::ReplyExporter;
+
+namespace {
+
+struct ParsedReply
+{
+    marvik::packet::MessageHeader header;
+    QString text;
+};
+
+// Reads a message file the way a mail door does, with the packet reader.
+QList<ParsedReply> parse(const QByteArray &file, QString *firstBlock = nullptr)
+{
+    QByteArray bytes = file;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::ReadOnly);
+    marvik::packet::MessageBlocks blocks(buffer);
+    if (firstBlock)
+        *firstBlock = QString::fromLatin1(file.left(128));
+    QList<ParsedReply> result;
+    for (qint64 block = 1; block < blocks.blockCount();) {
+        QString error;
+        const auto header = blocks.readHeader(block, &error);
+        if (!header)
+            return {};
+        result.append({*header, blocks.readText(block, *header)});
+        block += header->blockCount;
+    }
+    return result;
+}
+
+ReplyExporter exporter(ReplyFixture &f)
+{
+    return ReplyExporter(
+        f.store(), f.state->operations(), f.state->folders(), f.prompts, f.progress);
+}
+
+} // namespace
+
+class TestReplyExporter : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void nothingToPackAsksNothing();
+    void declinedKeepsRepliesAndRefreshesTotal();
+    void packsNewPacket();
+    void appendsToExistingPacket();
+    void everyTypableCharacterSurvives();
+    void failures_data();
+    void failures();
+    void leftoverMessageFileIsNotPackedAgain();
+    void eraseAsksAndFollowsTheFile();
+};
+
+void TestReplyExporter::nothingToPackAsksNothing()
+{
+    ReplyFixture f;
+    f.addReceived(5, 1, true);
+    QCOMPARE(exporter(f).run(Id), ReplyExporter::Outcome::NothingToPack);
+    QCOMPARE(exporter(f).run(u"UNKNOWN"_qs), ReplyExporter::Outcome::NothingToPack);
+    QVERIFY(f.prompts.questions.isEmpty());
+    QVERIFY(!QFile::exists(f.packetPath()));
+}
+
+void TestReplyExporter::declinedKeepsRepliesAndRefreshesTotal()
+{
+    ReplyFixture f;
+    f.storeReply(u"one"_qs);
+    f.storeReply(u"two"_qs);
+    f.store().addToConferenceCounts(-2, Id, 5, 0); // a total gone wrong
+    f.prompts.answers = {false};
+    QCOMPARE(exporter(f).run(Id), ReplyExporter::Outcome::Declined);
+    QCOMPARE(f.prompts.questions, QStringList {u"Pack Up Replies?"_qs});
+    QCOMPARE(f.replies(), 2);
+    QCOMPARE(f.total(-2), 2);
+    QVERIFY(!QFile::exists(f.packetPath()));
+}
+
+void TestReplyExporter::packsNewPacket()
+{
+    ReplyFixture f;
+    f.storeReply(u"Hi\r\nthere\r\n"_qs, 300);
+    f.storeReply(QString(), 0);
+    auto e = exporter(f);
+    QCOMPARE(e.run(Id), ReplyExporter::Outcome::Packed);
+    QVERIFY2(e.errorString().isEmpty(), qPrintable(e.errorString()));
+    QCOMPARE(e.packedCount(), 2);
+
+    const QByteArray file = f.packetMessageFile();
+    QCOMPARE(file.size(), 128 * 4);
+    QCOMPARE(file.left(128), "MYBBS" + QByteArray(123, ' '));
+    QCOMPARE(file.mid(128 + 1, 7), QByteArray("300    "));
+    QCOMPARE(file.mid(128 + 116, 6), QByteArray("2     "));
+    QCOMPARE(file.mid(256, 128), "Hi\xE3there\xE3" + QByteArray(119, ' '));
+    QCOMPARE(file.mid(384 + 116, 6), QByteArray("1     "));
+
+    QCOMPARE(f.replies(), 0);
+    QCOMPARE(f.total(-2), 0);
+    QCOMPARE(f.state->conferences().at(0).total, 0);
+    QCOMPARE(f.progress.captions, QStringList({u"Exporting Messages"_qs, u"Zipping MYBBS.REP"_qs}));
+    QVERIFY(f.progress.texts.contains(u"Exporting 2 of 2 messages."_qs));
+    QVERIFY(f.progress.positions.contains(50));
+    QVERIFY(!f.progress.visible);
+}
+
+void TestReplyExporter::appendsToExistingPacket()
+{
+    ReplyFixture f;
+    f.storeReply(u"first"_qs, 5, u"Old"_qs);
+    QCOMPARE(exporter(f).run(Id), ReplyExporter::Outcome::Packed);
+    f.storeReply(u"second"_qs, 5, u"New one"_qs);
+    f.storeReply(u"third"_qs, 0, u"New two"_qs);
+    f.progress.captions.clear();
+    QCOMPARE(exporter(f).run(Id), ReplyExporter::Outcome::Packed);
+    QCOMPARE(f.progress.captions.first(), u"Unzipping MYBBS.REP"_qs);
+
+    QString first;
+    const auto parsed = parse(f.packetMessageFile(), &first);
+    QCOMPARE(first.trimmed(), u"MYBBS"_qs); // one first block only
+    QCOMPARE(parsed.size(), 3);
+    QCOMPARE(parsed.at(0).header.subject, u"Old"_qs);
+    QCOMPARE(parsed.at(1).header.subject, u"New one"_qs);
+    QCOMPARE(parsed.at(2).header.subject, u"New two"_qs);
+    QCOMPARE(parsed.at(2).text, u"third\r\n"_qs);
+    QCOMPARE(f.replies(), 0);
+}
+
+void TestReplyExporter::everyTypableCharacterSurvives()
+{
+    // Every CP437 character but the line end byte itself, which the format
+    // reserves, in the text and in the header fields.
+    QString all;
+    for (int byte = 1; byte < 256; ++byte) {
+        if (byte != 0xE3 && byte != '\r' && byte != '\n')
+            all += marvik::text::Cp437Codec::toUnicode(uchar(byte));
+        if (byte % 40 == 0)
+            all += u"\r\n"_qs;
+    }
+    ReplyFixture f;
+    const QString subject = u"Ünïcödé ░▒▓ ╔═╗ ½ ß"_qs;
+    f.storeReply(all + u"\r\n"_qs, 5, subject);
+    f.storeReply(u"Euro € and emoji 😀 go out as question marks"_qs, 5);
+    QCOMPARE(exporter(f).run(Id), ReplyExporter::Outcome::Packed);
+    const auto parsed = parse(f.packetMessageFile());
+    QCOMPARE(parsed.size(), 2);
+    QCOMPARE(parsed.at(0).header.subject, subject);
+    QCOMPARE(parsed.at(0).text, all + u"\r\n"_qs);
+    QCOMPARE(parsed.at(1).text, u"Euro ? and emoji ? go out as question marks\r\n"_qs);
+}
+
+void TestReplyExporter::failures_data()
+{
+    QTest::addColumn<QString>("damage");
+    QTest::newRow("old packet is not a zip") << u"garbage"_qs;
+    QTest::newRow("packet cannot be replaced") << u"folder"_qs;
+    QTest::newRow("system name leads outside") << u"id"_qs;
+}
+
+void TestReplyExporter::failures()
+{
+    QFETCH(QString, damage);
+    ReplyFixture f;
+    f.storeReply(u"precious"_qs);
+    QString qwkId = Id;
+    QByteArray before;
+    if (damage == u"garbage") {
+        QFile file(f.packetPath());
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("PK\x03\x04 not really a zip");
+        file.close();
+        before = ReplyFixture::readFile(f.packetPath());
+    } else if (damage == u"folder") {
+        QVERIFY(QDir().mkpath(f.packetPath()));
+    } else {
+        qwkId = u"../MYBBS"_qs;
+        f.store().saveConferenceName(-2, qwkId, u"Replies"_qs);
+        marvik::store::SystemRecord system;
+        system.qwkId = qwkId;
+        f.store().saveSystem(system);
+        marvik::store::MessageRecord m;
+        m.text = u"x"_qs;
+        f.state->operations().storeWrittenMessage(qwkId, {m});
+    }
+    auto e = exporter(f);
+    QCOMPARE(e.run(qwkId), ReplyExporter::Outcome::Failed);
+    QVERIFY(!e.errorString().isEmpty());
+    // The replies wait for the next try; the old packet is as it was.
+    QCOMPARE(
+        marvik::store::CountSelection(f.store(), marvik::store::Selections::replyMessages(qwkId)),
+        1);
+    QCOMPARE(ReplyFixture::readFile(f.packetPath()), before);
+    QVERIFY(!QFile::exists(f.dir.filePath(u"MYBBS.REP"_qs)));
+    QVERIFY(!f.progress.visible);
+}
+
+void TestReplyExporter::leftoverMessageFileIsNotPackedAgain()
+{
+    ReplyFixture f;
+    QFile stale(QDir(f.state->folders().temp()).filePath(u"mybbs.msg"_qs));
+    QVERIFY(stale.open(QIODevice::WriteOnly));
+    stale.write(QByteArray(128, ' ') + QByteArray(128, 'S'));
+    stale.close();
+    f.storeReply(u"fresh"_qs);
+    QCOMPARE(exporter(f).run(Id), ReplyExporter::Outcome::Packed);
+    const auto parsed = parse(f.packetMessageFile());
+    QCOMPARE(parsed.size(), 1);
+    QCOMPARE(parsed.first().text, u"fresh\r\n"_qs);
+}
+
+void TestReplyExporter::eraseAsksAndFollowsTheFile()
+{
+    ReplyFixture f;
+    QVERIFY(!marvik::system::ReplyPacketEraser::EraseRepFile(*f.state));
+    QVERIFY(f.prompts.questions.isEmpty()); // no packet, no question
+    f.storeReply(u"x"_qs);
+    QCOMPARE(exporter(f).run(Id), ReplyExporter::Outcome::Packed);
+    QVERIFY(marvik::system::ReplyPacketPath::exists(f.state->folders(), Id));
+    f.prompts.questions.clear();
+    f.prompts.answers = {false, true};
+    QVERIFY(marvik::system::ReplyPacketEraser::EraseRepFile(*f.state));
+    QVERIFY(!marvik::system::ReplyPacketEraser::EraseRepFile(*f.state));
+    QCOMPARE(f.prompts.questions, QStringList(2, u"Delete MYBBS.REP?"_qs));
+    QVERIFY(!QFile::exists(f.packetPath()));
+}
+
+QTEST_GUILESS_MAIN(TestReplyExporter)
+#include "tst_replyexporter.moc"

@@ -2,7 +2,9 @@
 
 #include "store/Schema.h"
 #include "text/Cp437Codec.h"
+#include "ui/Progress.h"
 
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QMap>
@@ -18,7 +20,10 @@ namespace {
 
 constexpr int kBlock = 128;
 
-bool unzipAll(const QString &path, QMap<QString, QByteArray> &members, QString &error)
+// Every member written to the folder, then the ones the import reads taken
+// back, as the importer does.
+bool unzipAll(
+    const QString &path, const QString &folder, QMap<QString, QByteArray> &members, QString &error)
 {
     int code = 0;
     zip_t *archive = zip_open(QFile::encodeName(path).constData(), ZIP_RDONLY, &code);
@@ -26,22 +31,42 @@ bool unzipAll(const QString &path, QMap<QString, QByteArray> &members, QString &
         error = QStringLiteral("cannot open %1").arg(path);
         return false;
     }
+    const QDir dir(folder);
     const zip_int64_t count = zip_get_num_entries(archive, 0);
+    QStringList names;
+    char buffer[64 * 1024];
     for (zip_int64_t i = 0; i < count; ++i) {
         zip_stat_t st;
         if (zip_stat_index(archive, zip_uint64_t(i), 0, &st) != 0)
             continue;
-        QByteArray data(qsizetype(st.size), Qt::Uninitialized);
         zip_file_t *file = zip_fopen_index(archive, zip_uint64_t(i), 0);
         if (!file)
             continue;
-        const zip_int64_t got = st.size ? zip_fread(file, data.data(), st.size) : 0;
-        zip_fclose(file);
-        if (got != zip_int64_t(st.size))
+        const QString name = QString::fromLatin1(st.name);
+        QFile out(dir.filePath(name));
+        if (!out.open(QIODevice::WriteOnly)) {
+            zip_fclose(file);
             continue;
-        members.insert(QString::fromLatin1(st.name).toUpper(), data);
+        }
+        for (;;) {
+            const zip_int64_t got = zip_fread(file, buffer, sizeof buffer);
+            if (got <= 0)
+                break;
+            out.write(buffer, got);
+        }
+        zip_fclose(file);
+        names.append(name);
     }
     zip_discard(archive);
+    for (const QString &name : std::as_const(names)) {
+        const QString upper = name.toUpper();
+        if (upper != QLatin1String("CONTROL.DAT") && upper != QLatin1String("MESSAGES.DAT")
+            && !upper.endsWith(QLatin1String(".NDX")))
+            continue;
+        QFile in(dir.filePath(name));
+        if (in.open(QIODevice::ReadOnly))
+            members.insert(upper, in.readAll());
+    }
     return true;
 }
 
@@ -99,13 +124,14 @@ void bindText(sqlite3_stmt *s, int column, const QString &text)
 
 } // namespace
 
-FloorImport::Result FloorImport::run(const QString &packetPath, const QString &databasePath)
+FloorImport::Result FloorImport::run(const QString &packetPath, const QString &databasePath,
+    const QString &tempFolder, ui::Progress &progress)
 {
     Result result;
     QElapsedTimer timer;
     timer.start();
     QMap<QString, QByteArray> members;
-    if (!unzipAll(packetPath, members, result.error))
+    if (!unzipAll(packetPath, tempFolder, members, result.error))
         return result;
 
     const QList<QByteArray> control = members.value(QStringLiteral("CONTROL.DAT")).split('\n');
@@ -122,13 +148,11 @@ FloorImport::Result FloorImport::run(const QString &packetPath, const QString &d
         sqlite3_close(db);
         return result;
     }
-    // Same journal settings as the store, and the message table as it declares it.
+    // Same journal settings as the store, and its tables and indexes as it
+    // declares them.
     QByteArrayList setup {"PRAGMA journal_mode = WAL", "PRAGMA synchronous = NORMAL"};
-    for (const QString &statement : store::Schema::createStatements()) {
-        if (statement.startsWith(QLatin1String("CREATE TABLE"))
-            && statement.contains(QLatin1String(" MESSAGES (")))
-            setup << statement.toUtf8();
-    }
+    for (const QString &statement : store::Schema::createStatements())
+        setup << statement.toUtf8();
     for (const QByteArray &sql : setup) {
         if (sqlite3_exec(db, sql.constData(), nullptr, nullptr, nullptr) != SQLITE_OK) {
             result.error = QString::fromUtf8(sqlite3_errmsg(db));
@@ -140,10 +164,23 @@ FloorImport::Result FloorImport::run(const QString &packetPath, const QString &d
     {
         Insert insert(db, result.error);
         sqlite3_stmt *s = insert.get();
-        if (!s) {
+        sqlite3_stmt *lookup = nullptr;
+        sqlite3_prepare_v2(db,
+            "SELECT 1 FROM MESSAGES INDEXED BY \"MessagesByNumber\" WHERE \"QwkID\" = ? AND "
+            "\"Conference Number\" = ? AND \"Message Number\" = ? AND \"Date\" = ? AND "
+            "\"Time\" = ? AND \"From\" = ? AND \"To\" = ? AND \"Subject\" = ? LIMIT 1",
+            -1, &lookup, nullptr);
+        if (!s || !lookup) {
+            sqlite3_finalize(lookup);
             sqlite3_close(db);
             return result;
         }
+        qint64 total = 0;
+        for (auto it = members.cbegin(); it != members.cend(); ++it) {
+            if (it.key().endsWith(QLatin1String(".NDX")))
+                total += it.value().size() / 5;
+        }
+        progress.start(QStringLiteral("Importing Messages"));
         sqlite3_exec(db, "BEGIN", nullptr, nullptr, nullptr);
         QByteArray text;
         for (auto it = members.cbegin(); it != members.cend(); ++it) {
@@ -189,15 +226,35 @@ FloorImport::Result FloorImport::run(const QString &packetPath, const QString &d
                 text.truncate(keep);
 
                 const QString to = fieldText(h + 21, 25);
+                const QString from = fieldText(h + 46, 25);
+                const QString subject = fieldText(h + 71, 25);
+                const QString date = fieldText(h + 8, 8);
+                const QString time = fieldText(h + 16, 5);
+                progress.setText(QStringLiteral("Importing %1 of %2 messages.")
+                                     .arg(result.messages + 1)
+                                     .arg(total));
+                progress.processEvents();
+                bindText(lookup, 1, qwkId);
+                sqlite3_bind_int(lookup, 2, conference);
+                sqlite3_bind_int(lookup, 3, number);
+                bindText(lookup, 4, date);
+                bindText(lookup, 5, time);
+                bindText(lookup, 6, from);
+                bindText(lookup, 7, to);
+                bindText(lookup, 8, subject);
+                const bool held = sqlite3_step(lookup) == SQLITE_ROW;
+                sqlite3_reset(lookup);
+                if (held)
+                    continue;
                 sqlite3_bind_int(s, 1, conference);
                 bindText(s, 2, qwkId);
                 sqlite3_bind_int(s, 3, number);
                 bindText(s, 4, text::Cp437Codec::toUnicode(QByteArrayView(h, 1)));
-                bindText(s, 5, fieldText(h + 8, 8));
-                bindText(s, 6, fieldText(h + 16, 5));
+                bindText(s, 5, date);
+                bindText(s, 6, time);
                 bindText(s, 7, to);
-                bindText(s, 8, fieldText(h + 46, 25));
-                bindText(s, 9, fieldText(h + 71, 25));
+                bindText(s, 8, from);
+                bindText(s, 9, subject);
                 sqlite3_bind_int(s, 10, reference);
                 sqlite3_bind_int(s, 11, 0);
                 bindText(s, 12, text::Cp437Codec::toUnicode(text));
@@ -215,6 +272,8 @@ FloorImport::Result FloorImport::run(const QString &packetPath, const QString &d
         if (result.error.isEmpty()
             && sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr) != SQLITE_OK)
             result.error = QString::fromUtf8(sqlite3_errmsg(db));
+        sqlite3_finalize(lookup);
+        progress.hide();
     }
     result.seconds = timer.nsecsElapsed() / 1e9;
     sqlite3_close(db);

@@ -16,10 +16,44 @@ void GapProgress::finish()
     mark();
 }
 
+void GapProgress::setCaption(const QString &caption)
+{
+    m_caption = caption;
+    if (m_window)
+        m_window->setCaption(caption);
+}
+
+void GapProgress::setText(const QString &text)
+{
+    m_text = text;
+    if (m_window)
+        m_window->setText(text);
+}
+
+void GapProgress::setPosition(int percent)
+{
+    if (m_window)
+        m_window->setPosition(percent);
+}
+
+void GapProgress::show()
+{
+    if (m_window)
+        m_window->show();
+}
+
+void GapProgress::hide()
+{
+    if (m_window)
+        m_window->hide();
+}
+
 void GapProgress::processEvents()
 {
     ++m_runs;
     mark();
+    if (m_window)
+        m_window->processEvents();
 }
 
 void GapProgress::mark()

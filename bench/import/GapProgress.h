@@ -6,11 +6,16 @@
 
 namespace marvik::bench {
 
-// A silent progress window that records the longest stretch without a chance
-// to run window events, which is how long the real window would freeze.
+// Records the longest stretch without a chance to run window events, which is
+// how long the window freezes, and passes every call on to the real progress
+// window when one is given (silent otherwise).
 class GapProgress : public ui::Progress
 {
 public:
+    explicit GapProgress(ui::Progress *window = nullptr)
+        : m_window(window)
+    { }
+
     void start();
     void finish();
     qint64 longestGapMs() const { return m_longest; }
@@ -19,16 +24,17 @@ public:
     // step held the window.
     QString longestGapStep() const { return m_longestStep; }
 
-    void setCaption(const QString &caption) override { m_caption = caption; }
-    void setText(const QString &text) override { m_text = text; }
-    void setPosition(int) override { }
-    void show() override { }
-    void hide() override { }
+    void setCaption(const QString &caption) override;
+    void setText(const QString &text) override;
+    void setPosition(int percent) override;
+    void show() override;
+    void hide() override;
     void processEvents() override;
 
 private:
     void mark();
 
+    ui::Progress *m_window = nullptr;
     QElapsedTimer m_timer;
     qint64 m_last = 0;
     qint64 m_longest = 0;

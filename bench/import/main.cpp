@@ -1,9 +1,11 @@
 // bench_import: how fast the window's importer fills a fresh store, against
-// the floor any import must pay. Usage:
-//   bench_import --messages N [--store DIR]
-//   bench_import --packet FILE [--store DIR]
+// the floor any import must pay, and how long opening the same packet again
+// takes. Usage:
+//   bench_import --messages N [--runs R] [--store DIR]
+//   bench_import --packet FILE [--runs R] [--store DIR]
 // Each phase runs in its own child process so each peak memory figure is that
-// phase's own. Figures are reported, never asserted.
+// phase's own; both sides report to the real progress window, offscreen.
+// Medians of R runs (3 unless told). Figures are reported, never asserted.
 
 #include "BenchPacket.h"
 #include "FloorImport.h"
@@ -13,13 +15,15 @@
 #include "store/MessageStore.h"
 #include "support/FakeDoorInfo.h"
 #include "support/FakePrompts.h"
+#include "ui/ProgressWindow.h"
 
-#include <QCoreApplication>
+#include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFileInfo>
 #include <QTemporaryDir>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <exception>
@@ -42,6 +46,7 @@ struct Report
     qint64 longestGapMs = 0;
     qint64 eventRuns = 0;
     qint64 skipped = 0;
+    qint64 alreadyStored = 0;
     char step[256] = {};
     char error[512] = {};
 };
@@ -74,7 +79,10 @@ Report inChild(int argc, char **argv, const std::function<void(Report &)> &phase
         close(fds[0]);
         Report own;
         {
-            QCoreApplication app(argc, argv);
+            // The real progress window, drawn offscreen.
+            if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+                qputenv("QT_QPA_PLATFORM", "offscreen");
+            QApplication app(argc, argv);
             try {
                 phase(own);
             } catch (const std::exception &e) {
@@ -118,7 +126,14 @@ qint64 countMessages(const QString &databasePath)
 
 void usage()
 {
-    std::fprintf(stderr, "usage: bench_import (--messages N | --packet FILE) [--store DIR]\n");
+    std::fprintf(
+        stderr, "usage: bench_import (--messages N | --packet FILE) [--runs R] [--store DIR]\n");
+}
+
+double median(QList<double> values)
+{
+    std::sort(values.begin(), values.end());
+    return values.isEmpty() ? 0.0 : values.at(values.size() / 2);
 }
 
 void printPhase(const char *name, const Report &r)
@@ -138,6 +153,7 @@ int main(int argc, char **argv)
     // errors on stderr interleave in order.
     std::setvbuf(stdout, nullptr, _IOLBF, 0);
     int messages = 0;
+    int runs = 3;
     QString packet;
     QString storeDir;
     for (int i = 1; i < argc; ++i) {
@@ -147,6 +163,8 @@ int main(int argc, char **argv)
             messages = QByteArray(argv[++i]).toInt();
         else if (arg == "--packet" && hasValue)
             packet = QFileInfo(QString::fromLocal8Bit(argv[++i])).absoluteFilePath();
+        else if (arg == "--runs" && hasValue)
+            runs = qMax(1, QByteArray(argv[++i]).toInt());
         else if (arg == "--store" && hasValue)
             storeDir = QFileInfo(QString::fromLocal8Bit(argv[++i])).absoluteFilePath();
         else {
@@ -187,69 +205,117 @@ int main(int argc, char **argv)
         return 1;
     }
 
-    if (storeDir.isEmpty())
+    const bool keepStore = !storeDir.isEmpty();
+    if (!keepStore)
         storeDir = work.filePath(QStringLiteral("store"));
-    QDir().mkpath(storeDir);
-    const QString database = QDir(storeDir).filePath(QStringLiteral("MARVIK.db"));
     const QString tempFolder = work.filePath(QStringLiteral("TEMP"));
     QDir().mkpath(tempFolder);
 
-    const Report import = inChild(argc, argv, [&](Report &r) {
-        const qint64 before = QFileInfo::exists(database) ? countMessages(database) : 0;
-        {
-            // Opening the store counts, as creating its table counts in the floor.
-            QElapsedTimer timer;
-            timer.start();
-            store::MessageStore messageStore(database);
-            bench::GapProgress progress;
-            testing::FakePrompts prompts;
-            prompts.defaultAnswer = false; // keep the packet: "Delete ...?" gets No
-            testing::FakeDoorInfo doorInfo;
-            packet::PacketImporter importer(messageStore, progress, prompts, doorInfo, tempFolder);
+    // One import into the store at `database`, timed from opening the store.
+    const auto importInto = [&](const QString &database) {
+        return inChild(argc, argv, [&](Report &r) {
+            const qint64 before = QFileInfo::exists(database) ? countMessages(database) : 0;
+            {
+                QElapsedTimer timer;
+                timer.start();
+                store::MessageStore messageStore(database);
+                ui::ProgressWindow window;
+                bench::GapProgress progress(&window);
+                testing::FakePrompts prompts;
+                prompts.defaultAnswer = false; // keep the packet: "Delete ...?" gets No
+                testing::FakeDoorInfo doorInfo;
+                packet::PacketImporter importer(
+                    messageStore, progress, prompts, doorInfo, tempFolder);
 
-            progress.start();
-            const packet::ImportResult result = importer.importPacket(packet);
-            r.seconds = timer.nsecsElapsed() / 1e9;
-            progress.finish();
-            r.longestGapMs = progress.longestGapMs();
-            r.eventRuns = progress.eventRuns();
-            std::snprintf(r.step, sizeof r.step, "%s", qPrintable(progress.longestGapStep()));
-            r.skipped = result.messagesSkipped;
-            if (!prompts.errors.isEmpty())
-                setError(r, prompts.errors.join(QLatin1String("; ")));
-            else if (result.endedEarly)
-                setError(r, result.endReason);
+                progress.start();
+                const packet::ImportResult result = importer.importPacket(packet);
+                r.seconds = timer.nsecsElapsed() / 1e9;
+                progress.finish();
+                r.longestGapMs = progress.longestGapMs();
+                r.eventRuns = progress.eventRuns();
+                std::snprintf(r.step, sizeof r.step, "%s", qPrintable(progress.longestGapStep()));
+                r.skipped = result.messagesSkipped;
+                r.alreadyStored = result.alreadyStored;
+                if (!prompts.errors.isEmpty())
+                    setError(r, prompts.errors.join(QLatin1String("; ")));
+                else if (result.endedEarly)
+                    setError(r, result.endReason);
+            }
+            r.messages = countMessages(database) - before;
+        });
+    };
+
+    QList<double> imports, reimports, floors;
+    long importPeak = 0, reimportPeak = 0, floorPeak = 0;
+    qint64 longestGap = 0;
+    QString longestStep;
+    bool failed = false;
+    for (int run = 1; run <= runs; ++run) {
+        const QString runDir = QDir(storeDir).filePath(QStringLiteral("run%1").arg(run));
+        QDir(runDir).removeRecursively();
+        QDir().mkpath(runDir);
+        const QString database = QDir(runDir).filePath(QStringLiteral("MARVIK.db"));
+
+        const Report import = importInto(database);
+        if (import.error[0])
+            std::fprintf(stderr, "bench_import: import reported: %s\n", import.error);
+        printPhase("import", import);
+        if (import.skipped > 0)
+            std::printf("        the import skipped %lld messages\n",
+                static_cast<long long>(import.skipped));
+
+        const Report again = importInto(database);
+        if (again.error[0])
+            std::fprintf(stderr, "bench_import: re-import reported: %s\n", again.error);
+        std::printf("re-imp  %lld already stored, %lld added in %.3f s, peak RSS %.1f MB, "
+                    "process CPU %.2f s\n",
+            static_cast<long long>(again.alreadyStored), static_cast<long long>(again.messages),
+            again.seconds, again.peakKb / 1024.0, again.cpuSeconds);
+
+        const QString floorDatabase = QDir(runDir).filePath(QStringLiteral("floor.db"));
+        const Report floor = inChild(argc, argv, [&](Report &r) {
+            ui::ProgressWindow window;
+            const bench::FloorImport::Result result
+                = bench::FloorImport::run(packet, floorDatabase, tempFolder, window);
+            r.seconds = result.seconds;
+            r.messages = result.messages;
+            if (!result.ok)
+                setError(r, result.error);
+        });
+        if (floor.error[0])
+            std::fprintf(stderr, "bench_import: floor: %s\n", floor.error);
+        printPhase("floor", floor);
+        if (import.messages != floor.messages)
+            std::printf("        note: the import stored %lld messages, the floor %lld\n",
+                static_cast<long long>(import.messages), static_cast<long long>(floor.messages));
+
+        failed = failed || import.error[0] || again.error[0] || floor.error[0];
+        imports.append(import.seconds);
+        reimports.append(again.seconds);
+        floors.append(floor.seconds);
+        importPeak = std::max(importPeak, import.peakKb);
+        reimportPeak = std::max(reimportPeak, again.peakKb);
+        floorPeak = std::max(floorPeak, floor.peakKb);
+        if (import.longestGapMs > longestGap) {
+            longestGap = import.longestGapMs;
+            longestStep = QString::fromLocal8Bit(import.step);
         }
-        r.messages = countMessages(database) - before;
-    });
-    if (import.error[0])
-        std::fprintf(stderr, "bench_import: import reported: %s\n", import.error);
-    printPhase("import", import);
-    std::printf(
-        "        longest stretch without running events: %lld ms (%lld event runs), at \"%s\"\n",
-        static_cast<long long>(import.longestGapMs), static_cast<long long>(import.eventRuns),
-        import.step);
+        if (!keepStore)
+            QDir(runDir).removeRecursively();
+    }
 
-    const QString floorDatabase = work.filePath(QStringLiteral("floor.db"));
-    const Report floor = inChild(argc, argv, [&](Report &r) {
-        const bench::FloorImport::Result result = bench::FloorImport::run(packet, floorDatabase);
-        r.seconds = result.seconds;
-        r.messages = result.messages;
-        if (!result.ok)
-            setError(r, result.error);
-    });
-    if (floor.error[0])
-        std::fprintf(stderr, "bench_import: floor: %s\n", floor.error);
-    printPhase("floor", floor);
-    if (import.skipped > 0)
-        std::printf(
-            "        the import skipped %lld messages\n", static_cast<long long>(import.skipped));
-    if (import.messages != floor.messages)
-        std::printf("        note: the import stored %lld messages, the floor %lld\n",
-            static_cast<long long>(import.messages), static_cast<long long>(floor.messages));
-    if (storeDir.startsWith(work.path()) == false)
-        std::printf("store   left in %s\n", qPrintable(database));
-
-    std::printf("ratio %.2f\n", floor.seconds > 0 ? import.seconds / floor.seconds : 0.0);
-    return import.error[0] || floor.error[0] ? 1 : 0;
+    const double importMedian = median(imports);
+    const double reimportMedian = median(reimports);
+    const double floorMedian = median(floors);
+    std::printf("medians of %d runs: import %.3f s (peak RSS %.1f MB), re-import %.3f s (peak "
+                "RSS %.1f MB), floor %.3f s (peak RSS %.1f MB)\n",
+        runs, importMedian, importPeak / 1024.0, reimportMedian, reimportPeak / 1024.0, floorMedian,
+        floorPeak / 1024.0);
+    std::printf("longest stretch without running events: %lld ms, at \"%s\"\n",
+        static_cast<long long>(longestGap), qPrintable(longestStep));
+    std::printf("import vs floor: %.3f s / %.3f s, ratio %.2f\n", importMedian, floorMedian,
+        floorMedian > 0 ? importMedian / floorMedian : 0.0);
+    std::printf("re-import vs import: %.3f s / %.3f s, ratio %.2f\n", reimportMedian, importMedian,
+        importMedian > 0 ? reimportMedian / importMedian : 0.0);
+    return failed ? 1 : 0;
 }

@@ -2,6 +2,8 @@
 
 #include "packet/QwkField.h"
 
+#include <QBuffer>
+
 namespace marvik::packet {
 
 namespace {
@@ -35,17 +37,27 @@ bool isTrue(QByteArrayView value)
 
 } // namespace
 
-HeadersFile::HeadersFile(QByteArrayView bytes)
+HeadersFile::HeadersFile(QIODevice &device)
+{
+    parse(device);
+}
+
+HeadersFile::HeadersFile(const QByteArray &bytes)
+{
+    QBuffer buffer;
+    buffer.setData(bytes);
+    if (buffer.open(QIODevice::ReadOnly))
+        parse(buffer);
+}
+
+void HeadersFile::parse(QIODevice &device)
 {
     Section *current = nullptr;
-    qsizetype start = 0;
-    const qsizetype size = bytes.size();
-    while (start < size) {
-        qsizetype end = start;
-        while (end < size && bytes[end] != '\n' && bytes[end] != '\r')
-            ++end;
-        const QByteArrayView line = QwkField::trimmed(bytes.sliced(start, end - start));
-        start = end + 1;
+    while (!device.atEnd()) {
+        const QByteArray raw = device.readLine();
+        if (raw.isEmpty())
+            break;
+        const QByteArrayView line = QwkField::trimmed(raw);
         if (line.isEmpty())
             continue;
         if (line.front() == '[' && line.back() == ']') {

@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QHash>
+#include <QIODevice>
 
 #include <optional>
 
@@ -25,13 +26,17 @@ public:
     };
 
     HeadersFile() = default;
-    explicit HeadersFile(QByteArrayView bytes);
+    // Read line by line: only the values kept take memory.
+    explicit HeadersFile(QIODevice &device);
+    explicit HeadersFile(const QByteArray &bytes);
 
     // The section of the header at `offset`, or none.
     const Section *section(qint64 offset) const;
     qsizetype size() const { return m_sections.size(); }
 
 private:
+    void parse(QIODevice &device);
+
     QHash<qint64, Section> m_sections;
 };
 

@@ -20,6 +20,7 @@ const std::array<char16_t, 256> &cp437Table()
 }
 
 constexpr qint64 Block = MessageHeader::BlockSize;
+constexpr qint64 ReadAheadBytes = 256 * 1024;
 
 } // namespace
 
@@ -28,6 +29,13 @@ MessageBlocks::MessageBlocks(QIODevice &device)
 {
     m_size = device.size();
     m_blockCount = (m_size + Block - 1) / Block;
+}
+
+void MessageBlocks::setReadAhead(bool on)
+{
+    m_readAhead = on;
+    m_ahead.clear();
+    m_aheadStart = 0;
 }
 
 std::optional<MessageHeader> MessageBlocks::readHeader(qint64 block, QString *error)
@@ -42,13 +50,29 @@ std::optional<MessageHeader> MessageBlocks::readHeader(qint64 block, QString *er
     };
     if (block < 1 || block >= m_blockCount)
         return failed(QStringLiteral("outside the file"));
-    if (!m_device.seek(block * Block))
-        return failed(m_device.errorString());
-    m_buffer.resize(Block);
-    if (m_device.read(m_buffer.data(), Block) != Block)
-        return failed(QStringLiteral("short header block"));
+    const qint64 offset = block * Block;
+    QByteArrayView bytes;
+    if (m_readAhead) {
+        if (offset < m_aheadStart || offset + Block > m_aheadStart + m_ahead.size()) {
+            m_ahead.resize(ReadAheadBytes);
+            m_aheadStart = offset;
+            const qint64 got
+                = m_device.seek(offset) ? m_device.read(m_ahead.data(), ReadAheadBytes) : -1;
+            m_ahead.resize(qMax<qint64>(0, got));
+        }
+        if (offset + Block > m_aheadStart + m_ahead.size())
+            return failed(QStringLiteral("short header block"));
+        bytes = QByteArrayView(m_ahead).sliced(offset - m_aheadStart, Block);
+    } else {
+        if (!m_device.seek(offset))
+            return failed(m_device.errorString());
+        m_buffer.resize(Block);
+        if (m_device.read(m_buffer.data(), Block) != Block)
+            return failed(QStringLiteral("short header block"));
+        bytes = m_buffer;
+    }
     QString why;
-    std::optional<MessageHeader> header = MessageHeader::parse(m_buffer, &why);
+    std::optional<MessageHeader> header = MessageHeader::parse(bytes, &why);
     if (!header)
         return failed(why);
     // A count no file of this size could hold is text, not a header.

@@ -21,6 +21,10 @@ public:
     // Whole and partial blocks in the file.
     qint64 blockCount() const { return m_blockCount; }
 
+    // For a walk from block to block: headers are then read a large chunk at
+    // a time, so a file of millions of blocks is not read 128 bytes a call.
+    void setReadAhead(bool on);
+
     // The header at `block` (counted from 0; block 0 is the packet's own
     // header). No value, with `error` naming block and offset, when the block
     // is outside the file or is not a message header, which includes a block
@@ -51,6 +55,9 @@ private:
     qint64 m_size = 0;
     qint64 m_blockCount = 0;
     QByteArray m_buffer;
+    bool m_readAhead = false;
+    QByteArray m_ahead;
+    qint64 m_aheadStart = 0;
 };
 
 } // namespace marvik::packet

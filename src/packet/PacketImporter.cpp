@@ -35,7 +35,7 @@ constexpr qint64 BatchMilliseconds = 500;
 // Far above any real control or door file; a member beyond these is not
 // loaded into memory at all.
 constexpr qint64 MaxControlBytes = 16 * 1024 * 1024;
-constexpr qint64 MaxHeadersBytes = 64 * 1024 * 1024;
+constexpr qint64 MaxHeadersBytes = 48 * 1024 * 1024;
 constexpr qint64 MaxIndexBytes = 64 * 1024 * 1024;
 constexpr qint64 IndexChunkRecords = 64 * 1024;
 
@@ -385,12 +385,13 @@ void PacketImporter::readHeadersFile(const PacketFolder &folder)
                     .arg(megabytes(file.size())));
         return;
     }
-    m_headers = HeadersFile(file.readAll());
+    m_headers = HeadersFile(file);
 }
 
-// Block numbers of an index, read a chunk at a time. An index that cannot be
-// read gives none and is reported.
-QList<qint64> PacketImporter::readIndex(const PacketFolder &folder, const QString &fileName)
+// Hands an index's block numbers to `take` a chunk at a time, so a big index
+// never sits in memory whole. An index that cannot be read is reported.
+bool PacketImporter::readIndex(const PacketFolder &folder, const QString &fileName,
+    const std::function<void(qint64 total, const QList<qint64> &chunk)> &take)
 {
     QFile file(folder.filePath(fileName));
     if (!file.open(QIODevice::ReadOnly) || file.size() > MaxIndexBytes) {
@@ -398,18 +399,16 @@ QList<qint64> PacketImporter::readIndex(const PacketFolder &folder, const QStrin
             file.isOpen()
                 ? QStringLiteral("too big to be an index (%1)").arg(megabytes(file.size()))
                 : file.errorString()));
-        return {};
+        return false;
     }
-    QList<qint64> records;
-    records.reserve(file.size() / ConferenceIndex::RecordSize);
+    const qint64 total = file.size() / ConferenceIndex::RecordSize;
     for (;;) {
         const QByteArray chunk = file.read(IndexChunkRecords * ConferenceIndex::RecordSize);
-        if (chunk.isEmpty())
+        if (chunk.size() < ConferenceIndex::RecordSize)
             break;
-        records.append(ConferenceIndex::blockNumbers(chunk));
-        m_progress.processEvents();
+        take(total, ConferenceIndex::blockNumbers(chunk));
     }
-    return records;
+    return true;
 }
 
 void PacketImporter::importMessages(const PacketFolder &folder, MessageBlocks &blocks)
@@ -428,13 +427,13 @@ void PacketImporter::importMessages(const PacketFolder &folder, MessageBlocks &b
     }
     // The door knows its user's mail: what PERSONAL.NDX lists is personal,
     // whatever its To says.
-    QList<qint64> personal;
     if (!personalName.isEmpty()) {
-        personal = readIndex(folder, personalName);
-        for (const qint64 block : std::as_const(personal)) {
-            if (block - 1 >= 0 && block - 1 < qint64(m_personalBlocks.size()))
-                m_personalBlocks[block - 1] = true;
-        }
+        readIndex(folder, personalName, [this](qint64, const QList<qint64> &chunk) {
+            for (const qint64 block : chunk) {
+                if (block - 1 >= 0 && block - 1 < qint64(m_personalBlocks.size()))
+                    m_personalBlocks[block - 1] = true;
+            }
+        });
     }
 
     try {
@@ -459,11 +458,11 @@ void PacketImporter::importMessages(const PacketFolder &folder, MessageBlocks &b
                 }
                 if (!ensureConference(*number, name))
                     continue;
-                const QList<qint64> records = readIndex(folder, name);
-                importIndex(name, records, *number,
+                importIndex(folder, name, *number,
                     QStringLiteral("Importing Messages Into ") + *conferenceName(*number), blocks);
             }
-            importPersonalLeftovers(personal, blocks);
+            if (!personalName.isEmpty())
+                importPersonalLeftovers(folder, personalName, blocks);
             // Index records that pointed nowhere may hide sound messages; the
             // chain of headers in MESSAGES.DAT finds them.
             if (m_badRecords > 0)
@@ -476,40 +475,45 @@ void PacketImporter::importMessages(const PacketFolder &folder, MessageBlocks &b
     flushBatch();
 }
 
-void PacketImporter::importIndex(const QString &fileName, const QList<qint64> &records,
+void PacketImporter::importIndex(const PacketFolder &folder, const QString &fileName,
     int conference, const QString &caption, MessageBlocks &blocks)
 {
     m_progress.start(caption);
-    const qint64 total = records.size();
     int shownPercent = 0;
     int repeats = 0;
-    for (qint64 count = 1; count <= total; ++count) {
-        m_progress.setText(QStringLiteral("Importing %1 of %2 messages.").arg(count).arg(total));
-        const int now = percent(count, total);
-        if (now != shownPercent) {
-            shownPercent = now;
-            m_progress.setPosition(now);
-        }
-        m_progress.processEvents();
+    qint64 count = 0;
+    readIndex(folder, fileName, [&](qint64 total, const QList<qint64> &records) {
+        for (const qint64 record : records) {
+            ++count;
+            m_progress.setText(
+                QStringLiteral("Importing %1 of %2 messages.").arg(count).arg(total));
+            const int now = percent(count, total);
+            if (now != shownPercent) {
+                shownPercent = now;
+                m_progress.setPosition(now);
+            }
+            m_progress.processEvents();
 
-        const qint64 headerBlock = records.at(count - 1) - 1;
-        if (seen(headerBlock)) {
-            ++repeats;
-            continue;
+            const qint64 headerBlock = record - 1;
+            if (seen(headerBlock)) {
+                ++repeats;
+                continue;
+            }
+            // Named only when something goes wrong: formatting it for every
+            // message would cost more than the look-up itself.
+            const auto where
+                = [&] { return QStringLiteral("%1 record %2").arg(fileName).arg(count); };
+            QString error;
+            const std::optional<MessageHeader> header = blocks.readHeader(headerBlock, &error);
+            if (!header) {
+                ++m_badRecords;
+                skip(QStringLiteral("%1: %2").arg(where(), error));
+                continue;
+            }
+            markSeen(headerBlock);
+            importMessage(conference, headerBlock, *header, blocks, where);
         }
-        // Named only when something goes wrong: formatting it for every
-        // message would cost more than the look-up itself.
-        const auto where = [&] { return QStringLiteral("%1 record %2").arg(fileName).arg(count); };
-        QString error;
-        const std::optional<MessageHeader> header = blocks.readHeader(headerBlock, &error);
-        if (!header) {
-            ++m_badRecords;
-            skip(QStringLiteral("%1: %2").arg(where(), error));
-            continue;
-        }
-        markSeen(headerBlock);
-        importMessage(conference, headerBlock, *header, blocks, where);
-    }
+    });
     if (repeats > 0) {
         m_result.repeatsIgnored += repeats;
         problem(QStringLiteral("%1: %2 records name a message already imported from this packet; "
@@ -522,35 +526,41 @@ void PacketImporter::importIndex(const QString &fileName, const QList<qint64> &r
 
 // A door may list e-mail only in PERSONAL.NDX, with no index of its own
 // conference: those messages go where their headers say.
-void PacketImporter::importPersonalLeftovers(const QList<qint64> &records, MessageBlocks &blocks)
+void PacketImporter::importPersonalLeftovers(
+    const PacketFolder &folder, const QString &fileName, MessageBlocks &blocks)
 {
     bool started = false;
     qint64 count = 0;
-    for (const qint64 record : records) {
-        ++count;
-        const qint64 headerBlock = record - 1;
-        if (seen(headerBlock))
-            continue;
-        if (!started) {
-            m_progress.start(QStringLiteral("Importing Personal Messages"));
-            started = true;
+    readIndex(folder, fileName, [&](qint64 total, const QList<qint64> &records) {
+        for (const qint64 record : records) {
+            ++count;
+            const qint64 headerBlock = record - 1;
+            if (seen(headerBlock)) {
+                m_progress.processEvents();
+                continue;
+            }
+            if (!started) {
+                m_progress.start(QStringLiteral("Importing Personal Messages"));
+                started = true;
+            }
+            m_progress.setText(
+                QStringLiteral("Importing %1 of %2 messages.").arg(count).arg(total));
+            m_progress.setPosition(percent(count, total));
+            m_progress.processEvents();
+            const auto where
+                = [&] { return QStringLiteral("%1 record %2").arg(fileName).arg(count); };
+            QString error;
+            const std::optional<MessageHeader> header = blocks.readHeader(headerBlock, &error);
+            if (!header) {
+                ++m_badRecords;
+                skip(QStringLiteral("%1: %2").arg(where(), error));
+                continue;
+            }
+            markSeen(headerBlock);
+            if (ensureConference(header->conference, where()))
+                importMessage(header->conference, headerBlock, *header, blocks, where);
         }
-        m_progress.setText(
-            QStringLiteral("Importing %1 of %2 messages.").arg(count).arg(records.size()));
-        m_progress.setPosition(percent(count, records.size()));
-        m_progress.processEvents();
-        const auto where = [&] { return QStringLiteral("PERSONAL.NDX record %1").arg(count); };
-        QString error;
-        const std::optional<MessageHeader> header = blocks.readHeader(headerBlock, &error);
-        if (!header) {
-            ++m_badRecords;
-            skip(QStringLiteral("%1: %2").arg(where(), error));
-            continue;
-        }
-        markSeen(headerBlock);
-        if (ensureConference(header->conference, where()))
-            importMessage(header->conference, headerBlock, *header, blocks, where);
-    }
+    });
     if (started)
         m_progress.hide();
 }
@@ -572,6 +582,7 @@ void PacketImporter::walkMessages(MessageBlocks &blocks, bool onlyUnseen)
         // Also between headers: a file of zero blocks must not freeze the window.
         m_progress.processEvents();
     };
+    blocks.setReadAhead(true);
     for (qint64 block = 1; block < total;) {
         QString error;
         const std::optional<MessageHeader> header = blocks.readHeader(block, &error);
@@ -607,6 +618,7 @@ void PacketImporter::walkMessages(MessageBlocks &blocks, bool onlyUnseen)
                                "MESSAGES.DAT and imported (%2 new)")
                     .arg(found)
                     .arg(m_result.messagesImported + m_result.alreadyStored - importedBefore));
+    blocks.setReadAhead(false);
     m_progress.hide();
 }
 

@@ -81,10 +81,12 @@ private:
     bool ensureConference(int number, const QString &source);
     void importMessages(const PacketFolder &folder, MessageBlocks &blocks);
     void readHeadersFile(const PacketFolder &folder);
-    QList<qint64> readIndex(const PacketFolder &folder, const QString &fileName);
-    void importIndex(const QString &fileName, const QList<qint64> &records, int conference,
+    bool readIndex(const PacketFolder &folder, const QString &fileName,
+        const std::function<void(qint64 total, const QList<qint64> &chunk)> &take);
+    void importIndex(const PacketFolder &folder, const QString &fileName, int conference,
         const QString &caption, MessageBlocks &blocks);
-    void importPersonalLeftovers(const QList<qint64> &records, MessageBlocks &blocks);
+    void importPersonalLeftovers(
+        const PacketFolder &folder, const QString &fileName, MessageBlocks &blocks);
     void walkMessages(MessageBlocks &blocks, bool onlyUnseen);
     void importMessage(int conference, qint64 headerBlock, const MessageHeader &header,
         MessageBlocks &blocks, const std::function<QString()> &where);

@@ -2,6 +2,7 @@
 
 #include <QHBoxLayout>
 #include <QPushButton>
+#include <QShortcut>
 #include <QTextBrowser>
 #include <QUrl>
 #include <QVBoxLayout>
@@ -24,7 +25,7 @@ HelpWindow::HelpWindow(QWidget *parent)
     m_browser->setOpenLinks(true);
     m_browser->setOpenExternalLinks(false);
 
-    auto *contents = new QPushButton(QStringLiteral("&Contents"), this);
+    auto *contents = new QPushButton(QStringLiteral("Co&ntents"), this);
     auto *back = new QPushButton(QStringLiteral("&Back"), this);
     auto *close = new QPushButton(QStringLiteral("&Close"), this);
     connect(contents, &QPushButton::clicked, this, [this] { showTopic(Contents); });
@@ -32,6 +33,8 @@ HelpWindow::HelpWindow(QWidget *parent)
     connect(m_browser, &QTextBrowser::backwardAvailable, back, &QPushButton::setEnabled);
     connect(close, &QPushButton::clicked, this, &QWidget::close);
     back->setEnabled(false);
+    auto *escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    connect(escape, &QShortcut::activated, this, &QWidget::close);
 
     auto *buttons = new QHBoxLayout;
     buttons->addWidget(contents);

@@ -6,6 +6,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QIcon>
 
 #include <memory>
 
@@ -16,6 +17,9 @@ int main(int argc, char *argv[])
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Marvik"));
     QApplication::setApplicationVersion(QStringLiteral("1.0"));
+    QApplication::setDesktopFileName(QStringLiteral("marvik"));
+    // Every window carries the program's icon.
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/marvik.svg")));
 
     auto splash = std::make_unique<app::SplashWindow>();
     splash->showNow();

@@ -30,11 +30,11 @@ namespace {
 struct WatchingPrompts : marvik::testing::FakePrompts
 {
     std::function<void()> onAsk;
-    bool ask(const QString &question) override
+    bool ask(const QString &question, bool yesIsDefault = false) override
     {
         if (onAsk)
             onAsk();
-        return FakePrompts::ask(question);
+        return FakePrompts::ask(question, yesIsDefault);
     }
 };
 

@@ -2,6 +2,7 @@
 
 #include "app/AboutBox.h"
 #include "app/HelpWindow.h"
+#include "app/ImportSummary.h"
 #include "app/OpenQwkFileCommand.h"
 #include "packet/PacketImporter.h"
 #include "screens/ScreenViewer.h"
@@ -15,6 +16,7 @@
 #include <QAction>
 #include <QCloseEvent>
 #include <QGuiApplication>
+#include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
 #include <QScreen>
@@ -45,6 +47,23 @@ MainWindow::MainWindow(const state::AppFolders &folders, const state::Settings &
     auto *f1 = new QShortcut(QKeySequence::HelpContents, this);
     connect(f1, &QShortcut::activated, this,
         [this] { m_help->showTopic(HelpWindow::MainWindowTopic); });
+    // F1 in the dialogs the main window opens.
+    for (const auto &[dialog, topic] :
+        {std::pair<QWidget *, int> {m_about.get(), HelpWindow::Contents},
+            std::pair<QWidget *, int> {m_doorInfo.get(), HelpWindow::OpeningPacket}}) {
+        auto *help = new QShortcut(QKeySequence::HelpContents, dialog);
+        connect(help, &QShortcut::activated, this, [this, topic] { m_help->showTopic(topic); });
+    }
+    // F10 opens the menu, as on most desktops.
+    auto *f10 = new QShortcut(QKeySequence(Qt::Key_F10), this);
+    connect(f10, &QShortcut::activated, this,
+        [this] { menuBar()->setActiveAction(menuBar()->actions().value(0)); });
+
+    // Below the menu: what the last import brought.
+    m_status = new QLabel(QStringLiteral("Open a QWK packet with File > Open QWK File."), this);
+    m_status->setContentsMargins(6, 2, 6, 2);
+    m_status->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    setCentralWidget(m_status);
 
     placeAtTop();
 }
@@ -57,13 +76,17 @@ MainWindow::~MainWindow()
 void MainWindow::createMenus()
 {
     QMenu *file = menuBar()->addMenu(QStringLiteral("&File"));
-    file->addAction(QStringLiteral("&Open QWK File"), this, &MainWindow::OpenQWKFile1Click);
-    file->addAction(QStringLiteral("Open &BBS System"), this, &MainWindow::OpenBBSSystem1Click);
+    file->addAction(
+        QStringLiteral("&Open QWK File"), QKeySequence::Open, this, &MainWindow::OpenQWKFile1Click);
+    file->addAction(QStringLiteral("Open &BBS System"), QKeySequence(Qt::CTRL | Qt::Key_B), this,
+        &MainWindow::OpenBBSSystem1Click);
     file->addAction(QStringLiteral("&Settings"), this, &MainWindow::Options1Click);
     file->addSeparator();
-    file->addAction(QStringLiteral("E&xit"), this, &MainWindow::Exit1Click);
+    file->addAction(QStringLiteral("E&xit"), QKeySequence::Quit, this, &MainWindow::Exit1Click);
 
     QMenu *help = menuBar()->addMenu(QStringLiteral("&Help"));
+    // F1 is the window's own topic (a shortcut of the window), so Help
+    // Topics, the contents, has none.
     help->addAction(QStringLiteral("&Help Topics"), this, &MainWindow::Help2Click);
     help->addAction(QStringLiteral("&About Marvik"), this, &MainWindow::AboutMarvik1Click);
 }
@@ -71,13 +94,21 @@ void MainWindow::createMenus()
 void MainWindow::placeAtTop()
 {
     const QScreen *screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
-    const QRect area = screen ? screen->geometry() : QRect(0, 0, 800, 600);
-    // Only the menu bar: the window is a launcher, the work happens in the
-    // windows it opens below it.
-    const int height = menuBar()->sizeHint().height();
+    const QRect area = screen ? screen->availableGeometry() : QRect(0, 0, 800, 600);
+    // The menu bar and one status line: the window is a launcher, the work
+    // happens in the windows it opens below it. It is placed by its frame, so
+    // the window manager's title bar stays on the screen.
+    const int height = menuBar()->sizeHint().height() + m_status->sizeHint().height();
     setFixedHeight(height);
     setMinimumWidth(0);
-    setGeometry(area.left(), area.top(), area.width(), height);
+    const int frameWidth = frameGeometry().width() - geometry().width();
+    resize(area.width() - qMax(0, frameWidth), height);
+    move(area.topLeft());
+}
+
+QString MainWindow::statusText() const
+{
+    return m_status->text();
 }
 
 void MainWindow::setFileDialogs(std::unique_ptr<ui::FileDialogs> dialogs)
@@ -100,6 +131,9 @@ void MainWindow::OpenQWKFile1Click()
     const std::optional<packet::ImportResult> result = OpenQwkFileCommand::run(*m_fileDialogs,
         importer, m_state->folders().work(), [this](bool enabled) { setEnabled(enabled); });
     if (!result)
+        return;
+    m_status->setText(ImportSummary::text(*result));
+    if (result->qwkId.isEmpty())
         return;
     m_state->setCurrentQwkId(result->qwkId);
     m_state->doorSettings() = importer.doorSettings();

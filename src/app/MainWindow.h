@@ -6,6 +6,8 @@
 #include <QMainWindow>
 #include <QStringList>
 
+class QLabel;
+
 #include <functional>
 #include <memory>
 
@@ -46,8 +48,10 @@ public:
         ui::Prompts &prompts, QWidget *parent = nullptr);
     ~MainWindow() override;
 
-    // Left 0, top 0, as wide as the screen, only the menu bar high.
+    // At the top left of the screen, as wide as it, the menu and a status line high.
     void placeAtTop();
+    // The status line: what the last import brought.
+    QString statusText() const;
 
     state::AppState &state() const { return *m_state; }
 
@@ -79,6 +83,7 @@ protected:
 private:
     void createMenus();
     std::unique_ptr<state::AppState> m_state;
+    QLabel *m_status = nullptr;
 
     ui::Prompts &m_prompts;
     std::unique_ptr<AboutBox> m_about;

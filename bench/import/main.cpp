@@ -82,6 +82,13 @@ Report inChild(int argc, char **argv, const std::function<void(Report &)> &phase
             // The real progress window, drawn offscreen.
             if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
                 qputenv("QT_QPA_PLATFORM", "offscreen");
+            // The offscreen platform says at every show that it cannot raise a
+            // window; that is not news for a benchmark.
+            qInstallMessageHandler(
+                [](QtMsgType type, const QMessageLogContext &, const QString &text) {
+                    if (type != QtWarningMsg && type != QtDebugMsg && type != QtInfoMsg)
+                        std::fprintf(stderr, "%s\n", qPrintable(text));
+                });
             QApplication app(argc, argv);
             try {
                 phase(own);

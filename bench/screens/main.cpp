@@ -63,6 +63,9 @@ QByteArray renderPng(const ScreenPainter &painter, QByteArrayView text)
 
 int main(int argc, char **argv)
 {
+    // Painting needs no screen: run offscreen unless told otherwise.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);
     QTextStream out(stdout);
 
@@ -70,7 +73,15 @@ int main(int argc, char **argv)
     QString pngDir;
     int repetitions = 9;
     const QStringList args = app.arguments().mid(1);
+    const QString usage = QStringLiteral(
+        "usage: bench_screens [--png-dir DIR] [--repetitions N] FILE...\n"
+        "Interprets and paints each ANSI screen, encodes it as PNG, and compares the time with\n"
+        "the ansilove command when it is installed.\n");
     for (int i = 0; i < args.size(); ++i) {
+        if (args[i] == QLatin1String("--help") || args[i] == QLatin1String("-h")) {
+            out << usage;
+            return 0;
+        }
         if (args[i] == QLatin1String("--png-dir") && i + 1 < args.size())
             pngDir = args[++i];
         else if (args[i] == QLatin1String("--repetitions") && i + 1 < args.size())
@@ -79,8 +90,15 @@ int main(int argc, char **argv)
             files.append(args[i]);
     }
     if (files.isEmpty()) {
-        QTextStream(stderr) << "usage: bench_screens [--png-dir DIR] [--repetitions N] FILE...\n";
+        QTextStream(stderr) << usage;
         return 2;
+    }
+    // A file that is not there is a mistake in the command, not a figure.
+    for (const QString &path : files) {
+        if (!QFileInfo(path).isFile()) {
+            QTextStream(stderr) << "bench_screens: no such file: " << path << "\n";
+            return 1;
+        }
     }
     if (!pngDir.isEmpty())
         QDir().mkpath(pngDir);

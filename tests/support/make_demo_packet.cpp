@@ -280,8 +280,18 @@ const Post kPosts[] = {
 int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
-    const QString path
-        = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral(MARVIK_DEMO_PACKET);
+    const QString argument = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QString();
+    if (argument == QLatin1String("--help") || argument == QLatin1String("-h")
+        || argument.startsWith(QLatin1Char('-')) || argc > 2) {
+        std::fprintf(argument == QLatin1String("--help") || argument == QLatin1String("-h")
+                ? stdout
+                : stderr,
+            "usage: make_demo_packet [FILE]\n"
+            "Writes the demo packet of Harbor Lights BBS to FILE (default: %s).\n",
+            MARVIK_DEMO_PACKET);
+        return argument == QLatin1String("--help") || argument == QLatin1String("-h") ? 0 : 2;
+    }
+    const QString path = argument.isEmpty() ? QStringLiteral(MARVIK_DEMO_PACKET) : argument;
 
     PacketWriter w;
     PacketWriter::Control &c = w.control();

@@ -81,6 +81,10 @@ public:
     store::LiveQuery &messages() { return *m_messages; }
     int messageCount() const { return m_messages->count(); }
     int messageIndex() const { return m_messages->rowNumber(); }
+    // The conference whose messages the selection holds (-1: Personal,
+    // -2: the replies).
+    int openConference() const { return m_openConference; }
+    void setOpenConference(int number) { m_openConference = number; }
 
     QStringList &controlLines() { return m_controlLines; }
     QList<packet::DoorIdRecord> &doorSettings() { return m_doorSettings; }
@@ -98,6 +102,7 @@ private:
     store::ConferenceList m_conferences;
     store::BulletinList m_bulletins;
     QString m_currentQwkId;
+    int m_openConference = 0;
     QStringList m_controlLines;
     QList<packet::DoorIdRecord> m_doorSettings;
     Services m_services;

@@ -2,8 +2,6 @@
 
 #include "text/Cp437Codec.h"
 
-#include <QList>
-
 namespace marvik::system {
 
 namespace {
@@ -40,16 +38,31 @@ QByteArray ReplyBlocks::textBlocks(const QString &text)
 {
     if (text.isEmpty())
         return QByteArray();
-    const QString crlf = QStringLiteral("\r\n");
-    QStringView rest(text);
-    if (rest.endsWith(crlf))
-        rest.chop(2);
-    QByteArray bytes;
-    bytes.reserve(text.size() + BlockSize);
-    for (QStringView line : rest.split(crlf)) {
-        bytes.append(text::Cp437Codec::fromUnicode(line));
-        bytes.append(LineEnd);
+    // One pass over the text: CR LF becomes the line end byte, every other
+    // character its CP437 byte. Packing thousands of replies spends its time
+    // here.
+    QByteArray bytes(text.size() + BlockSize, Qt::Uninitialized);
+    char *out = bytes.data();
+    const QChar *in = text.constData();
+    const qsizetype size = text.size();
+    for (qsizetype i = 0; i < size; ++i) {
+        const char16_t u = in[i].unicode();
+        if (u == u'\r' && i + 1 < size && in[i + 1] == u'\n') {
+            *out++ = LineEnd;
+            ++i;
+        } else if (u < 0x80) {
+            *out++ = char(u);
+        } else if (QChar::isHighSurrogate(u) && i + 1 < size && in[i + 1].isLowSurrogate()) {
+            *out++ = '?'; // one character outside CP437, not two
+            ++i;
+        } else {
+            *out++ = text::Cp437Codec::fromUnicode(in[i]);
+        }
     }
+    // A text that does not end its last line still gets a line end.
+    if (!text.endsWith(QStringLiteral("\r\n")))
+        *out++ = LineEnd;
+    bytes.truncate(out - bytes.constData());
     padToBlocks(bytes);
     return bytes;
 }

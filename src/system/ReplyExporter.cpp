@@ -3,10 +3,11 @@
 #include "packet/ZipArchive.h"
 #include "state/AppFolders.h"
 #include "state/AppState.h"
-#include "store/LiveQuery.h"
 #include "store/MessageStore.h"
+#include "store/RowMapper.h"
 #include "store/Selection.h"
 #include "store/Selections.h"
+#include "store/Statement.h"
 #include "store/StoreError.h"
 #include "store/StoreOperations.h"
 #include "system/ReplyBlocks.h"
@@ -51,6 +52,23 @@ public:
 
 private:
     ui::Progress &m_progress;
+};
+
+// A statement kept by the store is left ready for its next user.
+class RewindOnExit
+{
+public:
+    explicit RewindOnExit(store::Statement &statement)
+        : m_statement(statement)
+    {
+        m_statement.reset();
+    }
+    ~RewindOnExit() { m_statement.reset(); }
+    RewindOnExit(const RewindOnExit &) = delete;
+    RewindOnExit &operator=(const RewindOnExit &) = delete;
+
+private:
+    store::Statement &m_statement;
 };
 
 // Makes sure the finished packet is on the disk, not only in the cache,
@@ -142,9 +160,7 @@ ReplyExporter::Outcome ReplyExporter::pack(const QString &qwkId)
     if (!m_store.findConference(-2, qwkId))
         return Outcome::NothingToPack;
     const store::Selection selection = store::Selections::replyMessages(qwkId);
-    store::LiveQuery replies(m_store);
-    replies.open(selection);
-    const int count = replies.count();
+    const int count = store::CountSelection(m_store, selection);
     if (count == 0)
         return Outcome::NothingToPack;
     m_operations.setConferenceTotal(qwkId, -2, count);
@@ -197,15 +213,17 @@ ReplyExporter::Outcome ReplyExporter::pack(const QString &qwkId)
             return true;
         };
         ShownProgress shown(m_progress, QStringLiteral("Exporting Messages"));
-        for (int position = 1; position <= count; ++position) {
+        // One pass over the replies in key order, the order they were written.
+        store::Statement &rows = m_store.prepared(selection.orderedSql(QStringLiteral("*")));
+        RewindOnExit rewind(rows);
+        store::bindSelection(rows, selection);
+        for (int position = 1; position <= count && rows.step(); ++position) {
             m_progress.setText(
                 QStringLiteral("Exporting %1 of %2 messages.").arg(position).arg(count));
             m_progress.setPosition(int(qint64(position) * 100 / count));
             m_progress.processEvents();
-            replies.moveToRow(position);
-            if (!replies.hasRow())
-                continue; // gone meanwhile
-            const store::MessageRecord reply = replies.message();
+            const store::MessageRecord reply
+                = store::RowMapper::message(store::RowMapper::read(rows, store::Table::Messages));
             buffer.append(ReplyBlocks::messageBlocks(reply));
             exported.append(reply);
             if (buffer.size() >= 1024 * 1024 && !flush())

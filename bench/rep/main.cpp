@@ -223,6 +223,10 @@ int main(int argc, char **argv)
         std::fprintf(stderr, "%s\n", qPrintable(error));
         return 1;
     }
+    if (!storeDir.isEmpty() && !QFileInfo::exists(folders.storeFile())) {
+        std::fprintf(stderr, "There is no store %s.\n", qPrintable(folders.storeFile()));
+        return 1;
+    }
     std::unique_ptr<store::MessageStore> store;
     try {
         store = std::make_unique<store::MessageStore>(folders.storeFile());

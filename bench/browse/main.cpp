@@ -190,6 +190,28 @@ void exec(store::MessageStore &store, const QString &sql, const QVariantList &va
     s.reset();
 }
 
+// The same rows, selected by key and deleted one by one with a prepared
+// statement: what the program does, without its counts and progress.
+void deleteRowByRow(store::MessageStore &store, const QString &table, const QString &where,
+    const QVariantList &values)
+{
+    QList<qint64> keys;
+    store::Statement &select = store.prepared(
+        QStringLiteral("SELECT rowid FROM %1 WHERE %2 ORDER BY rowid").arg(table, where));
+    for (int i = 0; i < values.size(); ++i)
+        select.bindVariant(i + 1, values.at(i));
+    while (select.step())
+        keys << select.int64(0);
+    select.reset();
+    store::Statement &remove
+        = store.prepared(QStringLiteral("DELETE FROM %1 WHERE rowid = ?").arg(table));
+    for (const qint64 key : keys) {
+        remove.bind(1, key);
+        while (remove.step()) { }
+        remove.reset();
+    }
+}
+
 void printLine(const QString &what, double ms, const QString &floorWhat, double floorMs,
     const QString &extra = {})
 {
@@ -301,7 +323,10 @@ int main(int argc, char **argv)
         median(confTimes), QStringLiteral("select its keys"), median(confFloor));
 
     // Deleting a system, and bulk deleting the read messages.
-    QList<double> systemTimes, systemFloor, bulkTimes, bulkFloor;
+    QList<double> systemTimes, systemFloor, systemRows, bulkTimes, bulkFloor, bulkRows;
+    const QString bySystem = QStringLiteral("\"QwkID\" = ?");
+    const QString readOnes
+        = QStringLiteral("\"QwkID\" = ? AND \"Read Flag\" = 1 AND \"Conference Number\" <> -2");
     qint64 systemGap = 0, bulkGap = 0;
     int bulkDeleted = 0;
     for (int run = 0; run < runs; ++run) {
@@ -326,6 +351,15 @@ int main(int argc, char **argv)
         store.commit();
         systemFloor << msSince(timer);
 
+        addSystem(store, Second, 50);
+        addMessages(store, Second, secondMessages, 50, 0, 3, 1);
+        timer.start();
+        store.beginTransaction();
+        for (const char *table : {"BULLETIN", "MESSAGES", "CONFS", "QWKIDS"})
+            deleteRowByRow(store, QLatin1String(table), bySystem, {Second});
+        store.commit();
+        systemRows << msSince(timer);
+
         progress.begin();
         timer.start();
         bulkDeleted = maint::BulkDeleter(state.operations(), progress, prompts)
@@ -339,22 +373,34 @@ int main(int argc, char **argv)
         addMessages(store, Big, bulkDeleted, Conferences, 0, 1, messages + 1);
         timer.start();
         store.beginTransaction();
-        exec(store,
-            QStringLiteral("DELETE FROM MESSAGES WHERE \"QwkID\" = ? AND \"Read Flag\" = 1 AND "
-                           "\"Conference Number\" <> -2"),
-            {Big});
+        exec(store, QStringLiteral("DELETE FROM MESSAGES WHERE ") + readOnes, {Big});
         store.commit();
         bulkFloor << msSince(timer);
+
+        addMessages(store, Big, bulkDeleted, Conferences, 0, 1, messages + 1);
+        timer.start();
+        store.beginTransaction();
+        deleteRowByRow(store, QStringLiteral("MESSAGES"), readOnes, {Big});
+        store.commit();
+        bulkRows << msSince(timer);
         addMessages(store, Big, bulkDeleted, Conferences, 0, 1, messages + 1);
     }
-    printLine(QStringLiteral("delete a %1-message system (target ratio 2.0)").arg(secondMessages),
-        median(systemTimes), QStringLiteral("DELETE by QwkID from the four tables"),
-        median(systemFloor), QStringLiteral(", longest event gap %1 ms").arg(systemGap));
-    printLine(QStringLiteral("bulk delete All Conferences / Read Messages, %1 messages (target "
-                             "ratio 2.0)")
-                  .arg(bulkDeleted),
-        median(bulkTimes), QStringLiteral("one DELETE of the read messages"), median(bulkFloor),
-        QStringLiteral(", longest event gap %1 ms").arg(bulkGap));
+    const QString system
+        = QStringLiteral("delete a %1-message system (target ratio 2.0)").arg(secondMessages);
+    const QString systemGapText = QStringLiteral(", longest event gap %1 ms").arg(systemGap);
+    printLine(system, median(systemTimes), QStringLiteral("one DELETE per table, by QwkID"),
+        median(systemFloor), systemGapText);
+    printLine(system, median(systemTimes),
+        QStringLiteral("the same rows deleted one by one by key"), median(systemRows),
+        systemGapText);
+    const QString bulk = QStringLiteral("bulk delete All Conferences / Read Messages, %1 "
+                                        "messages (target ratio 2.0)")
+                             .arg(bulkDeleted);
+    const QString bulkGapText = QStringLiteral(", longest event gap %1 ms").arg(bulkGap);
+    printLine(bulk, median(bulkTimes), QStringLiteral("one DELETE of the read messages"),
+        median(bulkFloor), bulkGapText);
+    printLine(bulk, median(bulkTimes), QStringLiteral("the same rows deleted one by one by key"),
+        median(bulkRows), bulkGapText);
     if (!prompts.errors.isEmpty())
         out() << "errors: " << prompts.errors.join(QStringLiteral("; ")) << Qt::endl;
     out() << "medians of " << runs << " runs" << Qt::endl;

@@ -5,11 +5,17 @@
 #include "ui/Progress.h"
 #include "ui/Prompts.h"
 
+#include <QElapsedTimer>
+
 #include <optional>
 
 namespace marvik::maint {
 
 namespace {
+
+// How often the progress text and bar follow the rows; well under the
+// progress window's own interval for letting events run.
+constexpr qint64 UpdateMilliseconds = 10;
 
 struct TableTexts
 {
@@ -49,15 +55,21 @@ bool SystemsListDeleter::deleteSystem(const QString &qwkId)
 {
     std::optional<store::Table> shown;
     std::optional<TableTexts> texts;
+    QElapsedTimer sinceUpdate;
     const auto progress = [&](store::Table table, int index, int count) {
         if (shown != table) {
             shown = table;
             texts = textsFor(table);
             if (texts)
                 m_progress.start(texts->caption);
+        } else if (index != count && sinceUpdate.elapsed() < UpdateMilliseconds) {
+            // Redrawing for every row would cost more than the deletion;
+            // each table's first and last rows are always shown.
+            return;
         }
         if (!texts)
             return;
+        sinceUpdate.start();
         m_progress.setText(texts->line.arg(index).arg(count));
         m_progress.setPosition(int(qint64(index) * 100 / qMax(1, count)));
         m_progress.processEvents();

@@ -247,8 +247,9 @@ void TestSystemWindow::openConferenceRunsTheReader()
     QTest::keyClick(view, Qt::Key_Enter);
     view->setCurrentIndex(view->model()->index(2, 0));
     QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
-    QTest::mouseDClick(view->viewport(), Qt::LeftButton, {},
-        view->visualRect(view->model()->index(2, 1)).center());
+    const QPoint main = view->visualRect(view->model()->index(2, 1)).center();
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, main);
+    QTest::mouseDClick(view->viewport(), Qt::LeftButton, {}, main);
     QCOMPARE(m_calls, (QStringList {"reader", "reader"}));
     QCOMPARE(m_readerCounts, (QList<int> {1, 3}));
     QCOMPARE(m_visibleDuringCall, (QList<bool> {false, false}));

@@ -96,7 +96,7 @@ EditorWindow::EditorWindow(state::AppState &state, QWidget *parent)
 
     buildMenus();
     const QFontMetrics metrics(messageFont());
-    resize(metrics.horizontalAdvance(QLatin1Char('M')) * (MessageParts::WrapColumn + 8),
+    resize(metrics.horizontalAdvance(QLatin1Char('M')) * (MessageParts::WrapColumn + 24),
         metrics.height() * 36);
 }
 

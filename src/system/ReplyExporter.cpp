@@ -165,7 +165,8 @@ ReplyExporter::Outcome ReplyExporter::pack(const QString &qwkId)
         return Outcome::NothingToPack;
     m_operations.setConferenceTotal(qwkId, -2, count);
 
-    if (!m_prompts.ask(QStringLiteral("Pack Up Replies?")))
+    // Packing loses nothing, so Yes is the default answer.
+    if (!m_prompts.ask(QStringLiteral("Pack Up Replies?"), true))
         return Outcome::Declined;
     if (!ReplyPacketPath::isUsableId(qwkId))
         return fail(QStringLiteral("The system name %1 cannot name a reply packet.").arg(qwkId));

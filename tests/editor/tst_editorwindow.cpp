@@ -198,6 +198,7 @@ void TestEditorWindow::abortAsksFirst()
     f.window->RunEditor(reply());
     QVERIFY(stillOpenAfterNo);
     QCOMPARE(f.prompts.questions, QStringList(2, u"Abort the message?"_qs));
+    QCOMPARE(f.prompts.yesDefaults, QList<bool>(2, false));
     QVERIFY(!f.window->saved());
     QVERIFY(f.replies().isEmpty());
 }

@@ -47,6 +47,7 @@ void TestReadMessageCleanup::cleansUp()
     QCOMPARE(ReadMessageCleanup::CleanUpReadMessages(*f.state), deleted);
     QCOMPARE(f.prompts.questions,
         asked ? QStringList {u"Delete messages that have been read?"_qs} : QStringList());
+    QVERIFY(!f.prompts.yesDefaults.contains(true)); // deleting defaults to No
     QCOMPARE(f.replies(), 1);
     QCOMPARE(f.total(5), readMessages + 1 - deleted);
     if (deleted > 0) {

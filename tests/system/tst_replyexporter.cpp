@@ -84,6 +84,7 @@ void TestReplyExporter::declinedKeepsRepliesAndRefreshesTotal()
     f.prompts.answers = {false};
     QCOMPARE(exporter(f).run(Id), ReplyExporter::Outcome::Declined);
     QCOMPARE(f.prompts.questions, QStringList {u"Pack Up Replies?"_qs});
+    QCOMPARE(f.prompts.yesDefaults, QList<bool> {true}); // packing loses nothing
     QCOMPARE(f.replies(), 2);
     QCOMPARE(f.total(-2), 2);
     QVERIFY(!QFile::exists(f.packetPath()));
@@ -229,10 +230,12 @@ void TestReplyExporter::eraseAsksAndFollowsTheFile()
     QCOMPARE(exporter(f).run(Id), ReplyExporter::Outcome::Packed);
     QVERIFY(marvik::system::ReplyPacketPath::exists(f.state->folders(), Id));
     f.prompts.questions.clear();
+    f.prompts.yesDefaults.clear();
     f.prompts.answers = {false, true};
     QVERIFY(marvik::system::ReplyPacketEraser::EraseRepFile(*f.state));
     QVERIFY(!marvik::system::ReplyPacketEraser::EraseRepFile(*f.state));
     QCOMPARE(f.prompts.questions, QStringList(2, u"Delete MYBBS.REP?"_qs));
+    QVERIFY(!f.prompts.yesDefaults.contains(true));
     QVERIFY(!QFile::exists(f.packetPath()));
 }
 

@@ -18,8 +18,6 @@ private Q_SLOTS:
     void init();
     void cleanup();
     void opening();
-    void entryBeyondTheList_data();
-    void entryBeyondTheList();
     void ways_data();
     void ways();
 
@@ -50,6 +48,9 @@ void TestBulkDeleteDialog::cleanup()
 void TestBulkDeleteDialog::opening()
 {
     BulkDeleteDialog dialog(*m_f->state);
+    for (int beyond : {0, 5, -3})
+        QVERIFY(!dialog.openFor(beyond));
+    QVERIFY(!dialog.isVisible());
     dialog.allConferencesButton()->setChecked(true);
     dialog.allMessagesButton()->setChecked(true);
     QVERIFY(dialog.openFor(3));
@@ -67,23 +68,6 @@ void TestBulkDeleteDialog::opening()
     QCOMPARE(m_f->rows(QStringLiteral("\"Conference Number\" = 1"), {}), 1);
     QCOMPARE(m_f->rows(QStringLiteral("\"Conference Number\" = 2"), {}), 1);
     QVERIFY(m_f->countsAgree(Bbs));
-}
-
-void TestBulkDeleteDialog::entryBeyondTheList_data()
-{
-    QTest::addColumn<int>("entry");
-    QTest::newRow("zero") << 0;
-    QTest::newRow("past the end") << 5;
-    QTest::newRow("negative") << -3;
-}
-
-void TestBulkDeleteDialog::entryBeyondTheList()
-{
-    QFETCH(int, entry);
-    BulkDeleteDialog dialog(*m_f->state);
-    dialog.run(entry);
-    QVERIFY(!dialog.isVisible());
-    QCOMPARE(m_f->rows(QString(), {}), 3);
 }
 
 void TestBulkDeleteDialog::ways_data()

@@ -12,8 +12,6 @@ class TestSystemsListDeleter : public QObject
 
 private Q_SLOTS:
     void deletesOneOfTwo();
-    void progressTexts_data();
-    void progressTexts();
     void storeErrorIsShown();
 };
 
@@ -61,44 +59,18 @@ void TestSystemsListDeleter::deletesOneOfTwo()
     SystemsListDeleter deleter(f.state->operations(), f.progress, f.prompts);
     QVERIFY(deleter.deleteSystem(Bbs));
     QVERIFY(rowsOf(f, Bbs) == (Rows {0, 0, 0, 0}));
+    QCOMPARE(f.progress.captions,
+        (QStringList {"Deleting Bulletins", "Deleting Messages", "Deleting Conferences"}));
+    // 10 received messages and one reply; each table's first and last rows shown.
+    for (const char *text :
+        {"Deleting 1 of 2 bulletins.", "Deleting 2 of 2 bulletins.", "Deleting 1 of 11 messages.",
+            "Deleting 11 of 11 messages.", "Deleting 4 of 4 conferences."})
+        QVERIFY2(f.progress.texts.contains(QLatin1String(text)), text);
     QVERIFY(rowsOf(f, Other) == otherBefore);
     QVERIFY(f.countsAgree(Other));
     QVERIFY(f.state->conferences().isEmpty());
     QVERIFY(!f.progress.visible);
     QVERIFY(f.prompts.errors.isEmpty());
-}
-
-void TestSystemsListDeleter::progressTexts_data()
-{
-    QTest::addColumn<int>("bulletins");
-    QTest::addColumn<QStringList>("captions");
-    QTest::addColumn<QStringList>("lastTexts");
-
-    QTest::newRow("with bulletins")
-        << 3 << QStringList {"Deleting Bulletins", "Deleting Messages", "Deleting Conferences"}
-        << QStringList {"Deleting 3 of 3 bulletins.", "Deleting 6 of 6 messages.",
-               "Deleting 4 of 4 conferences."};
-    // A table with nothing to delete shows no progress at all.
-    QTest::newRow("no bulletins") << 0 << QStringList {"Deleting Messages", "Deleting Conferences"}
-                                  << QStringList {"Deleting 6 of 6 messages.",
-                                         "Deleting 4 of 4 conferences."};
-}
-
-void TestSystemsListDeleter::progressTexts()
-{
-    QFETCH(int, bulletins);
-    QFETCH(QStringList, captions);
-    QFETCH(QStringList, lastTexts);
-    BrowseFixture f;
-    fill(f, Bbs, 5, bulletins);
-    SystemsListDeleter deleter(f.state->operations(), f.progress, f.prompts);
-    QVERIFY(deleter.deleteSystem(Bbs));
-    QCOMPARE(f.progress.captions, captions);
-    for (const QString &text : lastTexts)
-        QVERIFY2(f.progress.texts.contains(text), qPrintable(text));
-    QCOMPARE(f.progress.texts.at(1).left(12), QStringLiteral("Deleting 1 o"));
-    QCOMPARE(f.progress.positions.last(), 100);
-    QVERIFY(!f.progress.visible);
 }
 
 void TestSystemsListDeleter::storeErrorIsShown()

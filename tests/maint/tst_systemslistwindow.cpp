@@ -18,7 +18,6 @@ private Q_SLOTS:
     void emptyStore();
     void listsInOrder();
     void openRunsTheSystemWindow();
-    void noSelectionDoesNothing();
     void deleteAnsweredNo();
     void deletingTheLastClosesTheList();
     void runWaitsForClose();
@@ -89,21 +88,6 @@ void TestSystemsListWindow::openRunsTheSystemWindow()
     QCOMPARE(opened, (QStringList {"TWO", "ONE"}));
     QCOMPARE(listVisible, (QList<bool> {false, false}));
     QVERIFY(window.isVisible());
-}
-
-void TestSystemsListWindow::noSelectionDoesNothing()
-{
-    BrowseFixture f;
-    addSystems(f, {QStringLiteral("ONE")});
-    int runs = 0;
-    SystemsListWindow window(*f.state, [&] { ++runs; });
-    QVERIFY(window.openList());
-    window.list()->clearSelection();
-    QTest::keyClick(window.list(), Qt::Key_Return);
-    window.deleteAction()->trigger();
-    QCOMPARE(runs, 0);
-    QVERIFY(f.prompts.questions.isEmpty());
-    QVERIFY(f.store().findSystem(QStringLiteral("ONE")));
 }
 
 void TestSystemsListWindow::deleteAnsweredNo()

@@ -3,8 +3,6 @@
 #include "store/Selections.h"
 #include "system/SystemBrowser.h"
 
-#include <QFile>
-
 using namespace browsetest;
 using marvik::system::SystemBrowser;
 
@@ -13,42 +11,12 @@ class TestSystemBrowser : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    void missingSystemShowsNothing();
-    void emptyConferenceLosesItsUnreadCount();
     void opensByNumber_data();
     void opensByNumber();
-    void emptyConferenceOpensNothing();
     void nextConferenceWithMessages_data();
     void nextConferenceWithMessages();
-    void composeRequest();
     void addConferenceRequest();
-    void addConferenceRequestOnReservedRows();
-    void bulletinTitle();
-    void replyPacket();
 };
-
-void TestSystemBrowser::missingSystemShowsNothing()
-{
-    BrowseFixture f;
-    f.addSystem(QStringLiteral("OTHER"), {{0, QStringLiteral("Main")}});
-    f.state->loadSystemLists();
-    f.state->setCurrentQwkId(QStringLiteral("GONE"));
-    SystemBrowser browser(*f.state);
-    QVERIFY(!browser.load());
-}
-
-void TestSystemBrowser::emptyConferenceLosesItsUnreadCount()
-{
-    BrowseFixture f;
-    f.addSystem(QStringLiteral("BBS"), {{0, QStringLiteral("Main")}});
-    f.store().addToConferenceCounts(0, QStringLiteral("BBS"), 0, 4);
-    f.state->setCurrentQwkId(QStringLiteral("BBS"));
-    SystemBrowser browser(*f.state);
-    QVERIFY(browser.load());
-    QCOMPARE(f.state->conferences().count(), 3);
-    QCOMPARE(f.state->conferences().at(2).unread, 0);
-    QCOMPARE(f.store().findConference(0, QStringLiteral("BBS"))->unreadMsgs, 0);
-}
 
 void TestSystemBrowser::opensByNumber_data()
 {
@@ -108,19 +76,6 @@ void TestSystemBrowser::opensByNumber()
     QVERIFY(f.countsAgree(bbs));
 }
 
-void TestSystemBrowser::emptyConferenceOpensNothing()
-{
-    BrowseFixture f;
-    f.addSystem(QStringLiteral("BBS"), {{0, QStringLiteral("Main")}});
-    // A stored total that no row backs stays as it is: nothing is opened.
-    f.store().addToConferenceCounts(0, QStringLiteral("BBS"), 3, 0);
-    f.state->setCurrentQwkId(QStringLiteral("BBS"));
-    SystemBrowser browser(*f.state);
-    QVERIFY(browser.load());
-    QCOMPARE(browser.openConference(2), 0);
-    QCOMPARE(f.store().findConference(0, QStringLiteral("BBS"))->totalMsgs, 3);
-}
-
 void TestSystemBrowser::nextConferenceWithMessages_data()
 {
     QTest::addColumn<QList<int>>("totals");
@@ -152,25 +107,6 @@ void TestSystemBrowser::nextConferenceWithMessages()
     QCOMPARE(browser.nextConferenceWithMessages(from), expected);
 }
 
-void TestSystemBrowser::composeRequest()
-{
-    BrowseFixture f;
-    f.addSystem(QStringLiteral("BBS"), {{4, QStringLiteral("Programming")}});
-    f.state->setCurrentQwkId(QStringLiteral("BBS"));
-    SystemBrowser browser(*f.state);
-    QVERIFY(browser.load());
-    QVERIFY(!browser.composeRequest(0));
-    QVERIFY(!browser.composeRequest(1));
-    QVERIFY(!browser.composeRequest(3));
-    const auto request = browser.composeRequest(2);
-    QVERIFY(request);
-    QCOMPARE(request->conferenceName, QStringLiteral("Programming"));
-    QCOMPARE(request->from, QStringLiteral("JOHN SMITH"));
-    QCOMPARE(request->refersTo, QStringLiteral("0"));
-    QVERIFY(request->to.isEmpty() && request->subject.isEmpty() && request->body.isEmpty());
-    QVERIFY(!request->isPrivate);
-}
-
 void TestSystemBrowser::addConferenceRequest()
 {
     BrowseFixture f;
@@ -180,8 +116,12 @@ void TestSystemBrowser::addConferenceRequest()
     f.state->setCurrentQwkId(bbs);
     SystemBrowser browser(*f.state);
     QVERIFY(browser.load());
+    const QDateTime when(QDate(2026, 12, 8), QTime(21, 5, 30));
+    // Reserved rows and rows beyond the list store nothing.
+    for (int entry : {0, 1, 4, -1})
+        QVERIFY(!browser.addConferenceRequest(entry, when));
     QLocale::setDefault(QLocale(QStringLiteral("sv_SE")));
-    QVERIFY(browser.addConferenceRequest(3, QDateTime(QDate(2026, 12, 8), QTime(21, 5, 30))));
+    QVERIFY(browser.addConferenceRequest(3, when));
     QLocale::setDefault(QLocale::c());
 
     QCOMPARE(f.rows(QStringLiteral("\"QwkID\" = ?"), {bbs}), 1);
@@ -205,54 +145,6 @@ void TestSystemBrowser::addConferenceRequest()
     QCOMPARE(f.state->conferences().at(0).total, 1);
     QCOMPARE(f.state->conferences().at(0).unread, 0);
     QVERIFY(f.countsAgree(bbs));
-}
-
-void TestSystemBrowser::addConferenceRequestOnReservedRows()
-{
-    BrowseFixture f;
-    f.addSystem(QStringLiteral("BBS"), {{0, QStringLiteral("Main")}});
-    f.state->setCurrentQwkId(QStringLiteral("BBS"));
-    SystemBrowser browser(*f.state);
-    QVERIFY(browser.load());
-    const QDateTime now = QDateTime::currentDateTime();
-    QVERIFY(!browser.addConferenceRequest(0, now));
-    QVERIFY(!browser.addConferenceRequest(1, now));
-    QVERIFY(!browser.addConferenceRequest(3, now));
-    QVERIFY(!browser.addConferenceRequest(-1, now));
-    QCOMPARE(f.rows(QString(), {}), 0);
-    QCOMPARE(f.store().findSystem(QStringLiteral("BBS"))->lastReply, 0);
-}
-
-void TestSystemBrowser::bulletinTitle()
-{
-    BrowseFixture f;
-    const QString bbs = QStringLiteral("BBS");
-    f.addSystem(bbs, {});
-    f.store().saveBulletin({0, bbs, 3, 12, QStringLiteral("\x1b[1mNews")});
-    f.state->setCurrentQwkId(bbs);
-    SystemBrowser browser(*f.state);
-    QVERIFY(browser.load());
-    QCOMPARE(f.state->bulletins().count(), 1);
-    const auto bulletin = browser.bulletin(0);
-    QVERIFY(bulletin);
-    QCOMPARE(bulletin->title, QStringLiteral("Conference: 3  Bulletin Number: 12"));
-    QCOMPARE(bulletin->text, QStringLiteral("\x1b[1mNews"));
-    QVERIFY(!browser.bulletin(1));
-    QVERIFY(!browser.bulletin(-1));
-}
-
-void TestSystemBrowser::replyPacket()
-{
-    BrowseFixture f;
-    f.addSystem(QStringLiteral("BBS"), {});
-    f.state->setCurrentQwkId(QStringLiteral("BBS"));
-    SystemBrowser browser(*f.state);
-    QVERIFY(!browser.replyPacketExists());
-    QFile packet(browser.replyPacketPath());
-    QVERIFY(packet.open(QIODevice::WriteOnly));
-    packet.close();
-    QVERIFY(browser.replyPacketExists());
-    QVERIFY(browser.replyPacketPath().endsWith(QStringLiteral("WORK/BBS.REP")));
 }
 
 QTEST_GUILESS_MAIN(TestSystemBrowser)

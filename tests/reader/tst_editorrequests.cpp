@@ -56,11 +56,8 @@ private Q_SLOTS:
     void replyGoesToTheAuthor()
     {
         const auto r = EditorRequests::reply(sample(), "JOHN DOE");
-        QCOMPARE(r.conferenceName, QStringLiteral("General"));
-        QCOMPARE(r.from, QStringLiteral("JOHN DOE"));
-        QCOMPARE(r.to, QStringLiteral("ALICE"));
-        QCOMPARE(r.subject, QStringLiteral("Re: modems"));
-        QCOMPARE(r.refersTo, QStringLiteral("314"));
+        QCOMPARE(QStringList({r.conferenceName, r.from, r.to, r.subject, r.refersTo}),
+            QStringList({"General", "JOHN DOE", "ALICE", "Re: modems", "314"}));
         QVERIFY(r.isPrivate);
         QCOMPARE(r.body,
             QStringLiteral("On 12-24-96, ALICE wrote:\r\n\r\n>Hello Bob,\r\n>\r\n>bye\r\n"));
@@ -72,9 +69,7 @@ private Q_SLOTS:
         m.privateText = "No";
         m.lines.append(QString(100, 'x'));
         const auto r = EditorRequests::reEdit(m);
-        QCOMPARE(r.from, QStringLiteral("ALICE"));
-        QCOMPARE(r.to, QStringLiteral("BOB"));
-        QCOMPARE(r.refersTo, QStringLiteral("314"));
+        QCOMPARE(QStringList({r.from, r.to, r.refersTo}), QStringList({"ALICE", "BOB", "314"}));
         QVERIFY(!r.isPrivate);
         QCOMPARE(r.body, "Hello Bob,\r\n\r\nbye\r\n" + QString(100, 'x') + "\r\n");
     }

@@ -79,15 +79,11 @@ private Q_SLOTS:
         const QStringList lines = text.split("\r\n");
         const QString rule(79, '=');
         QCOMPARE(lines.size(), 2 * 11 + 1);
+        QCOMPARE(lines.mid(5, 6),
+            QStringList({QString(79, '-'), "first", "", "\u2554\u2550\u2557 box", rule, ""}));
         QCOMPARE(lines.at(0), rule);
-        QCOMPARE(lines.at(5), QString(79, '-'));
-        QCOMPARE(lines.at(8), QStringLiteral("\u2554\u2550\u2557 box"));
-        QCOMPARE(lines.at(9), rule);
-        QCOMPARE(lines.at(10), QString());
         QCOMPARE(lines.at(11), rule);
-        QVERIFY(lines.at(14).contains("two"));
-        QVERIFY(lines.at(3).contains("one"));
-        QVERIFY(text.endsWith(rule + "\r\n\r\n"));
+        QVERIFY(lines.at(3).contains("one") && lines.at(14).contains("two"));
     }
 
     void unwritableFileIsReported_data()

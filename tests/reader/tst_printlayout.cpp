@@ -150,16 +150,6 @@ private Q_SLOTS:
             = QString::fromLatin1(pdf).count(QRegularExpression("/Type\\s*/Page[^s]"));
         QCOMPARE(pageObjects, 3);
     }
-
-    void unusablePrinterIsReported()
-    {
-        QPrinter printer(QPrinter::HighResolution);
-        printer.setOutputFormat(QPrinter::PdfFormat);
-        printer.setOutputFileName("/nonexistent-folder/out.pdf");
-        PrinterLineSink sink(printer);
-        QVERIFY(!sink.begin());
-        QVERIFY(!sink.errorString().isEmpty());
-    }
 };
 
 QTEST_MAIN(tst_PrintLayout)

@@ -14,298 +14,191 @@ class tst_ReaderNavigator : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    void startsOnFirstUnread_data();
-    void startsOnFirstUnread();
-    void moves_data();
-    void moves();
-    void nextUnread_data();
-    void nextUnread();
-    void readMarkingMovesCountsOnce();
-    void repliesNeverMoveUnreadCounts();
-    void conferenceValue_data();
-    void conferenceValue();
-    void headerValues_data();
-    void headerValues();
-    void deleteKeepsPositionInRange();
-    void reopenSeesNewRowsAndClamps();
-    void emptySelectionShowsNothing();
-};
+    void startsOnFirstUnread_data()
+    {
+        QTest::addColumn<QString>("reads");
+        QTest::addColumn<int>("index");
+        QTest::addColumn<bool>("nextUnread");
 
-void tst_ReaderNavigator::startsOnFirstUnread_data()
-{
-    QTest::addColumn<QString>("reads");
-    QTest::addColumn<int>("index");
-    QTest::addColumn<bool>("nextUnread");
-
-    QTest::newRow("first unread") << "uur" << 1 << true;
-    QTest::newRow("third unread") << "rru" << 3 << true;
-    QTest::newRow("all read: first, button off") << "rrr" << 1 << false;
-    QTest::newRow("single message: button off") << "u" << 1 << false;
-    QTest::newRow("single read message") << "r" << 1 << false;
-}
-
-void tst_ReaderNavigator::startsOnFirstUnread()
-{
-    QFETCH(QString, reads);
-    QFETCH(int, index);
-    QFETCH(bool, nextUnread);
-    ReaderFixture f;
-    f.addMessages(1, reads);
-    f.open(1);
-    ReaderNavigator nav(*f.state);
-    QVERIFY(nav.start(1));
-    QCOMPARE(nav.index(), index);
-    QCOMPARE(nav.current().position, QStringLiteral("%1 of %2").arg(index).arg(reads.size()));
-    QCOMPARE(nav.nextUnreadEnabled(), nextUnread);
-    QVERIFY(f.prompts.informations.isEmpty());
-}
-
-void tst_ReaderNavigator::moves_data()
-{
-    QTest::addColumn<QString>("script"); // f first, p prior, n next, l last
-    QTest::addColumn<int>("index");
-    QTest::addColumn<bool>("back");
-    QTest::addColumn<bool>("on");
-
-    QTest::newRow("opened") << "" << 1 << false << true;
-    QTest::newRow("prior on first does nothing") << "p" << 1 << false << true;
-    QTest::newRow("next") << "n" << 2 << true << true;
-    QTest::newRow("last") << "l" << 4 << true << false;
-    QTest::newRow("next on last does nothing") << "l n" << 4 << true << false;
-    QTest::newRow("last prior") << "l p" << 3 << true << true;
-    QTest::newRow("first after last") << "l f" << 1 << false << true;
-}
-
-void tst_ReaderNavigator::moves()
-{
-    QFETCH(QString, script);
-    QFETCH(int, index);
-    QFETCH(bool, back);
-    QFETCH(bool, on);
-    ReaderFixture f;
-    f.addMessages(1, "rrrr");
-    f.open(1);
-    ReaderNavigator nav(*f.state);
-    nav.start(1);
-    for (const QString &op : script.split(' ', Qt::SkipEmptyParts)) {
-        if (op == "f")
-            nav.first();
-        else if (op == "p")
-            nav.prior();
-        else if (op == "n")
-            nav.next();
-        else
-            nav.last();
+        QTest::newRow("first unread") << "uur" << 1 << true;
+        QTest::newRow("third unread") << "rru" << 3 << true;
+        QTest::newRow("all read: first, button off") << "rrr" << 1 << false;
+        QTest::newRow("single message: button off") << "u" << 1 << false;
     }
-    QCOMPARE(nav.index(), index);
-    // The row under the cursor is the one shown.
-    QCOMPARE(f.state->messages().message().messageNumber, index);
-    QCOMPARE(nav.current().messageNumber, QString::number(index));
-    QCOMPARE(nav.canGoBack(), back);
-    QCOMPARE(nav.canGoOn(), on);
-}
 
-void tst_ReaderNavigator::nextUnread_data()
-{
-    QTest::addColumn<QString>("reads");
-    QTest::addColumn<int>("from"); // moved to before searching
-    QTest::addColumn<int>("found"); // 0: none
-    QTest::addColumn<int>("index");
+    void startsOnFirstUnread()
+    {
+        QFETCH(QString, reads);
+        QFETCH(int, index);
+        QFETCH(bool, nextUnread);
+        ReaderFixture f;
+        f.addMessages(1, reads);
+        f.open(1);
+        ReaderNavigator nav(*f.state);
+        QVERIFY(nav.start(1));
+        QCOMPARE(nav.index(), index);
+        QCOMPARE(nav.current().position, QStringLiteral("%1 of %2").arg(index).arg(reads.size()));
+        QCOMPARE(nav.nextUnreadEnabled(), nextUnread);
+        QVERIFY(f.prompts.informations.isEmpty());
+    }
 
-    // Reading starts on the first unread message, which is read from then on.
-    QTest::newRow("forward") << "uruu" << 1 << 3 << 3;
-    QTest::newRow("wraps from last") << "uurr" << 4 << 2 << 2;
-    QTest::newRow("wraps from the middle") << "uurrr" << 3 << 2 << 2;
-    QTest::newRow("none: stays") << "rrrr" << 3 << 0 << 3;
-    QTest::newRow("only the last") << "urrru" << 1 << 5 << 5;
-}
+    void nextUnread_data()
+    {
+        QTest::addColumn<QString>("reads");
+        QTest::addColumn<int>("from"); // moved to before searching
+        QTest::addColumn<int>("found"); // 0: none
+        QTest::addColumn<int>("index");
 
-void tst_ReaderNavigator::nextUnread()
-{
-    QFETCH(QString, reads);
-    QFETCH(int, from);
-    QFETCH(int, found);
-    QFETCH(int, index);
-    ReaderFixture f;
-    f.addMessages(1, reads);
-    f.open(1);
-    ReaderNavigator nav(*f.state);
-    nav.start(1);
-    f.state->messages().moveToRow(from);
-    nav.displayCurrent();
-    QCOMPARE(nav.findNextUnread(), found != 0);
-    QCOMPARE(nav.index(), index);
-    QCOMPARE(nav.current().position, QStringLiteral("%1 of %2").arg(index).arg(reads.size()));
-    QCOMPARE(nav.nextUnreadEnabled(), found != 0);
-    if (found)
-        QVERIFY(f.state->messages().message().read);
-}
+        // Reading starts on the first unread message, which is read from then on.
+        QTest::newRow("forward") << "uruu" << 1 << 3 << 3;
+        QTest::newRow("wraps from last") << "uurr" << 4 << 2 << 2;
+        QTest::newRow("wraps from the middle") << "uurrr" << 3 << 2 << 2;
+        QTest::newRow("none: stays") << "rrrr" << 3 << 0 << 3;
+        QTest::newRow("only the last") << "urrru" << 1 << 5 << 5;
+    }
 
-void tst_ReaderNavigator::readMarkingMovesCountsOnce()
-{
-    ReaderFixture f;
-    f.addMessages(1, "r");
-    auto personal = storetest::message("A", 1, 2, false, true);
-    f.add(personal);
-    f.addMessages(2, "u");
-    f.open(-1);
-    ReaderNavigator nav(*f.state);
-    QCOMPARE(f.counts(1), std::pair(2, 1));
-    nav.start(-1);
-    QCOMPARE(f.counts(1), std::pair(2, 0));
-    QCOMPARE(f.counts(-1), std::pair(1, 0));
-    // Shown again: nothing moves.
-    nav.displayCurrent();
-    nav.first();
-    QCOMPARE(f.counts(1), std::pair(2, 0));
-    QCOMPARE(f.counts(-1), std::pair(1, 0));
-    QCOMPARE(f.counts(2), std::pair(1, 1));
-    // The system window's list heard of it.
-    const int entry = f.state->conferences().indexOfConference(1);
-    QCOMPARE(f.state->conferences().at(entry).unread, 0);
-}
+    void nextUnread()
+    {
+        QFETCH(QString, reads);
+        QFETCH(int, from);
+        QFETCH(int, found);
+        QFETCH(int, index);
+        ReaderFixture f;
+        f.addMessages(1, reads);
+        f.open(1);
+        ReaderNavigator nav(*f.state);
+        nav.start(1);
+        f.state->messages().moveToRow(from);
+        nav.displayCurrent();
+        QCOMPARE(nav.findNextUnread(), found != 0);
+        QCOMPARE(nav.index(), index);
+        QCOMPARE(nav.current().position, QStringLiteral("%1 of %2").arg(index).arg(reads.size()));
+        QCOMPARE(nav.nextUnreadEnabled(), found != 0);
+        if (found)
+            QVERIFY(f.state->messages().message().read);
+    }
 
-void tst_ReaderNavigator::repliesNeverMoveUnreadCounts()
-{
-    ReaderFixture f;
-    auto reply = storetest::message("A", -2, 7);
-    reply.read = false; // even a reply stored unread
-    reply.replyConferenceNumber = 2;
-    f.add(reply);
-    f.addMessages(2, "u");
-    f.open(-2);
-    ReaderNavigator nav(*f.state);
-    nav.start(-2);
-    QCOMPARE(f.counts(-2), std::pair(1, 0));
-    QCOMPARE(f.counts(2), std::pair(1, 1));
-    QCOMPARE(nav.current().conference, QStringLiteral("Conference 2"));
-}
+    void readMarkingMovesCountsOnce()
+    {
+        ReaderFixture f;
+        f.addMessages(1, "r");
+        auto personal = storetest::message("A", 1, 2, false, true);
+        f.add(personal);
+        f.addMessages(2, "u");
+        f.open(-1);
+        ReaderNavigator nav(*f.state);
+        QCOMPARE(f.counts(1), std::pair(2, 1));
+        nav.start(-1);
+        QCOMPARE(f.counts(1), std::pair(2, 0));
+        QCOMPARE(f.counts(-1), std::pair(1, 0));
+        // Shown again: nothing moves.
+        nav.displayCurrent();
+        nav.first();
+        QCOMPARE(f.counts(1), std::pair(2, 0));
+        QCOMPARE(f.counts(-1), std::pair(1, 0));
+        QCOMPARE(f.counts(2), std::pair(1, 1));
+        // The system window's list heard of it.
+        const int entry = f.state->conferences().indexOfConference(1);
+        QCOMPARE(f.state->conferences().at(entry).unread, 0);
+    }
 
-void tst_ReaderNavigator::conferenceValue_data()
-{
-    QTest::addColumn<int>("opened");
-    QTest::addColumn<int>("ownConference");
-    QTest::addColumn<int>("replyConference");
-    QTest::addColumn<QString>("shown");
+    void repliesNeverMoveUnreadCounts()
+    {
+        ReaderFixture f;
+        auto reply = storetest::message("A", -2, 7);
+        reply.read = false; // even a reply stored unread
+        reply.replyConferenceNumber = 2;
+        f.add(reply);
+        reply.replyConferenceNumber = 77; // a conference the system does not have
+        f.add(reply);
+        f.addMessages(2, "u");
+        f.open(-2);
+        ReaderNavigator nav(*f.state);
+        nav.start(-2);
+        QCOMPARE(f.counts(-2), std::pair(2, 0));
+        QCOMPARE(f.counts(2), std::pair(1, 1));
+        // A reply shows the conference it is addressed to.
+        QCOMPARE(nav.current().conference, QStringLiteral("Conference 2"));
+        nav.next();
+        QCOMPARE(nav.current().conference, QString());
+    }
 
-    QTest::newRow("plain") << 1 << 1 << 0 << "Conference 1";
-    QTest::newRow("personal shows its own") << -1 << 2 << 0 << "Conference 2";
-    QTest::newRow("reply shows its target") << -2 << -2 << 1 << "Conference 1";
-    QTest::newRow("reply to unknown: empty") << -2 << -2 << 77 << "";
-}
+    void headerValues_data()
+    {
+        QTest::addColumn<QString>("status");
+        QTest::addColumn<int>("reference");
+        QTest::addColumn<QString>("privateText");
+        QTest::addColumn<QString>("refersTo");
 
-void tst_ReaderNavigator::conferenceValue()
-{
-    QFETCH(int, opened);
-    QFETCH(int, ownConference);
-    QFETCH(int, replyConference);
-    QFETCH(QString, shown);
-    ReaderFixture f;
-    auto m = storetest::message("A", ownConference, 1, true, opened == -1);
-    m.replyConferenceNumber = replyConference;
-    f.add(m);
-    f.open(opened);
-    ReaderNavigator nav(*f.state);
-    QVERIFY(nav.start(opened));
-    QCOMPARE(nav.current().conference, shown);
-}
+        QTest::newRow("star") << "*" << 0 << "Yes"
+                              << "None";
+        QTest::newRow("plus") << "+" << 12 << "Yes"
+                              << "12";
+        QTest::newRow("minus") << "-" << 3 << "No"
+                               << "3";
+        QTest::newRow("blank") << " " << 0 << "No"
+                               << "None";
+    }
 
-void tst_ReaderNavigator::headerValues_data()
-{
-    QTest::addColumn<QString>("status");
-    QTest::addColumn<int>("reference");
-    QTest::addColumn<QString>("privateText");
-    QTest::addColumn<QString>("refersTo");
+    void headerValues()
+    {
+        QFETCH(QString, status);
+        QFETCH(int, reference);
+        QFETCH(QString, privateText);
+        QFETCH(QString, refersTo);
+        ReaderFixture f;
+        auto m = storetest::message("A", 0, 42);
+        m.status = status;
+        m.referenceNumber = reference;
+        m.date = "12-24-96";
+        m.time = "18:05";
+        m.text = "one\r\n\r\nthree\rfour\nfive\r\n";
+        f.add(m);
+        f.open(0);
+        ReaderNavigator nav(*f.state);
+        nav.start(0);
+        QCOMPARE(nav.current().privateText, privateText);
+        QCOMPARE(nav.current().refersTo, refersTo);
+        QCOMPARE(nav.current().date, QStringLiteral("12-24-96 18:05"));
+        QCOMPARE(nav.current().messageNumber, QStringLiteral("42"));
+        QCOMPARE(nav.current().lines, QStringList({"one", "", "three", "four", "five"}));
+    }
 
-    QTest::newRow("star") << "*" << 0 << "Yes"
-                          << "None";
-    QTest::newRow("plus") << "+" << 12 << "Yes"
-                          << "12";
-    QTest::newRow("minus") << "-" << 3 << "No"
-                           << "3";
-    QTest::newRow("blank") << " " << 0 << "No"
-                           << "None";
-}
+    void deleteKeepsPositionInRange()
+    {
+        ReaderFixture f;
+        f.addMessages(1, "rrru");
+        auto personal = storetest::message("A", 1, 5, false, true);
+        f.add(personal);
+        f.open(1);
+        ReaderNavigator nav(*f.state);
+        nav.start(1); // on 4, the first unread, now read
+        nav.last(); // 5, personal, now read
+        QVERIFY(nav.deleteCurrent());
+        QCOMPARE(nav.current().position, QStringLiteral("4 of 4"));
+        QCOMPARE(f.counts(1), std::pair(4, 0));
+        QCOMPARE(f.counts(-1), std::pair(0, 0));
+        nav.first();
+        QVERIFY(nav.deleteCurrent());
+        QCOMPARE(nav.current().position, QStringLiteral("1 of 3"));
+        QCOMPARE(nav.current().messageNumber, QStringLiteral("2"));
+        QVERIFY(nav.deleteCurrent());
+        QVERIFY(nav.deleteCurrent());
+        QVERIFY(!nav.deleteCurrent());
+        QCOMPARE(nav.count(), 0);
+        QCOMPARE(f.counts(1), std::pair(0, 0));
+    }
 
-void tst_ReaderNavigator::headerValues()
-{
-    QFETCH(QString, status);
-    QFETCH(int, reference);
-    QFETCH(QString, privateText);
-    QFETCH(QString, refersTo);
-    ReaderFixture f;
-    auto m = storetest::message("A", 0, 42);
-    m.status = status;
-    m.referenceNumber = reference;
-    m.date = "12-24-96";
-    m.time = "18:05";
-    m.text = "one\r\n\r\nthree\rfour\nfive\r\n";
-    f.add(m);
-    f.open(0);
-    ReaderNavigator nav(*f.state);
-    nav.start(0);
-    QCOMPARE(nav.current().privateText, privateText);
-    QCOMPARE(nav.current().refersTo, refersTo);
-    QCOMPARE(nav.current().date, QStringLiteral("12-24-96 18:05"));
-    QCOMPARE(nav.current().messageNumber, QStringLiteral("42"));
-    QCOMPARE(nav.current().lines, QStringList({"one", "", "three", "four", "five"}));
-}
-
-void tst_ReaderNavigator::deleteKeepsPositionInRange()
-{
-    ReaderFixture f;
-    f.addMessages(1, "rrru");
-    auto personal = storetest::message("A", 1, 5, false, true);
-    f.add(personal);
-    f.open(1);
-    ReaderNavigator nav(*f.state);
-    nav.start(1); // on 4, the first unread, now read
-    nav.last(); // 5, personal, now read
-    QVERIFY(nav.deleteCurrent());
-    QCOMPARE(nav.current().position, QStringLiteral("4 of 4"));
-    QCOMPARE(f.counts(1), std::pair(4, 0));
-    QCOMPARE(f.counts(-1), std::pair(0, 0));
-    nav.first();
-    QVERIFY(nav.deleteCurrent());
-    QCOMPARE(nav.current().position, QStringLiteral("1 of 3"));
-    QCOMPARE(nav.current().messageNumber, QStringLiteral("2"));
-    QVERIFY(nav.deleteCurrent());
-    QVERIFY(nav.deleteCurrent());
-    QVERIFY(!nav.deleteCurrent());
-    QCOMPARE(nav.count(), 0);
-    QCOMPARE(f.counts(1), std::pair(0, 0));
-}
-
-void tst_ReaderNavigator::reopenSeesNewRowsAndClamps()
-{
-    ReaderFixture f;
-    f.addMessages(-2, "rrr");
-    f.open(-2);
-    ReaderNavigator nav(*f.state);
-    nav.start(-2);
-    nav.last();
-    QVERIFY(nav.deleteCurrent());
-    QVERIFY(nav.reopen(3));
-    QCOMPARE(nav.current().position, QStringLiteral("2 of 2"));
-    f.addMessages(-2, "r"); // the edited text stored again
-    QVERIFY(nav.reopen(2));
-    QCOMPARE(nav.current().position, QStringLiteral("2 of 3"));
-    nav.first();
-    nav.deleteCurrent();
-    nav.deleteCurrent();
-    QVERIFY(!nav.deleteCurrent());
-    QVERIFY(!nav.reopen(1));
-}
-
-void tst_ReaderNavigator::emptySelectionShowsNothing()
-{
-    ReaderFixture f;
-    f.open(1);
-    ReaderNavigator nav(*f.state);
-    QVERIFY(!nav.start(1));
-    QVERIFY(!nav.findNextUnread());
-    QVERIFY(!nav.deleteCurrent());
-}
+    void emptySelectionShowsNothing()
+    {
+        ReaderFixture f;
+        f.open(1);
+        ReaderNavigator nav(*f.state);
+        QVERIFY(!nav.start(1));
+        QVERIFY(!nav.findNextUnread());
+        QVERIFY(!nav.deleteCurrent());
+    }
+};
 
 QTEST_GUILESS_MAIN(tst_ReaderNavigator)
 #include "tst_readernavigator.moc"

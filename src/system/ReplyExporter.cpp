@@ -173,7 +173,7 @@ ReplyExporter::Outcome ReplyExporter::pack(const QString &qwkId)
     if (!emptyTemp())
         return Outcome::Failed;
 
-    const QString packetName = ReplyPacketPath::packetName(qwkId);
+    const QString packetName = ReplyPacketPath::packetName(qwkId).toUpper();
     const QString packetPath = ReplyPacketPath::packetPath(m_folders, qwkId);
     if (!QDir().mkpath(m_folders.work()))
         return fail(QStringLiteral("Cannot create the folder %1").arg(m_folders.work()));
@@ -189,7 +189,7 @@ ReplyExporter::Outcome ReplyExporter::pack(const QString &qwkId)
     const QString messageName = ReplyPacketPath::messageFileName(qwkId);
     QString messagePath = QDir(m_folders.temp()).filePath(messageName);
     for (const QFileInfo &file : filesIn(m_folders.temp())) {
-        if (file.fileName().toUpper() == messageName)
+        if (file.fileName().toUpper() == messageName.toUpper())
             messagePath = file.absoluteFilePath();
     }
 

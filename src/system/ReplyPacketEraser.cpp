@@ -14,7 +14,8 @@ bool ReplyPacketEraser::EraseRepFile(state::AppState &state)
     if (!ReplyPacketPath::exists(state.folders(), qwkId))
         return false;
     const QString path = ReplyPacketPath::packetPath(state.folders(), qwkId);
-    if (state.prompts().ask(QStringLiteral("Delete %1?").arg(ReplyPacketPath::packetName(qwkId)))) {
+    if (state.prompts().ask(
+            QStringLiteral("Delete %1?").arg(ReplyPacketPath::packetName(qwkId).toUpper()))) {
         QFile file(path);
         if (!file.remove())
             state.prompts().error(

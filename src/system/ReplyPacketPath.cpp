@@ -20,12 +20,12 @@ bool ReplyPacketPath::isUsableId(const QString &qwkId)
 
 QString ReplyPacketPath::packetName(const QString &qwkId)
 {
-    return qwkId.toUpper() + QStringLiteral(".REP");
+    return qwkId + QStringLiteral(".REP");
 }
 
 QString ReplyPacketPath::messageFileName(const QString &qwkId)
 {
-    return qwkId.toUpper() + QStringLiteral(".MSG");
+    return qwkId + QStringLiteral(".MSG");
 }
 
 QString ReplyPacketPath::packetPath(const state::AppFolders &folders, const QString &qwkId)

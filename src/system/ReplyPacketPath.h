@@ -8,8 +8,8 @@ class AppFolders;
 
 namespace marvik::system {
 
-// Where a system's reply packet lives: WORK/<QWKID>.REP, holding the message
-// file <QWKID>.MSG.
+// Where a system's reply packet lives: WORK/<QwkID>.REP, holding the message
+// file <QwkID>.MSG, the id as stored (the texts shown name them in capitals).
 class ReplyPacketPath
 {
 public:

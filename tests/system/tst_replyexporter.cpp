@@ -63,6 +63,7 @@ private Q_SLOTS:
     void failures();
     void leftoverMessageFileIsNotPackedAgain();
     void eraseAsksAndFollowsTheFile();
+    void filesNamedByTheIdAsStored();
 };
 
 void TestReplyExporter::nothingToPackAsksNothing()
@@ -237,6 +238,28 @@ void TestReplyExporter::eraseAsksAndFollowsTheFile()
     QCOMPARE(f.prompts.questions, QStringList(2, u"Delete MYBBS.REP?"_qs));
     QVERIFY(!f.prompts.yesDefaults.contains(true));
     QVERIFY(!QFile::exists(f.packetPath()));
+}
+
+void TestReplyExporter::filesNamedByTheIdAsStored()
+{
+    ReplyFixture f;
+    const QString id = u"HarborBbs"_qs;
+    marvik::store::SystemRecord system;
+    system.qwkId = id;
+    f.store().saveSystem(system);
+    f.store().saveConferenceName(-2, id, u"Replies"_qs);
+    marvik::store::MessageRecord m;
+    m.text = u"x"_qs;
+    f.state->operations().storeWrittenMessage(id, {m});
+    QCOMPARE(exporter(f).run(id), ReplyExporter::Outcome::Packed);
+    QCOMPARE(f.progress.captions.last(), u"Zipping HARBORBBS.REP"_qs);
+    const QString packet = f.dir.filePath(u"WORK/HarborBbs.REP"_qs);
+    QVERIFY(QFile::exists(packet));
+    QString error;
+    const QString out = f.dir.filePath(u"out"_qs);
+    QVERIFY(QDir().mkpath(out));
+    QVERIFY(marvik::packet::ZipArchive::extractAll(packet, out, {}, &error));
+    QCOMPARE(ReplyFixture::readFile(out + u"/HarborBbs.MSG"_qs).left(9), QByteArray("HARBORBBS"));
 }
 
 QTEST_GUILESS_MAIN(TestReplyExporter)

@@ -354,7 +354,7 @@ void ReaderWindow::Reply1Click()
             m_state.prompts().error(error.message());
             return;
         }
-        runEditor(request);
+        callEditor(request);
         return;
     }
 
@@ -369,7 +369,7 @@ void ReaderWindow::Reply1Click()
         showCurrent();
         return;
     }
-    runEditor(EditorRequests::reEdit(shown));
+    callEditor(EditorRequests::reEdit(shown));
     bool any = false;
     try {
         any = m_navigator.reopen(index);
@@ -400,7 +400,18 @@ void ReaderWindow::ForwardMessage1Click()
         m_state.prompts().error(error.message());
         return;
     }
-    runEditor(request);
+    callEditor(request);
+}
+
+void ReaderWindow::callEditor(const state::EditorRequest &request)
+{
+    // The editor stores what the user saves; a store failure there ends
+    // that command, not the reader.
+    try {
+        m_state.windows().runEditor(request);
+    } catch (const store::StoreError &error) {
+        m_state.prompts().error(error.message());
+    }
 }
 
 void ReaderWindow::SaveMessage1Click()

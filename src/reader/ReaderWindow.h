@@ -1,6 +1,7 @@
 #pragma once
 
 #include "reader/ReaderNavigator.h"
+#include "state/WindowCalls.h"
 
 #include <QEventLoop>
 #include <QHash>
@@ -111,6 +112,7 @@ private:
     void guarded(const std::function<void()> &command);
     void showCurrent();
     void leave();
+    void callEditor(const state::EditorRequest &request);
 
     state::AppState &m_state;
     ReaderNavigator m_navigator;

@@ -30,7 +30,6 @@ private Q_SLOTS:
     void partsAndLines();
     void tagBlock_data();
     void tagBlock();
-    void pickerOutOfRangeIsClamped();
 };
 
 void TestMessageParts::wraps_data()
@@ -156,18 +155,6 @@ void TestMessageParts::tagBlock()
     QFETCH(QString, expected);
     QCOMPARE(
         MessageParts::withTagBlock(body, taglines, [](int count) { return count - 1; }), expected);
-}
-
-void TestMessageParts::pickerOutOfRangeIsClamped()
-{
-    const QString body
-        = MessageParts::withTagBlock(u"x\r\n"_qs, {u"only"_qs}, [](int) { return 99; });
-    QVERIFY(body.endsWith(u" - only\r\n"_qs));
-    // The program's own random pick stays within the list.
-    for (int i = 0; i < 50; ++i) {
-        const QString random = MessageParts::withTagBlock(u"x\r\n"_qs, {u"a"_qs, u"b"_qs});
-        QVERIFY(random.endsWith(u" - a\r\n"_qs) || random.endsWith(u" - b\r\n"_qs));
-    }
 }
 
 QTEST_GUILESS_MAIN(TestMessageParts)

@@ -1,58 +1,38 @@
 #include "editor/MessageSaver.h"
 
-#include "store/ConferenceList.h"
-#include "store/MessageStore.h"
-#include "store/Selection.h"
-#include "store/Selections.h"
 #include "store/StoreError.h"
-#include "store/StoreOperations.h"
+#include "system/ReplyFixture.h"
 
-#include <QTemporaryDir>
 #include <QTest>
 
 #include <sqlite3.h>
 
-using namespace marvik;
+using namespace replytest;
 using editor::MessageSaver;
 
 namespace {
 
-const QString Id = QStringLiteral("MYBBS");
-
-struct Fixture
+// Two conferences of one name, and a system that has sent replies before.
+struct Fixture : ReplyFixture
 {
-    QTemporaryDir dir;
-    std::unique_ptr<store::MessageStore> store;
-    std::unique_ptr<store::StoreOperations> operations;
-    store::ConferenceList list;
-
     Fixture()
     {
-        store = std::make_unique<store::MessageStore>(dir.filePath(QStringLiteral("MARVIK.db")));
-        store::SystemRecord system;
-        system.qwkId = Id;
+        store::SystemRecord system = *store().findSystem(Id);
         system.lastReply = 41;
-        store->saveSystem(system);
-        store->saveConferenceName(-2, Id, QStringLiteral("Replies"));
-        store->saveConferenceName(-1, Id, QStringLiteral("Personal"));
-        store->saveConferenceName(0, Id, QStringLiteral("Main Board"));
-        store->saveConferenceName(7, Id, QStringLiteral("Programming"));
-        store->saveConferenceName(9, Id, QStringLiteral("programming"));
-        operations = std::make_unique<store::StoreOperations>(*store);
-        operations->setConferenceList(&list);
-        list.setConferences(Id, operations->conferencesForList(Id));
+        store().saveSystem(system);
+        store().saveConferenceName(7, Id, QStringLiteral("Programming"));
+        store().saveConferenceName(9, Id, QStringLiteral("programming"));
+        state->loadSystemLists();
     }
 
-    int replies() { return store::CountSelection(*store, store::Selections::replyMessages(Id)); }
-    int lastReply() { return store->findSystem(Id)->lastReply; }
-    int repliesTotal() { return store->findConference(-2, Id)->totalMsgs; }
+    int lastReply() { return store().findSystem(Id)->lastReply; }
 
     // Makes the store refuse any message row whose text starts with `prefix`,
     // as a full disk would part-way through a save.
     void failMessagesStartingWith(const QString &prefix)
     {
         sqlite3 *db = nullptr;
-        QCOMPARE(sqlite3_open(QFile::encodeName(store->path()).constData(), &db), SQLITE_OK);
+        QCOMPARE(sqlite3_open(QFile::encodeName(store().path()).constData(), &db), SQLITE_OK);
         const QByteArray sql = "CREATE TRIGGER refuse BEFORE INSERT ON MESSAGES WHEN "
                                "substr(NEW.\"Message\", 1, "
             + QByteArray::number(prefix.size()) + ") = '" + prefix.toUtf8()
@@ -93,10 +73,8 @@ private Q_SLOTS:
     void conferenceByName();
     void fields_data();
     void fields();
-    void dateValue();
     void storesEveryPart();
     void failedPartStoresNothing();
-    void unknownSystemStoresNothing();
 };
 
 void TestMessageSaver::conferenceByName_data()
@@ -104,12 +82,12 @@ void TestMessageSaver::conferenceByName_data()
     QTest::addColumn<QString>("name");
     QTest::addColumn<int>("number");
 
-    QTest::newRow("exact") << u"Main Board"_qs << 0;
-    QTest::newRow("other case") << u"mAIN bOARD"_qs << 0;
+    QTest::newRow("exact") << u"Conference 5"_qs << 5;
+    QTest::newRow("other case") << u"cONFERENCE 300"_qs << 300;
     QTest::newRow("first of two same names") << u"PROGRAMMING"_qs << 7;
     QTest::newRow("replies refused") << u"Replies"_qs << -99;
     QTest::newRow("personal refused") << u"personal"_qs << -99;
-    QTest::newRow("unknown") << u"Main"_qs << -99;
+    QTest::newRow("unknown") << u"Conference"_qs << -99;
     QTest::newRow("empty") << QString() << -99;
 }
 
@@ -118,7 +96,7 @@ void TestMessageSaver::conferenceByName()
     QFETCH(QString, name);
     QFETCH(int, number);
     Fixture f;
-    QCOMPARE(MessageSaver::conferenceNumber(f.list, name).value_or(-99), number);
+    QCOMPARE(MessageSaver::conferenceNumber(f.state->conferences(), name).value_or(-99), number);
 }
 
 void TestMessageSaver::fields_data()
@@ -161,25 +139,17 @@ void TestMessageSaver::fields()
     }
 }
 
-void TestMessageSaver::dateValue()
-{
-    QCOMPARE(MessageSaver::dateValue(QDateTime(QDate(1996, 12, 24), QTime(18, 5))),
-        u"12-24-96 18:05"_qs);
-    QCOMPARE(
-        MessageSaver::dateValue(QDateTime(QDate(2026, 1, 2), QTime(3, 4))), u"01-02-26 03:04"_qs);
-}
-
 void TestMessageSaver::storesEveryPart()
 {
     Fixture f;
-    const auto stored = MessageSaver::save(*f.operations, Id, draft(linesText(200)), 0, {});
+    const auto stored = MessageSaver::save(f.state->operations(), Id, draft(linesText(200)), 0, {});
     QCOMPARE(stored.size(), 3);
     QCOMPARE(f.replies(), 3);
     QCOMPARE(f.lastReply(), 44);
-    QCOMPARE(f.repliesTotal(), 3);
-    QCOMPARE(f.list.at(0).total, 3); // the grid's replies entry follows
+    QCOMPARE(f.total(-2), 3);
+    QCOMPARE(f.state->conferences().at(0).total, 3); // the grid's replies entry follows
     for (int i = 0; i < 3; ++i) {
-        const auto row = f.store->findMessage(stored.at(i).recordNumber);
+        const auto row = f.store().findMessage(stored.at(i).recordNumber);
         QVERIFY(row);
         QCOMPARE(row->messageNumber, 42 + i);
         QCOMPARE(row->text, stored.at(i).text);
@@ -191,21 +161,13 @@ void TestMessageSaver::failedPartStoresNothing()
 {
     Fixture f;
     f.failMessagesStartingWith(QStringLiteral("Part 3 of 3"));
-    QVERIFY_THROWS_EXCEPTION(
-        store::StoreError, MessageSaver::save(*f.operations, Id, draft(linesText(200)), 0, {}));
+    QVERIFY_THROWS_EXCEPTION(store::StoreError,
+        MessageSaver::save(f.state->operations(), Id, draft(linesText(200)), 0, {}));
     // A "Part 1 of 3" without its rest must never wait for the packet.
     QCOMPARE(f.replies(), 0);
     QCOMPARE(f.lastReply(), 41);
-    QCOMPARE(f.repliesTotal(), 0);
-    QCOMPARE(f.list.at(0).total, 0);
-}
-
-void TestMessageSaver::unknownSystemStoresNothing()
-{
-    Fixture f;
-    QVERIFY_THROWS_EXCEPTION(
-        store::StoreError, MessageSaver::save(*f.operations, u"OTHER"_qs, draft(u"Hi"_qs), 0, {}));
-    QCOMPARE(store::CountSelection(*f.store, store::Selection {store::Table::Messages, {}, {}}), 0);
+    QCOMPARE(f.total(-2), 0);
+    QCOMPARE(f.state->conferences().at(0).total, 0);
 }
 
 QTEST_GUILESS_MAIN(TestMessageSaver)

@@ -30,10 +30,6 @@ class TestTaglinesDocument : public QObject
 private Q_SLOTS:
     void encode_data();
     void encode();
-    void load_data();
-    void load();
-    void missingFileOpensEmpty();
-    void unreadableFileIsRefused();
     void failedSaveKeepsTheOldFile();
 };
 
@@ -57,59 +53,6 @@ void TestTaglinesDocument::encode()
     QFETCH(QString, text);
     QFETCH(QByteArray, bytes);
     QCOMPARE(TaglinesDocument::encode(text), bytes);
-}
-
-void TestTaglinesDocument::load_data()
-{
-    QTest::addColumn<QByteArray>("bytes");
-    QTest::addColumn<QString>("text");
-
-    QTest::newRow("CR LF") << QByteArray("one\r\ntwo\r\n") << u"one\ntwo"_qs;
-    QTest::newRow("LF, no final end") << QByteArray("one\ntwo") << u"one\ntwo"_qs;
-    QTest::newRow("byte order mark") << QByteArray("\xEF\xBB\xBFone\r\n") << u"one"_qs;
-    QTest::newRow("old DOS file") << QByteArray("\x81" "ber \xB0\r\n") << u"über ░"_qs;
-    QTest::newRow("empty") << QByteArray() << QString();
-}
-
-void TestTaglinesDocument::load()
-{
-    QFETCH(QByteArray, bytes);
-    QFETCH(QString, text);
-    QTemporaryDir dir;
-    const QString path = dir.filePath(u"MARVIK.TAG"_qs);
-    QVERIFY(writeFile(path, bytes));
-    QString loaded;
-    QString error;
-    QVERIFY(TaglinesDocument::load(path, &loaded, &error));
-    QCOMPARE(loaded, text);
-    // What was loaded is written back the same, in UTF-8 with CR LF.
-    QVERIFY(TaglinesDocument::save(path, loaded, &error));
-    QString again;
-    QVERIFY(TaglinesDocument::load(path, &again, &error));
-    QCOMPARE(again, text);
-}
-
-void TestTaglinesDocument::missingFileOpensEmpty()
-{
-    QTemporaryDir dir;
-    const QString path = dir.filePath(u"MARVIK.TAG"_qs);
-    QString text = u"left over"_qs;
-    QString error;
-    QVERIFY(TaglinesDocument::load(path, &text, &error));
-    QVERIFY(text.isEmpty());
-    QVERIFY(TaglinesDocument::save(path, u"First tagline"_qs, &error));
-    QCOMPARE(readFile(path), QByteArray("First tagline\r\n"));
-}
-
-void TestTaglinesDocument::unreadableFileIsRefused()
-{
-    QTemporaryDir dir;
-    const QString path = dir.filePath(u"MARVIK.TAG"_qs);
-    QVERIFY(QDir().mkpath(path)); // there, but no file that can be read
-    QString text;
-    QString error;
-    QVERIFY(!TaglinesDocument::load(path, &text, &error));
-    QVERIFY(error.contains(path));
 }
 
 void TestTaglinesDocument::failedSaveKeepsTheOldFile()

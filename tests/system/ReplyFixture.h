@@ -26,7 +26,8 @@ public:
 };
 
 // A program state over a fresh store holding system MYBBS with conferences
-// 0, 5 and 300, its folders in a temporary base folder.
+// 0, 5 and 300 ("Conference 5"...), its folders in a temporary base folder.
+// The editor's tests use it too.
 struct ReplyFixture
 {
     QTemporaryDir dir;
@@ -36,7 +37,7 @@ struct ReplyFixture
     NoHelp help;
     std::unique_ptr<state::AppState> state;
 
-    ReplyFixture()
+    explicit ReplyFixture(const QStringList &taglines = {})
     {
         const state::AppFolders folders(dir.path());
         QString error;
@@ -50,7 +51,7 @@ struct ReplyFixture
         for (int c : {0, 5, 300})
             store->saveConferenceName(c, Id, QStringLiteral("Conference %1").arg(c));
         state = std::make_unique<state::AppState>(
-            folders, state::Settings(dir.path()), std::move(store), QStringList());
+            folders, state::Settings(dir.path()), std::move(store), taglines);
         state->setServices({&prompts, &progress, &dialogs, &help});
         state->setCurrentQwkId(Id);
         state->loadSystemLists();
@@ -86,6 +87,26 @@ struct ReplyFixture
         store().addToConferenceCounts(conference, Id, 1, read ? 0 : 1);
         if (personal)
             store().addToConferenceCounts(-1, Id, 1, read ? 0 : 1);
+    }
+
+    QList<store::MessageRecord> storedReplies()
+    {
+        QList<store::MessageRecord> result;
+        store::LiveQuery query(store());
+        query.open(store::Selections::replyMessages(Id));
+        for (int row = 1; row <= query.count(); ++row) {
+            query.moveToRow(row);
+            result.append(query.message());
+        }
+        return result;
+    }
+
+    QString writeFile(const QString &name, const QByteArray &bytes)
+    {
+        QFile file(dir.filePath(name));
+        if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
+            return QString();
+        return file.fileName();
     }
 
     int replies() { return store::CountSelection(store(), store::Selections::replyMessages(Id)); }

@@ -181,6 +181,7 @@ FloorImport::Result FloorImport::run(const QString &packetPath, const QString &d
                 total += it.value().size() / 5;
         }
         progress.start(QStringLiteral("Importing Messages"));
+        QElapsedTimer shown;
         sqlite3_exec(db, "BEGIN", nullptr, nullptr, nullptr);
         QByteArray text;
         for (auto it = members.cbegin(); it != members.cend(); ++it) {
@@ -230,9 +231,13 @@ FloorImport::Result FloorImport::run(const QString &packetPath, const QString &d
                 const QString subject = fieldText(h + 71, 25);
                 const QString date = fieldText(h + 8, 8);
                 const QString time = fieldText(h + 16, 5);
-                progress.setText(QStringLiteral("Importing %1 of %2 messages.")
-                                     .arg(result.messages + 1)
-                                     .arg(total));
+                // The text line is set as often as the importer sets it.
+                if (!shown.isValid() || shown.elapsed() >= 25 || result.messages + 1 == total) {
+                    shown.start();
+                    progress.setText(QStringLiteral("Importing %1 of %2 messages.")
+                                         .arg(result.messages + 1)
+                                         .arg(total));
+                }
                 progress.processEvents();
                 bindText(lookup, 1, qwkId);
                 sqlite3_bind_int(lookup, 2, conference);

@@ -37,9 +37,9 @@ bool isTrue(QByteArrayView value)
 
 } // namespace
 
-HeadersFile::HeadersFile(QIODevice &device)
+HeadersFile::HeadersFile(QIODevice &device, const std::function<void()> &tick)
 {
-    parse(device);
+    parse(device, tick);
 }
 
 HeadersFile::HeadersFile(const QByteArray &bytes)
@@ -47,13 +47,15 @@ HeadersFile::HeadersFile(const QByteArray &bytes)
     QBuffer buffer;
     buffer.setData(bytes);
     if (buffer.open(QIODevice::ReadOnly))
-        parse(buffer);
+        parse(buffer, {});
 }
 
-void HeadersFile::parse(QIODevice &device)
+void HeadersFile::parse(QIODevice &device, const std::function<void()> &tick)
 {
     Section *current = nullptr;
-    while (!device.atEnd()) {
+    for (qint64 lines = 1; !device.atEnd(); ++lines) {
+        if (tick && lines % 4096 == 0)
+            tick();
         const QByteArray raw = device.readLine();
         if (raw.isEmpty())
             break;

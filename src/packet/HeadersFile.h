@@ -5,6 +5,7 @@
 #include <QHash>
 #include <QIODevice>
 
+#include <functional>
 #include <optional>
 
 namespace marvik::packet {
@@ -26,8 +27,9 @@ public:
     };
 
     HeadersFile() = default;
-    // Read line by line: only the values kept take memory.
-    explicit HeadersFile(QIODevice &device);
+    // Read line by line: only the values kept take memory. `tick` runs every
+    // few thousand lines, so a long file does not hold the window still.
+    explicit HeadersFile(QIODevice &device, const std::function<void()> &tick = {});
     explicit HeadersFile(const QByteArray &bytes);
 
     // The section of the header at `offset`, or none.
@@ -35,7 +37,7 @@ public:
     qsizetype size() const { return m_sections.size(); }
 
 private:
-    void parse(QIODevice &device);
+    void parse(QIODevice &device, const std::function<void()> &tick);
 
     QHash<qint64, Section> m_sections;
 };

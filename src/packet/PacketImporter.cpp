@@ -32,6 +32,7 @@ constexpr int RepliesConference = -2;
 constexpr int MaxProblems = 200;
 constexpr int ProblemsShown = 15;
 constexpr qint64 BatchMilliseconds = 500;
+constexpr qint64 ProgressMilliseconds = 25;
 // Far above any real control or door file; a member beyond these is not
 // loaded into memory at all.
 constexpr qint64 MaxControlBytes = 16 * 1024 * 1024;
@@ -103,6 +104,17 @@ void PacketImporter::problem(const QString &text)
         ++m_problemsDropped;
 }
 
+// Whether the progress window's text and bar are worth setting now: a window
+// shows at most what the last event run painted, and setting a label for each
+// of millions of records would cost more than the records.
+bool PacketImporter::due(bool force)
+{
+    if (!force && m_shown.isValid() && m_shown.elapsed() < ProgressMilliseconds)
+        return false;
+    m_shown.start();
+    return true;
+}
+
 void PacketImporter::skip(const QString &text)
 {
     ++m_result.messagesSkipped;
@@ -158,6 +170,7 @@ ImportResult PacketImporter::importPacket(const QString &packetPath)
                 QStringLiteral("Couldn't open: CONTROL.DAT!")};
         const ControlFile control(controlFile.readAll());
         controlFile.close();
+        m_progress.processEvents();
         m_controlLines = control.lines();
         if (!control.isAccepted())
             throw Stop {ImportResult::Outcome::ControlFileShort,
@@ -312,8 +325,10 @@ void PacketImporter::writeConferences(const QList<std::pair<int, QString>> &conf
     const qint64 total = conferences.size();
     for (qint64 i = 0; i < total; ++i) {
         const auto &[number, name] = conferences.at(i);
-        m_progress.setText(QStringLiteral("Conference: ") + name);
-        m_progress.setPosition(percent(i + 1, total));
+        if (due(i == 0 || i + 1 == total)) {
+            m_progress.setText(QStringLiteral("Conference: ") + name);
+            m_progress.setPosition(percent(i + 1, total));
+        }
         m_progress.processEvents();
         // The reserved numbers belong to this program; a packet may not
         // rename them or fill them.
@@ -385,7 +400,7 @@ void PacketImporter::readHeadersFile(const PacketFolder &folder)
                     .arg(megabytes(file.size())));
         return;
     }
-    m_headers = HeadersFile(file);
+    m_headers = HeadersFile(file, [this] { m_progress.processEvents(); });
 }
 
 // Hands an index's block numbers to `take` a chunk at a time, so a big index
@@ -479,18 +494,15 @@ void PacketImporter::importIndex(const PacketFolder &folder, const QString &file
     int conference, const QString &caption, MessageBlocks &blocks)
 {
     m_progress.start(caption);
-    int shownPercent = 0;
     int repeats = 0;
     qint64 count = 0;
     readIndex(folder, fileName, [&](qint64 total, const QList<qint64> &records) {
         for (const qint64 record : records) {
             ++count;
-            m_progress.setText(
-                QStringLiteral("Importing %1 of %2 messages.").arg(count).arg(total));
-            const int now = percent(count, total);
-            if (now != shownPercent) {
-                shownPercent = now;
-                m_progress.setPosition(now);
+            if (due(count == 1 || count == total)) {
+                m_progress.setText(
+                    QStringLiteral("Importing %1 of %2 messages.").arg(count).arg(total));
+                m_progress.setPosition(percent(count, total));
             }
             m_progress.processEvents();
 
@@ -543,9 +555,11 @@ void PacketImporter::importPersonalLeftovers(
                 m_progress.start(QStringLiteral("Importing Personal Messages"));
                 started = true;
             }
-            m_progress.setText(
-                QStringLiteral("Importing %1 of %2 messages.").arg(count).arg(total));
-            m_progress.setPosition(percent(count, total));
+            if (due(count == total)) {
+                m_progress.setText(
+                    QStringLiteral("Importing %1 of %2 messages.").arg(count).arg(total));
+                m_progress.setPosition(percent(count, total));
+            }
             m_progress.processEvents();
             const auto where
                 = [&] { return QStringLiteral("%1 record %2").arg(fileName).arg(count); };
@@ -570,14 +584,13 @@ void PacketImporter::walkMessages(MessageBlocks &blocks, bool onlyUnseen)
     m_progress.start(QStringLiteral("Importing Messages"));
     const qint64 total = blocks.blockCount();
     const int importedBefore = m_result.messagesImported + m_result.alreadyStored;
-    int shownPercent = 0;
     int found = 0;
     bool inGarbage = false;
     const auto showProgress = [&](qint64 block) {
-        const int now = percent(block, total);
-        if (now != shownPercent) {
-            shownPercent = now;
-            m_progress.setPosition(now);
+        if (due(false)) {
+            if (found > 0)
+                m_progress.setText(QStringLiteral("Importing message %1.").arg(found));
+            m_progress.setPosition(percent(block, total));
         }
         // Also between headers: a file of zero blocks must not freeze the window.
         m_progress.processEvents();
@@ -602,7 +615,6 @@ void PacketImporter::walkMessages(MessageBlocks &blocks, bool onlyUnseen)
             continue;
         }
         ++found;
-        m_progress.setText(QStringLiteral("Importing message %1.").arg(found));
         showProgress(block);
         markSeen(block);
         const auto where = [&] { return QStringLiteral("MESSAGES.DAT block %1").arg(block + 1); };
@@ -744,7 +756,8 @@ QString PacketImporter::readTextFile(const QString &path)
     int position = 0;
     const QString text = TextFile::decode(file.readAll(), [&] {
         position = (position + 5) % 100;
-        m_progress.setPosition(position);
+        if (due(false))
+            m_progress.setPosition(position);
         m_progress.processEvents();
     });
     m_progress.hide();

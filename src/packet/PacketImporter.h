@@ -4,6 +4,7 @@
 #include "packet/HeadersFile.h"
 #include "packet/ImportResult.h"
 
+#include <QElapsedTimer>
 #include <QHash>
 #include <QList>
 #include <QSet>
@@ -97,6 +98,7 @@ private:
     void storeBulletins(const PacketFolder &folder);
     QString readTextFile(const QString &path);
     void showProblems(const QString &fileName);
+    bool due(bool force);
     void skip(const QString &problem);
     void problem(const QString &text);
     std::optional<QString> conferenceName(int number);
@@ -123,6 +125,7 @@ private:
     std::vector<bool> m_seen;
     std::vector<bool> m_personalBlocks;
     int m_badRecords = 0;
+    QElapsedTimer m_shown;
 };
 
 } // namespace marvik::packet

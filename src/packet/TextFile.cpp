@@ -14,13 +14,15 @@ QString TextFile::decode(QByteArrayView bytes, const std::function<void()> &afte
             ++lineEnds;
     }
     const bool lastLineOpen = size > 0 && bytes[size - 1] != '\n' && bytes[size - 1] != '\r';
-    QString text;
-    text.reserve(size + lineEnds + (lastLineOpen ? 2 : 0));
+    QString text(size + lineEnds + (lastLineOpen ? 2 : 0), Qt::Uninitialized);
+    char16_t *const begin = reinterpret_cast<char16_t *>(text.data());
+    char16_t *out = begin;
     qsizetype start = 0;
     const auto emitLine = [&](qsizetype end) {
         for (qsizetype i = start; i < end; ++i)
-            text += text::Cp437Codec::toUnicode(quint8(bytes[i]));
-        text += QLatin1String("\r\n");
+            *out++ = text::Cp437Codec::toUnicode(quint8(bytes[i])).unicode();
+        *out++ = u'\r';
+        *out++ = u'\n';
         if (afterLine)
             afterLine();
     };
@@ -35,6 +37,7 @@ QString TextFile::decode(QByteArrayView bytes, const std::function<void()> &afte
     }
     if (start < size)
         emitLine(size);
+    text.truncate(out - begin);
     return text;
 }
 

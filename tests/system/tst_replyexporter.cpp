@@ -9,6 +9,8 @@
 #include <QBuffer>
 #include <QTest>
 
+#include <sqlite3.h>
+
 using namespace replytest;
 using marvik::system::ReplyExporter;
 
@@ -61,6 +63,7 @@ private Q_SLOTS:
     void everyTypableCharacterSurvives();
     void failures_data();
     void failures();
+    void removalFailureIsReported();
     void eraseAsksAndFollowsTheFile();
     void filesNamedByTheIdAsStored();
 };
@@ -207,6 +210,28 @@ void TestReplyExporter::failures()
     QCOMPARE(ReplyFixture::readFile(f.packetPath()), before);
     QVERIFY(!QFile::exists(f.dir.filePath(u"MYBBS.REP"_qs)));
     QVERIFY(!f.progress.visible);
+}
+
+void TestReplyExporter::removalFailureIsReported()
+{
+    ReplyFixture f;
+    f.storeReply(u"packed but kept"_qs);
+    sqlite3 *db = nullptr;
+    QCOMPARE(sqlite3_open(QFile::encodeName(f.store().path()).constData(), &db), SQLITE_OK);
+    QCOMPARE(sqlite3_exec(db,
+                 "CREATE TRIGGER keep BEFORE DELETE ON MESSAGES BEGIN "
+                 "SELECT RAISE(ABORT, 'disk full'); END;",
+                 nullptr, nullptr, nullptr),
+        SQLITE_OK);
+    sqlite3_close(db);
+    f.prompts.defaultAnswer = true;
+    QCOMPARE(ReplyExporter::ExportReplies(*f.state), ReplyExporter::Outcome::Packed);
+    // The packet is whole; the user is told the replies would go out twice.
+    QCOMPARE(parse(f.packetMessageFile()).size(), 1);
+    QCOMPARE(f.prompts.errors.size(), 1);
+    QVERIFY(f.prompts.errors.first().contains(u"disk full"_qs));
+    QCOMPARE(f.replies(), 1);
+    QCOMPARE(f.total(-2), 1);
 }
 
 void TestReplyExporter::eraseAsksAndFollowsTheFile()

@@ -94,9 +94,13 @@ public:
         m_timer.start();
         m_last = 0;
         m_longest = 0;
+        m_longestStep.clear();
     }
     void end() { mark(); }
     qint64 longestGapMs() const { return m_longest; }
+    // The progress text when the longest stretch ended: which step held
+    // the window.
+    QString longestGapStep() const { return m_longestStep; }
 
     void setCaption(const QString &caption) override { m_window.setCaption(caption); }
     void setText(const QString &text) override { m_window.setText(text); }
@@ -117,7 +121,10 @@ private:
     void mark()
     {
         const qint64 now = m_timer.elapsed();
-        m_longest = std::max(m_longest, now - m_last);
+        if (now - m_last > m_longest) {
+            m_longest = now - m_last;
+            m_longestStep = m_window.text();
+        }
         m_last = now;
     }
 
@@ -125,6 +132,7 @@ private:
     QElapsedTimer m_timer;
     qint64 m_last = 0;
     qint64 m_longest = 0;
+    QString m_longestStep;
 };
 
 // Appends `count` messages of system `qwkId`: conference LargeConference of
@@ -328,6 +336,7 @@ int main(int argc, char **argv)
     const QString readOnes
         = QStringLiteral("\"QwkID\" = ? AND \"Read Flag\" = 1 AND \"Conference Number\" <> -2");
     qint64 systemGap = 0, bulkGap = 0;
+    QString systemGapStep, bulkGapStep;
     int bulkDeleted = 0;
     for (int run = 0; run < runs; ++run) {
         addSystem(store, Second, 50);
@@ -338,7 +347,10 @@ int main(int argc, char **argv)
         maint::SystemsListDeleter(state.operations(), progress, prompts).deleteSystem(Second);
         systemTimes << msSince(timer);
         progress.end();
-        systemGap = std::max(systemGap, progress.longestGapMs());
+        if (progress.longestGapMs() > systemGap) {
+            systemGap = progress.longestGapMs();
+            systemGapStep = progress.longestGapStep();
+        }
 
         addSystem(store, Second, 50);
         addMessages(store, Second, secondMessages, 50, 0, 3, 1);
@@ -367,7 +379,10 @@ int main(int argc, char **argv)
                               maint::BulkDeleter::Kind::ReadMessages);
         bulkTimes << msSince(timer);
         progress.end();
-        bulkGap = std::max(bulkGap, progress.longestGapMs());
+        if (progress.longestGapMs() > bulkGap) {
+            bulkGap = progress.longestGapMs();
+            bulkGapStep = progress.longestGapStep();
+        }
 
         // The same read messages again, for the floor and the next run.
         addMessages(store, Big, bulkDeleted, Conferences, 0, 1, messages + 1);
@@ -387,7 +402,9 @@ int main(int argc, char **argv)
     }
     const QString system
         = QStringLiteral("delete a %1-message system (target ratio 2.0)").arg(secondMessages);
-    const QString systemGapText = QStringLiteral(", longest event gap %1 ms").arg(systemGap);
+    const QString systemGapText = QStringLiteral(", longest event gap %1 ms (ending at \"%2\")")
+                                      .arg(systemGap)
+                                      .arg(systemGapStep);
     printLine(system, median(systemTimes), QStringLiteral("one DELETE per table, by QwkID"),
         median(systemFloor), systemGapText);
     printLine(system, median(systemTimes),
@@ -396,7 +413,9 @@ int main(int argc, char **argv)
     const QString bulk = QStringLiteral("bulk delete All Conferences / Read Messages, %1 "
                                         "messages (target ratio 2.0)")
                              .arg(bulkDeleted);
-    const QString bulkGapText = QStringLiteral(", longest event gap %1 ms").arg(bulkGap);
+    const QString bulkGapText = QStringLiteral(", longest event gap %1 ms (ending at \"%2\")")
+                                    .arg(bulkGap)
+                                    .arg(bulkGapStep);
     printLine(bulk, median(bulkTimes), QStringLiteral("one DELETE of the read messages"),
         median(bulkFloor), bulkGapText);
     printLine(bulk, median(bulkTimes), QStringLiteral("the same rows deleted one by one by key"),

@@ -64,6 +64,13 @@ BulkDeleteDialog::~BulkDeleteDialog() = default;
 
 void BulkDeleteDialog::run(int entryIndex)
 {
+    // Already open (its menu command chosen again from a window below):
+    // a second wait inside the first could never end the first.
+    if (m_wait) {
+        raise();
+        activateWindow();
+        return;
+    }
     if (!openFor(entryIndex))
         return;
     QEventLoop wait;

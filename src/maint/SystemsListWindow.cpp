@@ -71,6 +71,13 @@ SystemsListWindow::~SystemsListWindow() = default;
 
 void SystemsListWindow::run()
 {
+    // Already open (its menu command chosen again from a window below):
+    // a second wait inside the first could never end the first.
+    if (m_wait) {
+        raise();
+        activateWindow();
+        return;
+    }
     if (!openList())
         return;
     QEventLoop wait;

@@ -187,6 +187,13 @@ SystemWindow::~SystemWindow() = default;
 
 void SystemWindow::run()
 {
+    // Already open (its menu command chosen again from a window below):
+    // a second wait inside the first could never end the first.
+    if (m_wait) {
+        raise();
+        activateWindow();
+        return;
+    }
     if (!openSystem())
         return;
     QEventLoop wait;

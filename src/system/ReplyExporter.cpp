@@ -19,6 +19,8 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <algorithm>
+
 #ifdef Q_OS_UNIX
 #include <fcntl.h>
 #include <unistd.h>
@@ -69,6 +71,55 @@ public:
 
 private:
     store::Statement &m_statement;
+};
+
+// The fields a packed reply needs, read straight from its row by column:
+// packing should cost little more than writing the file.
+class ReplyColumns
+{
+public:
+    explicit ReplyColumns(const store::Statement &row)
+    {
+        const QList<std::pair<QString, int *>> wanted {{QStringLiteral("Record Number"), &m_record},
+            {QStringLiteral("Message Status"), &m_status}, {QStringLiteral("Date"), &m_date},
+            {QStringLiteral("Time"), &m_time}, {QStringLiteral("To"), &m_to},
+            {QStringLiteral("From"), &m_from}, {QStringLiteral("Subject"), &m_subject},
+            {QStringLiteral("Reference Number"), &m_reference},
+            {QStringLiteral("Message"), &m_text},
+            {QStringLiteral("Reply Conference Number"), &m_conference}};
+        for (int column = 0; column < row.columnCount(); ++column) {
+            for (const auto &[name, index] : wanted) {
+                if (row.columnName(column).compare(name, Qt::CaseInsensitive) == 0)
+                    *index = column;
+            }
+        }
+        m_complete = std::all_of(
+            wanted.begin(), wanted.end(), [](const auto &field) { return *field.second >= 0; });
+    }
+
+    store::MessageRecord read(const store::Statement &row) const
+    {
+        if (!m_complete)
+            return store::RowMapper::message(store::RowMapper::read(row, store::Table::Messages));
+        store::MessageRecord reply;
+        reply.recordNumber = row.int64(m_record);
+        reply.conferenceNumber = -2;
+        reply.status = row.text(m_status);
+        reply.date = row.text(m_date);
+        reply.time = row.text(m_time);
+        reply.to = row.text(m_to);
+        reply.from = row.text(m_from);
+        reply.subject = row.text(m_subject);
+        reply.referenceNumber = row.integer(m_reference);
+        reply.text = row.text(m_text);
+        reply.replyConferenceNumber = row.integer(m_conference);
+        return reply;
+    }
+
+private:
+    int m_record = -1, m_status = -1, m_date = -1, m_time = -1, m_to = -1, m_from = -1,
+        m_subject = -1, m_reference = -1, m_text = -1, m_conference = -1;
+    bool m_complete = false;
 };
 
 // Makes sure the finished packet is on the disk, not only in the cache,
@@ -218,13 +269,13 @@ ReplyExporter::Outcome ReplyExporter::pack(const QString &qwkId)
         store::Statement &rows = m_store.prepared(selection.orderedSql(QStringLiteral("*")));
         RewindOnExit rewind(rows);
         store::bindSelection(rows, selection);
+        const ReplyColumns columns(rows);
         for (int position = 1; position <= count && rows.step(); ++position) {
             m_progress.setText(
                 QStringLiteral("Exporting %1 of %2 messages.").arg(position).arg(count));
             m_progress.setPosition(int(qint64(position) * 100 / count));
             m_progress.processEvents();
-            const store::MessageRecord reply
-                = store::RowMapper::message(store::RowMapper::read(rows, store::Table::Messages));
+            const store::MessageRecord reply = columns.read(rows);
             buffer.append(ReplyBlocks::messageBlocks(reply));
             exported.append(reply);
             if (buffer.size() >= 1024 * 1024 && !flush())

@@ -118,11 +118,16 @@ QStringList Schema::createStatements()
     }
     statements << QStringLiteral("CREATE INDEX IF NOT EXISTS \"BulletinIdx\" ON BULLETIN "
                                  "(\"QwkID\", \"Conference Number\", \"Bulletin Number\")");
-    // The reader opens a conference, or the personal messages, of one system.
-    statements << QStringLiteral("CREATE INDEX IF NOT EXISTS \"MessagesByConference\" ON MESSAGES "
-                                 "(\"QwkID\", \"Conference Number\")");
-    statements << QStringLiteral("CREATE INDEX IF NOT EXISTS \"MessagesByPersonal\" ON MESSAGES "
-                                 "(\"QwkID\", \"Personal\")");
+    // The reader opens a conference, or the personal messages, of one system:
+    // the keys and read flags come from the index alone, so opening a large
+    // conference reads no message texts. (Earlier versions indexed without
+    // the read flag, under other names.)
+    statements << QStringLiteral("DROP INDEX IF EXISTS \"MessagesByConference\"");
+    statements << QStringLiteral("DROP INDEX IF EXISTS \"MessagesByPersonal\"");
+    statements << QStringLiteral("CREATE INDEX IF NOT EXISTS \"MessagesByConferenceRead\" ON "
+                                 "MESSAGES (\"QwkID\", \"Conference Number\", \"Read Flag\")");
+    statements << QStringLiteral("CREATE INDEX IF NOT EXISTS \"MessagesByPersonalRead\" ON "
+                                 "MESSAGES (\"QwkID\", \"Personal\", \"Read Flag\")");
     // A packet opened again is recognised message by message.
     statements << QStringLiteral("CREATE INDEX IF NOT EXISTS \"MessagesByNumber\" ON MESSAGES "
                                  "(\"QwkID\", \"Conference Number\", \"Message Number\")");

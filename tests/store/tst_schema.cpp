@@ -97,8 +97,9 @@ void tst_Schema::indexes_data()
     QTest::newRow("BulletinIdx") << "BulletinIdx"
                                  << QStringList {"QwkID", "Conference Number", "Bulletin Number"};
     QTest::newRow("by conference")
-        << "MessagesByConference" << QStringList {"QwkID", "Conference Number"};
-    QTest::newRow("by personal") << "MessagesByPersonal" << QStringList {"QwkID", "Personal"};
+        << "MessagesByConferenceRead" << QStringList {"QwkID", "Conference Number", "Read Flag"};
+    QTest::newRow("by personal") << "MessagesByPersonalRead"
+                                 << QStringList {"QwkID", "Personal", "Read Flag"};
 }
 
 void tst_Schema::indexes()

@@ -8,6 +8,7 @@
 #include "ui/HelpTopics.h"
 #include "ui/Prompts.h"
 
+#include <QAbstractTextDocumentLayout>
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
@@ -23,8 +24,11 @@
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QMimeData>
+#include <QTextBlock>
 #include <QTextCursor>
+#include <QTextDocument>
 #include <QTextEdit>
+#include <QTextLayout>
 #include <QToolBar>
 #include <QVBoxLayout>
 
@@ -89,7 +93,7 @@ EditorWindow::EditorWindow(state::AppState &state, QWidget *parent)
     m_text->setFont(messageFont());
     m_text->setLineWrapMode(QTextEdit::FixedColumnWidth);
     m_text->setLineWrapColumnOrWidth(MessageParts::WrapColumn);
-    m_text->setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    m_text->setWordWrapMode(QTextOption::WordWrap);
     m_text->setTabChangesFocus(false);
     layout->addWidget(m_text, 1);
     setCentralWidget(central);
@@ -227,6 +231,7 @@ void EditorWindow::SaveMessage1Click()
     draft.subject = m_subject->text();
     draft.refersTo = m_refersTo->text();
     draft.text = m_text->toPlainText();
+    draft.lines = displayedLines();
     draft.isPrivate = m_private->isChecked();
     draft.dateValue = m_date->text();
     try {
@@ -238,6 +243,34 @@ void EditorWindow::SaveMessage1Click()
         return;
     }
     finish(true);
+}
+
+QStringList EditorWindow::displayedLines() const
+{
+    if (!m_text->isVisible())
+        return {};
+    QTextDocument *document = m_text->document();
+    document->documentLayout()->documentSize(); // lays out what is still pending
+    QStringList lines;
+    for (QTextBlock block = document->begin(); block.isValid(); block = block.next()) {
+        const QTextLayout *layout = block.layout();
+        const QString text = block.text();
+        if (!layout || layout->lineCount() == 0) {
+            lines += MessageParts::displayLines(text);
+            continue;
+        }
+        for (int i = 0; i < layout->lineCount(); ++i) {
+            const QTextLine line = layout->lineAt(i);
+            QString shown = text.mid(line.textStart(), line.textLength());
+            // The blanks at which a line wrapped hang past its end, unseen.
+            if (i + 1 < layout->lineCount()) {
+                while (shown.endsWith(u' '))
+                    shown.chop(1);
+            }
+            lines.append(shown);
+        }
+    }
+    return lines;
 }
 
 void EditorWindow::AbortMessage1Click()

@@ -38,6 +38,9 @@ public:
     bool saved() const { return m_saved; }
     // Fills the window as RunEditor does, without waiting.
     void fill(const state::EditorRequest &request);
+    // The text's lines as the editor shows them wrapped; empty while the
+    // editor is not shown.
+    QStringList displayedLines() const;
 
     QComboBox *conferenceBox() const { return m_conference; }
     QLineEdit *fromEdit() const { return m_from; }

@@ -17,11 +17,16 @@ bool isBlank(QChar ch)
 void wrapParagraph(QStringView paragraph, int column, QStringList &lines)
 {
     while (paragraph.size() > column) {
-        // The last blank that keeps the line within the column; a blank
-        // right at the column still fits, since it hangs past the edge.
+        // The last place to break that keeps the line within the column, as
+        // the editor wraps: before a blank (a blank right at the column still
+        // fits, since it hangs past the edge), or after a hyphen inside a
+        // word that is not followed by a digit.
         qsizetype breakAt = -1;
         for (qsizetype i = column; i > 0; --i) {
-            if (isBlank(paragraph[i]) && !isBlank(paragraph[i - 1])) {
+            const bool beforeBlank = isBlank(paragraph[i]) && !isBlank(paragraph[i - 1]);
+            const bool afterHyphen = i >= 2 && paragraph[i - 1] == u'-'
+                && !isBlank(paragraph[i - 2]) && !isBlank(paragraph[i]) && !paragraph[i].isDigit();
+            if (beforeBlank || afterHyphen) {
                 breakAt = i;
                 break;
             }

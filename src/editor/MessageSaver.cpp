@@ -28,8 +28,9 @@ QList<store::MessageRecord> MessageSaver::buildParts(const Draft &draft, int con
 {
     bool numeric = false;
     const int reference = draft.refersTo.trimmed().toInt(&numeric);
-    const QStringList bodies
-        = MessageParts::bodies(MessageParts::displayLines(draft.text), taglines, pick);
+    const QStringList lines
+        = draft.lines.isEmpty() ? MessageParts::displayLines(draft.text) : draft.lines;
+    const QStringList bodies = MessageParts::bodies(lines, taglines, pick);
     QList<store::MessageRecord> parts;
     parts.reserve(bodies.size());
     for (const QString &body : bodies) {

@@ -30,6 +30,9 @@ public:
         QString subject;
         QString refersTo; // decimal or empty
         QString text; // as edited, lines separated by LF or CR LF
+        // The text's display lines when the editor knows them; otherwise
+        // the text is wrapped at column 72 here.
+        QStringList lines;
         bool isPrivate = false;
         QString dateValue; // "MM-dd-yy hh:mm"
     };

@@ -47,12 +47,14 @@ void TestEditorWindow::opensFilledAndSavesOnSave()
     ReplyFixture f({u"Only tagline"_qs});
     editor::EditorWindow window(*f.state);
     QString seenDate;
+    QStringList shown;
     bool visible = false;
     QTimer::singleShot(0, &window, [&] {
         visible = window.isVisible();
         seenDate = window.dateLabel()->text();
         window.textEdit()->moveCursor(QTextCursor::End);
         QTest::keyClicks(window.textEdit(), QStringLiteral("My answer."));
+        shown = window.displayedLines();
         window.saveAction()->trigger();
     });
     // A save that never ends the loop fails here instead of hanging.
@@ -73,6 +75,22 @@ void TestEditorWindow::opensFilledAndSavesOnSave()
     QCOMPARE(m.date + u' ' + m.time, seenDate);
     QCOMPARE(m.text,
         u" SS> quoted\r\nMy answer.\r\n\r\n*** \r\n *   Marvik 1.0 *  - Only tagline\r\n"_qs);
+
+    // A long paragraph is stored as the editor showed it wrapped.
+    ReplyFixture g;
+    editor::EditorWindow wrapping(*g.state);
+    state::EditorRequest request = reply();
+    request.body = QStringLiteral("word/path (aside) e-mail-address, ").repeated(12);
+    QTimer::singleShot(0, &wrapping, [&] {
+        shown = wrapping.displayedLines();
+        wrapping.saveAction()->trigger();
+    });
+    QTimer::singleShot(5000, &wrapping, [&] { wrapping.abortAction()->trigger(); });
+    wrapping.RunEditor(request);
+    QVERIFY(shown.size() > 5);
+    for (const QString &line : shown)
+        QVERIFY2(line.size() <= 72, qPrintable(line));
+    QVERIFY(g.storedReplies().value(0).text.startsWith(shown.join(u"\r\n"_qs) + u"\r\n"_qs));
 }
 
 void TestEditorWindow::conferenceNames_data()

@@ -52,6 +52,10 @@ void TestMessageParts::wraps_data()
     QTest::newRow("blank at column 72 hangs") << a72 + u" next"_qs << QStringList {a72, u"next"_qs};
     QTest::newRow("several blanks at the break dropped") << QString(60, u'a') + u"     "_qs
             + QString(20, u'c') << QStringList {QString(60, u'a'), QString(20, u'c')};
+    QTest::newRow("after a hyphen") << QString(62, u'a') + u" seventy-two"_qs
+                                    << QStringList {QString(62, u'a') + u" seventy-"_qs, u"two"_qs};
+    QTest::newRow("not before a digit") << QString(62, u'a') + u" number-2345678"_qs
+                                        << QStringList {QString(62, u'a'), u"number-2345678"_qs};
     QTest::newRow("trailing blanks past the column") << a72 + u"   "_qs << QStringList {a72};
     QTest::newRow("indentation kept on the first line") << u"    "_qs
             + QString(80, u'd') << QStringList {u"    "_qs + QString(68, u'd'), QString(12, u'd')};

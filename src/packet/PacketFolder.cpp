@@ -59,7 +59,7 @@ QStringList PacketFolder::namesEndingWith(const QString &suffix) const
     return found;
 }
 
-bool PacketFolder::clear(const QString &path, QString *error)
+bool PacketFolder::clear(const QString &path, QString *error, const std::function<void()> &tick)
 {
     const QDir dir(path);
     // System catches dangling links, which are files for this purpose too.
@@ -70,6 +70,8 @@ bool PacketFolder::clear(const QString &path, QString *error)
                 *error = QStringLiteral("Cannot delete %1").arg(dir.filePath(name));
             return false;
         }
+        if (tick)
+            tick();
     }
     return true;
 }

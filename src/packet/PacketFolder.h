@@ -3,6 +3,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
+
 namespace marvik::packet {
 
 // The unpacked packet in the TEMP folder. Doors write member names in any
@@ -30,8 +32,9 @@ public:
     QStringList shadowed() const { return m_shadowed; }
 
     // Deletes every file in `path`, leaving subfolders. False with `error`
-    // naming the first file that would not go.
-    static bool clear(const QString &path, QString *error);
+    // naming the first file that would not go. `tick` runs after each file:
+    // deleting a big one takes a while.
+    static bool clear(const QString &path, QString *error, const std::function<void()> &tick = {});
 
 private:
     QString m_path;

@@ -138,10 +138,9 @@ ImportResult PacketImporter::importPacket(const QString &packetPath)
 
     try {
         QString error;
-        if (!PacketFolder::clear(m_tempFolder, &error))
-            throw Stop {ImportResult::Outcome::Failed, error};
-
         m_progress.start(QStringLiteral("Unzipping ") + fileName);
+        if (!PacketFolder::clear(m_tempFolder, &error, [this] { m_progress.processEvents(); }))
+            throw Stop {ImportResult::Outcome::Failed, error};
         const bool unpacked = ZipArchive::extractAll(
             packetPath, m_tempFolder,
             [this](const QString &item, int percent) {

@@ -36,6 +36,9 @@ constexpr qint64 ProgressMilliseconds = 25;
 // Far above any real control or door file; a member beyond these is not
 // loaded into memory at all.
 constexpr qint64 MaxControlBytes = 16 * 1024 * 1024;
+// A door file is a few lines; split into lines, a big one would cost many
+// times its size.
+constexpr qint64 MaxDoorIdBytes = 256 * 1024;
 constexpr qint64 MaxHeadersBytes = 48 * 1024 * 1024;
 constexpr qint64 MaxIndexBytes = 64 * 1024 * 1024;
 constexpr qint64 IndexChunkRecords = 64 * 1024;
@@ -171,11 +174,12 @@ ImportResult PacketImporter::importPacket(const QString &packetPath)
         controlFile.close();
         m_progress.processEvents();
         m_controlLines = control.lines();
+        // Said aloud, not ended in silence: the user would take an empty
+        // system for an empty packet.
         if (!control.isAccepted())
             throw Stop {ImportResult::Outcome::ControlFileShort,
-                QStringLiteral("CONTROL.DAT has fewer than %1 lines.")
-                    .arg(ControlFile::MinimumLines),
-                false};
+                QStringLiteral("CONTROL.DAT has fewer than %1 lines; nothing was imported.")
+                    .arg(ControlFile::MinimumLines)};
         if (control.linesDropped())
             problem(QStringLiteral("CONTROL.DAT: only its first %1 lines were read")
                         .arg(ControlFile::MaxLines));
@@ -201,7 +205,7 @@ ImportResult PacketImporter::importPacket(const QString &packetPath)
         QFile messagesFile(folder.find(QStringLiteral("MESSAGES.DAT")));
         if (messagesFile.fileName().isEmpty() || !messagesFile.open(QIODevice::ReadOnly))
             throw Stop {ImportResult::Outcome::MessagesFileMissing,
-                QStringLiteral("Couldn't open: MESSAGES.DAT"), false};
+                QStringLiteral("Couldn't open: MESSAGES.DAT; no messages were imported.")};
         {
             MessageBlocks blocks(messagesFile);
             importMessages(folder, blocks);
@@ -273,9 +277,8 @@ void PacketImporter::readDoorId(const PacketFolder &folder)
     QFile file(folder.find(QStringLiteral("DOOR.ID")));
     if (file.fileName().isEmpty() || !file.open(QIODevice::ReadOnly))
         return;
-    if (file.size() > MaxControlBytes) {
-        problem(QStringLiteral("DOOR.ID is too big to be a door file (%1)")
-                    .arg(megabytes(file.size())));
+    if (file.size() > MaxDoorIdBytes) {
+        problem(QStringLiteral("DOOR.ID is too big to be a door file (%1 bytes)").arg(file.size()));
         return;
     }
     m_doorSettings = DoorIdFile::parse(file.readAll());

@@ -367,10 +367,11 @@ private slots:
             << "no control" << int(Outcome::ControlFileMissing) << "Couldn't open: CONTROL.DAT!"
             << false << none << 0 << false;
         QTest::newRow("CONTROL.DAT under 11 lines")
-            << "short control" << int(Outcome::ControlFileShort) << "" << false << none << 0
-            << false;
-        QTest::newRow("no MESSAGES.DAT") << "no messages" << int(Outcome::MessagesFileMissing) << ""
-                                         << true << all << 0 << false;
+            << "short control" << int(Outcome::ControlFileShort) << "fewer than 11 lines" << false
+            << none << 0 << false;
+        QTest::newRow("no MESSAGES.DAT")
+            << "no messages" << int(Outcome::MessagesFileMissing) << "Couldn't open: MESSAGES.DAT"
+            << true << all << 0 << false;
         // A conference list that cannot be read whole costs only the names
         // it hides: the messages still come in.
         QTest::newRow("conference count not decimal")
@@ -704,12 +705,15 @@ private slots:
     {
         PacketWriter w = samplePacket();
         w.setNewFiles(QByteArray(17 * 1024 * 1024, 'x'));
+        w.setDoorId(QByteArray(1024 * 1024, '\n')); // a million empty lines
         w.setCompressionLevel(1);
         const ImportResult result = import(writePacket(w));
         QCOMPARE(result.outcome, Outcome::Completed);
         QCOMPARE(result.messagesImported, 3);
         QCOMPARE(m_store->findSystem("MYBBS")->newFiles, "");
-        QVERIFY(result.problems.join('\n').contains("NEWFILES.DAT"));
+        QVERIFY(result.problems.join('\n').contains("NEWFILES.DAT is too big"));
+        QVERIFY(result.problems.join('\n').contains("DOOR.ID is too big"));
+        QCOMPARE(m_doorInfo.shown.size(), 0);
     }
 
     // A packet may not rename or fill the conferences this program keeps.

@@ -937,7 +937,6 @@ private slots:
         QTest::newRow("saved twice by a browser")
             << "mybbs(1).qwk" << QByteArray("1,MYBBS") << "MYBBS";
         QTest::newRow("renamed") << "download.zip" << QByteArray("4471,harbor") << "HARBOR";
-        QTest::newRow("no id: the file name") << "OTHER.QWK" << QByteArray("4471") << "OTHER";
         QTest::newRow("unusable id: the file name")
             << "OTHER.QWK" << QByteArray("4471,TOO LONG ID") << "OTHER";
     }

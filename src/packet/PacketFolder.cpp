@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QHash>
 
 #include <algorithm>
@@ -64,7 +65,16 @@ bool PacketFolder::clear(const QString &path, QString *error, const std::functio
     const QDir dir(path);
     // System catches dangling links, which are files for this purpose too.
     const QStringList names = dir.entryList(QDir::Files | QDir::Hidden | QDir::System);
+    constexpr qint64 Step = 16 * 1024 * 1024;
     for (const QString &name : names) {
+        // A big MESSAGES.DAT is given back a piece at a time: freeing it in
+        // one call holds the window still for a noticeable while.
+        const QFileInfo info(dir.filePath(name));
+        if (tick && !info.isSymLink() && info.size() > Step) {
+            QFile file(info.filePath());
+            for (qint64 size = info.size() - Step; size > 0 && file.resize(size); size -= Step)
+                tick();
+        }
         if (!QFile::remove(dir.filePath(name))) {
             if (error)
                 *error = QStringLiteral("Cannot delete %1").arg(dir.filePath(name));

@@ -454,30 +454,31 @@ void PacketImporter::importMessages(const PacketFolder &folder, MessageBlocks &b
     }
 
     try {
-        // Many doors leave the indexes out; the headers then say where each
-        // message belongs.
-        if (indexes.isEmpty()) {
+        int indexesRead = 0;
+        for (const QString &name : std::as_const(indexes)) {
+            const std::optional<int> number = QwkField::decimalText(name.left(name.indexOf(u'.')));
+            if (!number) {
+                problem(QStringLiteral("%1 is not a conference index name; it was not read")
+                            .arg(QwkField::quoted(name)));
+                continue;
+            }
+            if (*number < 0) {
+                problem(QStringLiteral("%1: conference %2 is reserved; the index was not read")
+                            .arg(name)
+                            .arg(*number));
+                continue;
+            }
+            if (!ensureConference(*number, name))
+                continue;
+            ++indexesRead;
+            importIndex(folder, name, *number,
+                QStringLiteral("Importing Messages Into ") + *conferenceName(*number), blocks);
+        }
+        if (indexesRead == 0) {
+            // Many doors leave the indexes out; the headers then say where
+            // each message belongs.
             walkMessages(blocks, false);
         } else {
-            for (const QString &name : std::as_const(indexes)) {
-                const std::optional<int> number
-                    = QwkField::decimalText(name.left(name.indexOf(u'.')));
-                if (!number) {
-                    problem(QStringLiteral("%1 is not a conference index name; it was not read")
-                                .arg(QwkField::quoted(name)));
-                    continue;
-                }
-                if (*number < 0) {
-                    problem(QStringLiteral("%1: conference %2 is reserved; the index was not read")
-                                .arg(name)
-                                .arg(*number));
-                    continue;
-                }
-                if (!ensureConference(*number, name))
-                    continue;
-                importIndex(folder, name, *number,
-                    QStringLiteral("Importing Messages Into ") + *conferenceName(*number), blocks);
-            }
             if (!personalName.isEmpty())
                 importPersonalLeftovers(folder, personalName, blocks);
             // Index records that pointed nowhere may hide sound messages; the

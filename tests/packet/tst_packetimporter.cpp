@@ -383,6 +383,8 @@ private slots:
             << QList<int> {-2, -1, 0, 7, 1000} << 3 << true;
         QTest::newRow("index name not decimal")
             << "bad index name" << int(Outcome::Completed) << "" << true << all << 3 << true;
+        QTest::newRow("only a badly named index")
+            << "only bad index" << int(Outcome::Completed) << "" << true << all << 3 << true;
         QTest::newRow("index of unknown conference")
             << "unknown index" << int(Outcome::Completed) << "" << true
             << QList<int> {-2, -1, 0, 77, 1000} << 4 << true;
@@ -436,6 +438,11 @@ private slots:
             members["CONTROL.DAT"].replace("\r\n1000\r\n", "\r\nthousand\r\n");
         if (damage == "bad index name") // sorts after 000.NDX and before 1000.NDX
             members.insert("0A.NDX", PacketWriter::indexRecord(2, 0));
+        if (damage == "only bad index") { // the headers then say where messages go
+            members.remove("000.NDX");
+            members.remove("1000.NDX");
+            members.insert("X.NDX", PacketWriter::indexRecord(2, 0));
+        }
         if (damage == "unknown index") {
             Message m;
             m.conference = 77;
@@ -486,7 +493,8 @@ private slots:
         // Whatever went wrong is in the one box shown before the delete question.
         const QString problemName = QMap<QString, QString> {{"bad count", "conference count"},
             {"bad conference", "not a conference number"}, {"count too big", "3 of 4"},
-            {"bad index name", "0A.NDX"}, {"unknown index", "Conference 77"},
+            {"bad index name", "0A.NDX"}, {"only bad index", "X.NDX"},
+            {"unknown index", "Conference 77"},
             {"bad bulletin", "BLT-X.1"}}.value(damage);
         if (!problemName.isEmpty()) {
             QCOMPARE(m_prompts.informations.size(), 1);

@@ -100,6 +100,7 @@ void TestSystemsListWindow::deleteAnsweredNo()
     window.deleteAction()->trigger();
     QCOMPARE(
         f.prompts.questions, QStringList {QStringLiteral("Are you sure you want to delete ONE?")});
+    QCOMPARE(f.prompts.yesDefaults, QList<bool> {false}); // deleting defaults to No
     QVERIFY(f.store().findSystem(QStringLiteral("ONE")));
     QCOMPARE(f.rows(QString(), {}), 2);
     QVERIFY(window.isVisible());

@@ -85,6 +85,7 @@ int SystemBrowser::openConference(int entry)
     const QString qwkId = m_state.currentQwkId();
     const int number = m_state.conferences().at(entry).number;
     m_state.messages().open(store::Selections::conferenceMessages(qwkId, number));
+    m_state.setOpenConference(number);
     const int count = m_state.messageCount();
     if (count > 0)
         m_state.operations().setConferenceTotal(qwkId, number, count);

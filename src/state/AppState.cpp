@@ -1,6 +1,7 @@
 #include "state/AppState.h"
 
 #include "store/MessageStore.h"
+#include "ui/Progress.h"
 
 namespace marvik::state {
 
@@ -14,6 +15,11 @@ AppState::AppState(const AppFolders &folders, const Settings &settings,
     if (m_store) {
         m_operations = std::make_unique<store::StoreOperations>(*m_store);
         m_operations->setConferenceList(&m_conferences);
+        // A long deletion lets the windows repaint while it reads its keys.
+        m_operations->setEventPump([this] {
+            if (m_services.progress)
+                m_services.progress->processEvents();
+        });
         m_messages = std::make_unique<store::LiveQuery>(*m_store);
     }
 }

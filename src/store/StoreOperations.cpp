@@ -1,20 +1,21 @@
 #include "store/StoreOperations.h"
 
 #include "store/ConferenceList.h"
+#include "store/Database.h"
 #include "store/MessageStore.h"
 #include "store/Statement.h"
 #include "store/StoreError.h"
 #include "store/Transaction.h"
 
 #include <QElapsedTimer>
+#include <QJsonArray>
+#include <QJsonDocument>
+
+#include <algorithm>
 
 namespace marvik::store {
 
 namespace {
-
-// A long deletion commits after this long even when the batch is not full,
-// so the log stays small and a kill loses little.
-constexpr int BatchMilliseconds = 40;
 
 // Resets a cached statement however the caller leaves it.
 class Rewind
@@ -30,17 +31,6 @@ public:
 private:
     Statement &m_statement;
 };
-
-QList<qint64> selectKeys(MessageStore &store, const Selection &selection)
-{
-    Statement &s = store.prepared(selection.orderedSql(QStringLiteral("rowid")));
-    Rewind rewind(s);
-    bindSelection(s, selection);
-    QList<qint64> keys;
-    while (s.step())
-        keys.append(s.int64(0));
-    return keys;
-}
 
 } // namespace
 
@@ -75,7 +65,9 @@ void StoreOperations::setConferenceTotal(const QString &qwkId, int conference, i
         s.bind(3, qwkId);
         s.step();
     }
-    tellList(qwkId, conference);
+    CountChanges changed;
+    changed[{qwkId, conference}] = Counts {};
+    tellList(changed);
 }
 
 bool StoreOperations::markRead(const MessageRecord &message)
@@ -109,9 +101,23 @@ bool StoreOperations::markRead(const MessageRecord &message)
     }
     applyCounts(changes);
     transaction.commit();
-    for (auto it = changes.cbegin(); it != changes.cend(); ++it)
-        tellList(it.key().first, it.key().second);
+    tellList(changes);
     return wasUnread;
+}
+
+void StoreOperations::countRemoved(
+    CountChanges &changes, const QString &qwkId, int conference, bool personal, bool read, int rows)
+{
+    Counts &counts = changes[{qwkId, conference}];
+    counts.total -= rows;
+    if (!read)
+        counts.unread -= rows;
+    if (personal && conference != -2) {
+        Counts &personalCounts = changes[{qwkId, -1}];
+        personalCounts.total -= rows;
+        if (!read)
+            personalCounts.unread -= rows;
+    }
 }
 
 bool StoreOperations::deleteRow(qint64 recordNumber, CountChanges &changes)
@@ -123,37 +129,56 @@ bool StoreOperations::deleteRow(qint64 recordNumber, CountChanges &changes)
     s.bind(1, recordNumber);
     if (!s.step())
         return false;
-    const int conference = s.integer(0);
-    const QString qwkId = s.text(1);
-    const bool read = s.int64(2) != 0;
-    const bool personal = s.int64(3) != 0;
+    countRemoved(changes, s.text(1), s.integer(0), s.int64(3) != 0, s.int64(2) != 0, 1);
     while (s.step()) { }
-    Counts &counts = changes[{qwkId, conference}];
-    counts.total -= 1;
-    if (!read)
-        counts.unread -= 1;
-    if (personal && conference != -2) {
-        Counts &personalCounts = changes[{qwkId, -1}];
-        personalCounts.total -= 1;
-        if (!read)
-            personalCounts.unread -= 1;
-    }
     return true;
 }
 
 void StoreOperations::applyCounts(const CountChanges &changes)
 {
-    for (auto it = changes.cbegin(); it != changes.cend(); ++it)
-        m_store.addToConferenceCounts(
-            it.key().second, it.key().first, it.value().total, it.value().unread);
+    // One statement for all the conferences a batch touched: a bulk delete
+    // across a system may touch thousands.
+    QJsonArray deltas;
+    for (auto it = changes.cbegin(); it != changes.cend(); ++it) {
+        if (it.value().total != 0 || it.value().unread != 0)
+            deltas.append(
+                QJsonArray {it.key().first, it.key().second, it.value().total, it.value().unread});
+    }
+    if (deltas.isEmpty())
+        return;
+    Statement &s = m_store.prepared(QStringLiteral(
+        "UPDATE CONFS SET \"Total Msgs\" = IFNULL(\"Total Msgs\", 0) + d.total, "
+        "\"Unread Msgs\" = IFNULL(\"Unread Msgs\", 0) + d.unread FROM (SELECT "
+        "value ->> 0 AS qwkId, value ->> 1 AS number, value ->> 2 AS total, value ->> 3 AS unread "
+        "FROM json_each(?)) AS d WHERE CONFS.\"QwkID\" = d.qwkId AND "
+        "CONFS.\"Conference Number\" = d.number"));
+    Rewind rewind(s);
+    s.bind(1, QString::fromUtf8(QJsonDocument(deltas).toJson(QJsonDocument::Compact)));
+    s.step();
 }
 
-void StoreOperations::tellList(const QString &qwkId, int conference)
+void StoreOperations::tellList(const CountChanges &changes)
 {
-    if (!m_list || m_list->qwkId() != qwkId)
+    if (!m_list || changes.isEmpty())
         return;
-    if (const auto row = m_store.findConference(conference, qwkId))
-        m_list->setCounts(qwkId, conference, row->totalMsgs, row->unreadMsgs);
+    const QString qwkId = m_list->qwkId();
+    int touched = 0;
+    for (auto it = changes.cbegin(); it != changes.cend(); ++it)
+        touched += it.key().first == qwkId ? 1 : 0;
+    if (touched == 0)
+        return;
+    if (touched == 1) {
+        for (auto it = changes.cbegin(); it != changes.cend(); ++it) {
+            if (it.key().first == qwkId) {
+                if (const auto row = m_store.findConference(it.key().second, qwkId))
+                    m_list->setCounts(qwkId, row->number, row->totalMsgs, row->unreadMsgs);
+            }
+        }
+        return;
+    }
+    // Many conferences: one read of them all; only changed entries signal.
+    for (const ConferenceRecord &row : m_store.conferences(qwkId))
+        m_list->setCounts(qwkId, row.number, row.totalMsgs, row.unreadMsgs);
 }
 
 int StoreOperations::deleteMessages(const QList<MessageRecord> &messages)
@@ -165,45 +190,96 @@ int StoreOperations::deleteMessages(const QList<MessageRecord> &messages)
         deleted += deleteRow(message.recordNumber, changes) ? 1 : 0;
     applyCounts(changes);
     transaction.commit();
-    for (auto it = changes.cbegin(); it != changes.cend(); ++it)
-        tellList(it.key().first, it.key().second);
+    tellList(changes);
     return deleted;
 }
 
-int StoreOperations::deleteKeys(const QList<qint64> &keys, const RowProgress &progress)
+QList<qint64> StoreOperations::selectKeys(const Selection &selection)
 {
+    Statement &s = m_store.prepared(selection.orderedSql(QStringLiteral("rowid")));
+    Rewind rewind(s);
+    bindSelection(s, selection);
+    QList<qint64> keys;
+    QElapsedTimer sincePump;
+    sincePump.start();
+    while (s.step()) {
+        keys.append(s.int64(0));
+        if (m_pump && (keys.size() & 1023) == 0 && sincePump.elapsed() >= BatchMilliseconds) {
+            m_pump();
+            sincePump.restart();
+        }
+    }
+    return keys;
+}
+
+int StoreOperations::deleteInBatches(const Selection &selection, const RowProgress &progress)
+{
+    if (selection.table != Table::Messages)
+        throw StoreError(QStringLiteral("Only messages are deleted by selection."));
+    const QList<qint64> keys = selectKeys(selection);
+    // A batch is the selection's rows between two of its keys: the batch's
+    // counts and its rows go by one statement each, not row by row. NOT
+    // INDEXED keeps SQLite on the key range instead of walking an index of
+    // the whole system for every batch.
+    const QString batch = QStringLiteral("rowid BETWEEN ? AND ?")
+        + (selection.where.isEmpty() ? QString()
+                                     : QStringLiteral(" AND (%1)").arg(selection.where));
+    Statement &counts = m_store.prepared(
+        QStringLiteral("SELECT \"QwkID\", \"Conference Number\", \"Personal\", \"Read Flag\", "
+                       "COUNT(*) FROM MESSAGES NOT INDEXED WHERE %1 GROUP BY 1, 2, 3, 4")
+            .arg(batch));
+    Statement &removal
+        = m_store.prepared(QStringLiteral("DELETE FROM MESSAGES NOT INDEXED WHERE %1").arg(batch));
+    const auto bind = [&selection](Statement &s, qint64 first, qint64 last) {
+        s.bind(1, first);
+        s.bind(2, last);
+        for (qsizetype i = 0; i < selection.values.size(); ++i)
+            s.bindVariant(int(i + 3), selection.values.at(i));
+    };
+
     const int count = int(keys.size());
     int done = 0;
     int deleted = 0;
+    int rows = FirstBatchRows;
     while (done < count) {
-        Transaction transaction(m_store);
-        CountChanges changes;
-        int inBatch = 0;
-        int batchDeleted = 0;
+        const int end = std::min(count, done + rows);
+        if (progress) {
+            for (int i = done; i < end; ++i)
+                progress(i + 1, count);
+        }
         QElapsedTimer timer;
         timer.start();
-        while (done < count && inBatch < BatchSize
-            && (inBatch == 0 || timer.elapsed() < BatchMilliseconds)) {
-            if (progress)
-                progress(done + 1, count);
-            batchDeleted += deleteRow(keys.at(done), changes) ? 1 : 0;
-            ++done;
-            ++inBatch;
+        Transaction transaction(m_store);
+        CountChanges changes;
+        {
+            Rewind rewind(counts);
+            bind(counts, keys.at(done), keys.at(end - 1));
+            while (counts.step()) {
+                countRemoved(changes, counts.text(0), counts.integer(1), counts.int64(2) != 0,
+                    counts.int64(3) != 0, counts.integer(4));
+            }
         }
+        {
+            Rewind rewind(removal);
+            bind(removal, keys.at(done), keys.at(end - 1));
+            removal.step();
+        }
+        const int removed = m_store.database().changes();
         applyCounts(changes);
         transaction.commit();
-        deleted += batchDeleted;
-        for (auto it = changes.cbegin(); it != changes.cend(); ++it)
-            tellList(it.key().first, it.key().second);
+        tellList(changes);
+        deleted += removed;
+        // The next batch is sized to take about BatchMilliseconds.
+        const double perRow = double(std::max<qint64>(timer.nsecsElapsed(), 1)) / (end - done);
+        rows = int(std::clamp(BatchMilliseconds * 1e6 / perRow, 64.0, 20000.0));
+        done = end;
     }
     return deleted;
 }
 
 int StoreOperations::deleteSelection(const Selection &selection, const RowProgress &progress)
 {
-    if (selection.table != Table::Messages)
-        throw StoreError(QStringLiteral("Only messages are deleted by selection."));
-    return deleteKeys(selectKeys(m_store, selection), progress);
+    return deleteInBatches(selection, progress);
 }
 
 QList<MessageRecord> StoreOperations::storeWrittenMessage(
@@ -223,47 +299,45 @@ QList<MessageRecord> StoreOperations::storeWrittenMessage(
         part.recordNumber = m_store.appendMessage(part);
     }
     m_store.setLastReply(qwkId, lastReply);
-    m_store.addToConferenceCounts(-2, qwkId, int(parts.size()), 0);
+    CountChanges changes;
+    changes[{qwkId, -2}].total = int(parts.size());
+    applyCounts(changes);
     transaction.commit();
-    tellList(qwkId, -2);
+    tellList(changes);
     return parts;
+}
+
+void StoreOperations::deleteRowsOf(Table table, const QString &qwkId, const TableProgress &progress)
+{
+    const QList<qint64> keys
+        = selectKeys(Selection {table, QStringLiteral("\"QwkID\" = ?"), {qwkId}});
+    const int count = int(keys.size());
+    Statement &s = m_store.prepared(
+        QStringLiteral("DELETE FROM %1 WHERE rowid = ?").arg(Schema::table(table).name));
+    Transaction transaction(m_store);
+    for (int done = 0; done < count; ++done) {
+        if (progress)
+            progress(table, done + 1, count);
+        Rewind rewind(s);
+        s.bind(1, keys.at(done));
+        s.step();
+    }
+    transaction.commit();
 }
 
 void StoreOperations::deleteSystem(const QString &qwkId, const TableProgress &progress)
 {
     // The system row goes last: a deletion cut short leaves the system in the
-    // list, to be deleted again, instead of rows nobody can reach.
-    const auto deleteTable = [&](Table table, const Selection &selection) {
-        const QList<qint64> keys = selectKeys(m_store, selection);
-        const int count = int(keys.size());
-        Statement &s = m_store.prepared(
-            QStringLiteral("DELETE FROM %1 WHERE rowid = ?").arg(Schema::table(table).name));
-        for (int done = 0; done < count;) {
-            Transaction transaction(m_store);
-            QElapsedTimer timer;
-            timer.start();
-            for (int inBatch = 0; done < count && inBatch < BatchSize
-                 && (inBatch == 0 || timer.elapsed() < BatchMilliseconds);
-                 ++inBatch, ++done) {
-                if (progress)
-                    progress(table, done + 1, count);
-                Rewind rewind(s);
-                s.bind(1, keys.at(done));
-                s.step();
-            }
-            transaction.commit();
-        }
-    };
-    const QVariantList bySystem {qwkId};
-    const QString where = QStringLiteral("\"QwkID\" = ?");
-    deleteTable(Table::Bulletins, Selection {Table::Bulletins, where, bySystem});
-    deleteKeys(selectKeys(m_store, Selection {Table::Messages, where, bySystem}),
+    // list, to be deleted again, instead of rows nobody can reach. Bulletins
+    // and conferences are few; messages go in batches with their counts.
+    deleteRowsOf(Table::Bulletins, qwkId, progress);
+    deleteInBatches(Selection {Table::Messages, QStringLiteral("\"QwkID\" = ?"), {qwkId}},
         [&progress](int index, int count) {
             if (progress)
                 progress(Table::Messages, index, count);
         });
-    deleteTable(Table::Conferences, Selection {Table::Conferences, where, bySystem});
-    deleteTable(Table::Systems, Selection {Table::Systems, where, bySystem});
+    deleteRowsOf(Table::Conferences, qwkId, progress);
+    deleteRowsOf(Table::Systems, qwkId, progress);
     if (m_list && m_list->qwkId() == qwkId)
         m_list->clear();
 }

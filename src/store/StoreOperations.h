@@ -32,13 +32,20 @@ public:
     // number of rows; a window sets its progress text and lets events run.
     using RowProgress = std::function<void(int index, int count)>;
 
-    // Rows per commit of a long deletion; also committed after 40 ms.
-    static constexpr int BatchSize = 2000;
+    // A long deletion commits in batches of about this long, each carrying
+    // its own count changes, so events run between them and a kill loses at
+    // most one batch. The first batch is FirstBatchRows long; later ones are
+    // sized from the time the rows before them took.
+    static constexpr int BatchMilliseconds = 20;
+    static constexpr int FirstBatchRows = 256;
 
     explicit StoreOperations(MessageStore &store);
 
     MessageStore &store() const { return m_store; }
     void setConferenceList(ConferenceList *list) { m_list = list; }
+    // Lets window events run while a long step reads before its first row
+    // (the keys of a large selection).
+    void setEventPump(std::function<void()> pump) { m_pump = std::move(pump); }
 
     // The conferences of a system for the conference list. A conference
     // whose total is 0 gets its stored unread count set to 0 first.
@@ -59,9 +66,10 @@ public:
     int deleteMessages(const QList<MessageRecord> &messages);
     bool deleteMessage(const MessageRecord &message) { return deleteMessages({message}) == 1; }
 
-    // Deletes every message of the selection in batches. A store error ends
-    // the deletion with the batches before it committed, and is thrown on.
-    // Returns how many were deleted.
+    // Deletes every message of the selection in batches; `progress` is told
+    // of each row, in order, just before the batch holding it goes. A store
+    // error ends the deletion with the batches before it committed, and is
+    // thrown on. Returns how many were deleted.
     int deleteSelection(const Selection &selection, const RowProgress &progress = {});
 
     // Stores a written message, all its parts or none: each part goes to the
@@ -85,14 +93,19 @@ private:
     };
     using CountChanges = QMap<std::pair<QString, int>, Counts>;
 
+    static void countRemoved(CountChanges &changes, const QString &qwkId, int conference,
+        bool personal, bool read, int rows);
     // Deletes one message row inside the open transaction; false if gone.
     bool deleteRow(qint64 recordNumber, CountChanges &changes);
     void applyCounts(const CountChanges &changes);
-    void tellList(const QString &qwkId, int conference);
-    int deleteKeys(const QList<qint64> &keys, const RowProgress &progress);
+    void tellList(const CountChanges &changes);
+    QList<qint64> selectKeys(const Selection &selection);
+    int deleteInBatches(const Selection &selection, const RowProgress &progress);
+    void deleteRowsOf(Table table, const QString &qwkId, const TableProgress &progress);
 
     MessageStore &m_store;
     ConferenceList *m_list = nullptr;
+    std::function<void()> m_pump;
 };
 
 } // namespace marvik::store

@@ -210,7 +210,7 @@ void tst_StoreOperations::writtenMessageAllOrNothing()
 void tst_StoreOperations::selectionDeleteInBatches()
 {
     TempStore store;
-    const int messages = StoreOperations::BatchSize + 500;
+    const int messages = 5000;
     importMessages(*store, "A", messages, 7);
     importMessages(*store, "B", 50, 8);
     StoreOperations operations(*store);
@@ -245,7 +245,7 @@ void tst_StoreOperations::selectionDeleteInBatches()
 void tst_StoreOperations::failedBatchLeavesCountsAgreeing()
 {
     TempStore store;
-    const int messages = StoreOperations::BatchSize * 2;
+    const int messages = 4000;
     importMessages(*store, "A", messages, 9);
     // Deleting the row of record number 3000 fails, in the second batch.
     store->database().exec(
@@ -365,7 +365,7 @@ void tst_StoreOperations::invariantAfterKill()
         StoreOperations operations(store);
         if (selectionDelete) {
             operations.deleteSelection(Selections::systemMessages("A"), [](int index, int) {
-                if (index == StoreOperations::BatchSize + 700)
+                if (index == 2700)
                     raise(SIGKILL);
             });
         } else {

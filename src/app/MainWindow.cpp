@@ -4,10 +4,19 @@
 #include "app/HelpWindow.h"
 #include "app/ImportSummary.h"
 #include "app/OpenQwkFileCommand.h"
+#include "editor/EditorWindow.h"
+#include "maint/BulkDeleteDialog.h"
+#include "maint/SettingsDialog.h"
+#include "maint/SystemsListWindow.h"
 #include "packet/PacketImporter.h"
+#include "reader/ReaderWindow.h"
 #include "screens/ScreenViewer.h"
 #include "state/AppState.h"
 #include "store/MessageStore.h"
+#include "system/ReadMessageCleanup.h"
+#include "system/ReplyExporter.h"
+#include "system/ReplyPacketEraser.h"
+#include "system/SystemWindow.h"
 #include "ui/DoorInfoWindow.h"
 #include "ui/ProgressWindow.h"
 #include "ui/Prompts.h"
@@ -43,6 +52,7 @@ MainWindow::MainWindow(const state::AppFolders &folders, const state::Settings &
     m_help = std::make_unique<HelpWindow>();
     m_screenViewer = std::make_unique<screens::ScreenViewer>(m_prompts);
     m_state->setServices({&m_prompts, m_progress.get(), m_fileDialogs.get(), m_help.get()});
+    createWindows();
 
     auto *f1 = new QShortcut(QKeySequence::HelpContents, this);
     connect(f1, &QShortcut::activated, this,
@@ -71,6 +81,31 @@ MainWindow::MainWindow(const state::AppFolders &folders, const state::Settings &
 MainWindow::~MainWindow()
 {
     m_state->release();
+}
+
+void MainWindow::createWindows()
+{
+    state::AppState &state = *m_state;
+    m_editor = std::make_unique<editor::EditorWindow>(state);
+    m_reader = std::make_unique<reader::ReaderWindow>(state);
+    m_bulkDelete = std::make_unique<maint::BulkDeleteDialog>(state);
+    m_systemWindow = std::make_unique<system::SystemWindow>(state);
+    m_systemsList
+        = std::make_unique<maint::SystemsListWindow>(state, [this] { m_systemWindow->run(); });
+    m_settings = std::make_unique<maint::SettingsDialog>(state);
+
+    state::WindowCalls &calls = state.windows();
+    calls.runReader = [this] { m_reader->RunReader(m_state->openConference()); };
+    calls.runEditor = [this](const state::EditorRequest &request) { m_editor->RunEditor(request); };
+    calls.runBulkDelete = [this](int entry) { m_bulkDelete->run(entry); };
+    calls.showScreen = [this](const QString &title, const QString &text) {
+        m_screenViewer->ShowScreen(title, text);
+    };
+    calls.exportReplies = [this] { system::ReplyExporter::ExportReplies(*m_state); };
+    calls.cleanUpReadMessages
+        = [this] { system::ReadMessageCleanup::CleanUpReadMessages(*m_state); };
+    m_systemWindow->setEraseReplyPacket(
+        [this] { system::ReplyPacketEraser::EraseRepFile(*m_state); });
 }
 
 void MainWindow::createMenus()
@@ -142,12 +177,17 @@ void MainWindow::OpenQWKFile1Click()
 
 void MainWindow::OpenBBSSystem1Click()
 {
-    m_prompts.inform(QStringLiteral("Not available yet."));
+    if (!m_state->hasStore())
+        return;
+    // The main window waits while the systems list and what it opens are up.
+    setEnabled(false);
+    m_systemsList->run();
+    setEnabled(true);
 }
 
 void MainWindow::Options1Click()
 {
-    m_prompts.inform(QStringLiteral("Not available yet."));
+    m_settings->run();
 }
 
 void MainWindow::Exit1Click()
@@ -184,6 +224,7 @@ void MainWindow::closeEvent(QCloseEvent *event)
     m_progress->hide();
     m_doorInfo->close();
     m_screenViewer->close();
+    m_settings->close();
     m_state->release();
     event->accept();
 }

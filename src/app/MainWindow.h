@@ -23,6 +23,24 @@ namespace marvik::screens {
 class ScreenViewer;
 }
 
+namespace marvik::editor {
+class EditorWindow;
+}
+
+namespace marvik::reader {
+class ReaderWindow;
+}
+
+namespace marvik::system {
+class SystemWindow;
+}
+
+namespace marvik::maint {
+class BulkDeleteDialog;
+class SettingsDialog;
+class SystemsListWindow;
+} // namespace marvik::maint
+
 namespace marvik::ui {
 class DoorInfoWindow;
 class FileDialogs;
@@ -64,6 +82,12 @@ public:
     HelpWindow &help() const { return *m_help; }
     AboutBox &aboutBox() const { return *m_about; }
     screens::ScreenViewer &screenViewer() const { return *m_screenViewer; }
+    maint::SystemsListWindow &systemsList() const { return *m_systemsList; }
+    system::SystemWindow &systemWindow() const { return *m_systemWindow; }
+    reader::ReaderWindow &reader() const { return *m_reader; }
+    editor::EditorWindow &editor() const { return *m_editor; }
+    maint::BulkDeleteDialog &bulkDelete() const { return *m_bulkDelete; }
+    maint::SettingsDialog &settingsDialog() const { return *m_settings; }
 
     // Called once, the first time the window is shown (the splash goes then).
     void setFirstShownHandler(std::function<void()> handler);
@@ -82,6 +106,9 @@ protected:
 
 private:
     void createMenus();
+    // Makes the windows that open one another and tells the application
+    // state how each is opened.
+    void createWindows();
     std::unique_ptr<state::AppState> m_state;
     QLabel *m_status = nullptr;
 
@@ -92,6 +119,12 @@ private:
     std::unique_ptr<ui::FileDialogs> m_fileDialogs;
     std::unique_ptr<HelpWindow> m_help;
     std::unique_ptr<screens::ScreenViewer> m_screenViewer;
+    std::unique_ptr<editor::EditorWindow> m_editor;
+    std::unique_ptr<reader::ReaderWindow> m_reader;
+    std::unique_ptr<maint::BulkDeleteDialog> m_bulkDelete;
+    std::unique_ptr<system::SystemWindow> m_systemWindow;
+    std::unique_ptr<maint::SystemsListWindow> m_systemsList;
+    std::unique_ptr<maint::SettingsDialog> m_settings;
 
     std::function<void()> m_firstShown;
 };

@@ -1,5 +1,6 @@
 #include "app/HelpWindow.h"
 #include "app/MainWindow.h"
+#include "maint/SettingsDialog.h"
 #include "state/AppState.h"
 #include "store/MessageStore.h"
 #include "support/FakeFileDialogs.h"
@@ -16,6 +17,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextBrowser>
+#include <QTimer>
 
 using marvik::app::HelpWindow;
 using marvik::app::MainWindow;
@@ -104,21 +106,37 @@ private Q_SLOTS:
         QVERIFY(f.window->height() <= 46);
     }
 
-    void commandsNotYetThereSaySo_data()
+    // Every window can open the ones it needs: each call is wired.
+    void windowCallsAreWired()
     {
-        QTest::addColumn<QString>("item");
-        QTest::newRow("systems list") << "Open &BBS System";
-        QTest::newRow("settings") << "&Settings";
+        Fixture f;
+        const marvik::state::WindowCalls &calls = f.window->state().windows();
+        QVERIFY(calls.runReader);
+        QVERIFY(calls.runEditor);
+        QVERIFY(calls.runBulkDelete);
+        QVERIFY(calls.showScreen);
+        QVERIFY(calls.exportReplies);
+        QVERIFY(calls.cleanUpReadMessages);
     }
 
-    void commandsNotYetThereSaySo()
+    void openBbsSystemWithNoSystemSaysSo()
     {
-        QFETCH(QString, item);
         Fixture f;
-        QAction *action = actionNamed(f.window->menuBar(), item);
-        QVERIFY(action);
-        action->trigger();
-        QCOMPARE(f.prompts.informations, QStringList {"Not available yet."});
+        actionNamed(f.window->menuBar(), "Open &BBS System")->trigger();
+        QCOMPARE(f.prompts.informations, QStringList {"There are no BBS systems available yet."});
+        QVERIFY(f.window->isEnabled());
+    }
+
+    void settingsOpensTheDialog()
+    {
+        Fixture f;
+        bool shown = false;
+        QTimer::singleShot(0, [&] {
+            shown = f.window->settingsDialog().isVisible();
+            f.window->settingsDialog().reject();
+        });
+        actionNamed(f.window->menuBar(), "&Settings")->trigger();
+        QVERIFY(shown);
     }
 
     void openQwkFileImportsThePacketChosen()

@@ -26,6 +26,7 @@
 #include <QTextStream>
 
 #include <algorithm>
+#include <cstdio>
 #include <functional>
 #include <memory>
 
@@ -240,10 +241,18 @@ int main(int argc, char **argv)
     int runs = 5;
     const QStringList args = app.arguments().mid(1);
     for (int i = 0; i < args.size(); ++i) {
-        if (args[i] == QLatin1String("--messages") && i + 1 < args.size())
+        if (args[i] == QLatin1String("--messages") && i + 1 < args.size()) {
             messages = std::max(60000, args[++i].toInt());
-        else if (args[i] == QLatin1String("--runs") && i + 1 < args.size())
+        } else if (args[i] == QLatin1String("--runs") && i + 1 < args.size()) {
             runs = std::max(1, args[++i].toInt());
+        } else {
+            const bool help = args[i] == QLatin1String("--help") || args[i] == QLatin1String("-h");
+            std::fprintf(help ? stdout : stderr,
+                "usage: bench_browse [--messages N] [--runs R]\n"
+                "Times the system window, a large conference, system deletion and bulk delete on\n"
+                "a generated store of N messages (default 1000000, at least 60000).\n");
+            return help ? 0 : 2;
+        }
     }
     // The second system and the read messages scale with the store.
     const int secondMessages = messages / 10;

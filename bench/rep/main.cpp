@@ -182,10 +182,13 @@ qint64 memberSize(const QString &archivePath, const QString &memberName)
     return size;
 }
 
-int usage()
+int usage(bool asked = false)
 {
-    std::fprintf(stderr, "usage: bench_rep --replies N [--existing K] [--runs R] [--store DIR]\n");
-    return 2;
+    std::fprintf(asked ? stdout : stderr,
+        "usage: bench_rep --replies N [--existing K] [--runs R] [--store DIR]\n"
+        "Stores N replies through the editor's saver and packs them with the exporter, against\n"
+        "libzip writing the same message file; --existing adds them to a packet of K replies.\n");
+    return asked ? 0 : 2;
 }
 
 } // namespace
@@ -210,7 +213,7 @@ int main(int argc, char **argv)
         else if (arg == "--store" && hasValue)
             storeDir = QFileInfo(QString::fromLocal8Bit(argv[++i])).absoluteFilePath();
         else
-            return usage();
+            return usage(arg == "--help" || arg == "-h");
     }
     if (replies <= 0)
         return usage();

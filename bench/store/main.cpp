@@ -155,11 +155,10 @@ const char *const floorReadDelete
       "AND m.\"Conference Number\" <> -2 ELSE m.\"Conference Number\" = CONFS.\"Conference "
       "Number\" END)) WHERE \"QwkID\" = 'BENCH';";
 
-const char *const floorSystemDelete
-    = "DELETE FROM BULLETIN WHERE \"QwkID\" = 'BENCH';"
-      "DELETE FROM MESSAGES WHERE \"QwkID\" = 'BENCH';"
-      "DELETE FROM CONFS WHERE \"QwkID\" = 'BENCH';"
-      "DELETE FROM QWKIDS WHERE \"QwkID\" = 'BENCH';";
+const char *const floorSystemDelete = "DELETE FROM BULLETIN WHERE \"QwkID\" = 'BENCH';"
+                                      "DELETE FROM MESSAGES WHERE \"QwkID\" = 'BENCH';"
+                                      "DELETE FROM CONFS WHERE \"QwkID\" = 'BENCH';"
+                                      "DELETE FROM QWKIDS WHERE \"QwkID\" = 'BENCH';";
 
 double median(QList<double> values)
 {
@@ -239,7 +238,8 @@ int main(int argc, char *argv[])
             title, median(mine), median(floor), runs, median(gaps), median(peaks), ratio);
     };
 
-    compare("delete the read messages of the system",
+    compare(
+        "delete the read messages of the system",
         [](const QString &path) {
             return timedOperation(path, [](store::StoreOperations &operations, auto tick) {
                 operations.deleteSelection(store::Selections::readMessages(QStringLiteral("BENCH")),
@@ -248,7 +248,8 @@ int main(int argc, char *argv[])
         },
         floorReadDelete);
 
-    compare("delete the whole system",
+    compare(
+        "delete the whole system",
         [](const QString &path) {
             return timedOperation(path, [](store::StoreOperations &operations, auto tick) {
                 operations.deleteSystem(

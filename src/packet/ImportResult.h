@@ -46,9 +46,6 @@ struct ImportResult
     // Conference rows made as "Conference N" for messages of conferences that
     // CONTROL.DAT does not list.
     QList<int> conferencesCreated;
-    // Whether "Delete <FILE>?" was asked with No as its default: some message
-    // could not be imported, so the packet is worth keeping.
-    bool deleteDefaultNo = false;
 };
 
 } // namespace marvik::packet

@@ -216,11 +216,10 @@ ImportResult PacketImporter::importPacket(const QString &packetPath)
         storeBulletins(folder);
 
         m_result.conferencesWithNewMessages = int(m_conferencesWithNew.size());
-        m_result.deleteDefaultNo = m_result.messagesSkipped > 0;
         showProblems(fileName);
-        // Yes is the default only when every message came in: a packet that
-        // lost some is worth keeping.
-        if (m_prompts.ask(QStringLiteral("Delete %1?").arg(fileName), !m_result.deleteDefaultNo)) {
+        // No is the default: deleting the packet cannot be undone, and one
+        // that lost messages is worth keeping.
+        if (m_prompts.ask(QStringLiteral("Delete %1?").arg(fileName))) {
             m_result.packetDeleted = QFile::remove(packetPath);
             if (!m_result.packetDeleted)
                 m_prompts.error(QStringLiteral("Couldn't delete %1").arg(packetPath));

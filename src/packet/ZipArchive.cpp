@@ -337,6 +337,21 @@ bool ZipArchive::addFiles(const QString &zipPath, const QStringList &files, int 
                 .arg(zipPath, QString::fromUtf8(zip_strerror(archive.get()))));
     archive.release();
 
+    // The temporary copy was made readable by its owner only; the archive
+    // keeps the permissions it had, or a new one gets the usual ones.
+    struct stat original
+    {
+    };
+    mode_t mode = 0;
+    if (updating
+        && ::stat(QFile::encodeName(target.absoluteFilePath()).constData(), &original) == 0) {
+        mode = original.st_mode & 07777;
+    } else {
+        const mode_t mask = ::umask(0);
+        ::umask(mask);
+        mode = 0666 & ~mask;
+    }
+    ::chmod(asidePath.constData(), mode);
     if (std::rename(asidePath.constData(), QFile::encodeName(target.absoluteFilePath()).constData())
         != 0)
         return fail(error, QStringLiteral("Cannot replace %1").arg(zipPath));

@@ -119,13 +119,13 @@ SystemWindow::SystemWindow(state::AppState &state, QWidget *parent)
     m_next = file->addAction(QStringLiteral("Ne&xt Conference With Messages"), this,
         &SystemWindow::NextConferenceWithMessages1Click);
     m_bulkDelete = file->addAction(
-        QStringLiteral("&Bulk Delete Messages"), this, &SystemWindow::BulkDeleteMessages1Click);
+        QStringLiteral("Bul&k Delete Messages"), this, &SystemWindow::BulkDeleteMessages1Click);
     file->addSeparator();
     m_eraseRep = file->addAction(
         QStringLiteral("&Erase REP File"), this, &SystemWindow::EraseREPFile1Click);
     file->addSeparator();
     m_close = file->addAction(
-        QStringLiteral("&Close BBS System"), this, &SystemWindow::CloseBBSSystem1Click);
+        QStringLiteral("C&lose BBS System"), this, &SystemWindow::CloseBBSSystem1Click);
 
     // A menu command and its button are one action: enabled together, one
     // handler. The buttons run in their own order, with their own hints.

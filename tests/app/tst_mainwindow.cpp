@@ -1,6 +1,10 @@
 #include "app/HelpWindow.h"
 #include "app/MainWindow.h"
+#include "editor/EditorWindow.h"
 #include "maint/SettingsDialog.h"
+#include "maint/SystemsListWindow.h"
+#include "reader/ReaderWindow.h"
+#include "system/SystemWindow.h"
 #include "state/AppState.h"
 #include "store/MessageStore.h"
 #include "support/FakeFileDialogs.h"
@@ -11,6 +15,8 @@
 #include <QApplication>
 #include <QFile>
 #include <QMenu>
+#include <QMainWindow>
+#include <QMap>
 #include <QMenuBar>
 #include <QPointer>
 #include <QScreen>
@@ -117,6 +123,42 @@ private Q_SLOTS:
         QVERIFY(calls.showScreen);
         QVERIFY(calls.exportReplies);
         QVERIFY(calls.cleanUpReadMessages);
+    }
+
+    // Within one menu, and among a menu bar's menus, every mnemonic leads to
+    // one item only.
+    void noMnemonicClashesInAnyWindow()
+    {
+        Fixture f;
+        const auto mnemonic = [](const QString &text) {
+            const qsizetype at = text.indexOf(QLatin1Char('&'));
+            return at < 0 || at + 1 >= text.size() ? QChar() : text.at(at + 1).toLower();
+        };
+        const auto checkActions = [&](const QString &where, const QList<QAction *> &actions) {
+            QMap<QChar, QString> seen;
+            for (QAction *action : actions) {
+                const QChar key = mnemonic(action->text());
+                if (key.isNull())
+                    continue;
+                QVERIFY2(!seen.contains(key),
+                    qPrintable(where + ": " + seen.value(key) + " / " + action->text()));
+                seen.insert(key, action->text());
+            }
+        };
+        const QList<QMainWindow *> windows {f.window.get(),
+            qobject_cast<QMainWindow *>(&f.window->systemsList()),
+            qobject_cast<QMainWindow *>(&f.window->systemWindow()),
+            qobject_cast<QMainWindow *>(&f.window->reader()),
+            qobject_cast<QMainWindow *>(&f.window->editor())};
+        for (QMainWindow *window : windows) {
+            QVERIFY(window);
+            const QString name = window->metaObject()->className();
+            checkActions(name, window->menuBar()->actions());
+            for (QAction *menu : window->menuBar()->actions()) {
+                if (menu->menu())
+                    checkActions(name + " " + menu->text(), menu->menu()->actions());
+            }
+        }
     }
 
     void openBbsSystemWithNoSystemSaysSo()

@@ -293,6 +293,16 @@ private slots:
                      [&](const QString &, int p) { lastPercent = p; }, &error),
             qPrintable(error));
         QCOMPARE(lastPercent, 100);
+        // A new archive is as readable as any new file (not only by its owner);
+        // an updated one keeps the permissions it had.
+        const mode_t mask = ::umask(0);
+        ::umask(mask);
+        struct stat created
+        {
+        };
+        QCOMPARE(::stat(QFile::encodeName(zip).constData(), &created), 0);
+        QCOMPARE(int(created.st_mode & 0777), int(0666 & ~mask));
+        QCOMPARE(::chmod(QFile::encodeName(zip).constData(), 0640), 0);
 
         // Update: a same-named member is replaced, the others stay.
         writeAll(root.filePath("in/two/MYBBS.MSG"), "second reply");
@@ -304,6 +314,12 @@ private slots:
         QCOMPARE(filesUnder(root.filePath("out")), QStringList({"DOOR.ID", "MYBBS.MSG"}));
         QCOMPARE(readAll(root.filePath("out/MYBBS.MSG")), QByteArray("second reply"));
         QCOMPARE(readAll(root.filePath("out/DOOR.ID")), QByteArray("DOOR = X"));
+
+        struct stat updated
+        {
+        };
+        QCOMPARE(::stat(QFile::encodeName(zip).constData(), &updated), 0);
+        QCOMPARE(int(updated.st_mode & 0777), 0640);
 
         // Members are stored without folders.
         int code = 0;

@@ -69,9 +69,9 @@ QString typableCharacters()
     return chars;
 }
 
-QList<editor::MessageSaver::Draft> makeDrafts(int count, quint32 seed)
+QList<editor::MessageSaver::Draft> makeDrafts(int count, quint32 randomStart)
 {
-    QRandomGenerator random(seed);
+    QRandomGenerator random(randomStart);
     const QString chars = typableCharacters();
     QList<editor::MessageSaver::Draft> drafts;
     for (int i = 0; i < count; ++i) {

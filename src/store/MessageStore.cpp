@@ -1,6 +1,7 @@
 #include "store/MessageStore.h"
 
 #include "store/Database.h"
+#include "store/Rewind.h"
 #include "store/RowMapper.h"
 #include "store/Schema.h"
 #include "store/Statement.h"
@@ -14,26 +15,6 @@
 #include <sqlite3.h>
 
 namespace marvik::store {
-
-namespace {
-
-// Rewinds a cached statement however the caller leaves, so no read cursor
-// stays open behind a later COMMIT.
-class Rewind
-{
-public:
-    explicit Rewind(Statement &statement)
-        : m_statement(statement)
-    { }
-    ~Rewind() { m_statement.reset(); }
-    Rewind(const Rewind &) = delete;
-    Rewind &operator=(const Rewind &) = delete;
-
-private:
-    Statement &m_statement;
-};
-
-} // namespace
 
 MessageStore::MessageStore(const QString &path)
     : m_path(path)

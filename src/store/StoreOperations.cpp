@@ -3,6 +3,7 @@
 #include "store/ConferenceList.h"
 #include "store/Database.h"
 #include "store/MessageStore.h"
+#include "store/Rewind.h"
 #include "store/Statement.h"
 #include "store/StoreError.h"
 #include "store/Transaction.h"
@@ -14,25 +15,6 @@
 #include <algorithm>
 
 namespace marvik::store {
-
-namespace {
-
-// Resets a cached statement however the caller leaves it.
-class Rewind
-{
-public:
-    explicit Rewind(Statement &statement)
-        : m_statement(statement)
-    { }
-    ~Rewind() { m_statement.reset(); }
-    Rewind(const Rewind &) = delete;
-    Rewind &operator=(const Rewind &) = delete;
-
-private:
-    Statement &m_statement;
-};
-
-} // namespace
 
 StoreOperations::StoreOperations(MessageStore &store)
     : m_store(store)
@@ -217,24 +199,25 @@ int StoreOperations::deleteInBatches(const Selection &selection, const RowProgre
     if (selection.table != Table::Messages)
         throw StoreError(QStringLiteral("Only messages are deleted by selection."));
     const QList<qint64> keys = selectKeys(selection);
-    // A batch is the selection's rows between two of its keys: the batch's
-    // counts and its rows go by one statement each, not row by row. NOT
-    // INDEXED keeps SQLite on the key range instead of walking an index of
-    // the whole system for every batch.
-    const QString batch = QStringLiteral("rowid BETWEEN ? AND ?")
-        + (selection.where.isEmpty() ? QString()
-                                     : QStringLiteral(" AND (%1)").arg(selection.where));
+    // A batch's counts and rows go by one statement each, not row by row;
+    // its keys are handed over as one JSON list, so each statement touches
+    // exactly the batch's rows however sparse the selection is.
+    const QString batch = QStringLiteral("rowid IN (SELECT value FROM json_each(?))");
     Statement &counts = m_store.prepared(
         QStringLiteral("SELECT \"QwkID\", \"Conference Number\", \"Personal\", \"Read Flag\", "
-                       "COUNT(*) FROM MESSAGES NOT INDEXED WHERE %1 GROUP BY 1, 2, 3, 4")
+                       "COUNT(*) FROM MESSAGES WHERE %1 GROUP BY 1, 2, 3, 4")
             .arg(batch));
     Statement &removal
-        = m_store.prepared(QStringLiteral("DELETE FROM MESSAGES NOT INDEXED WHERE %1").arg(batch));
-    const auto bind = [&selection](Statement &s, qint64 first, qint64 last) {
-        s.bind(1, first);
-        s.bind(2, last);
-        for (qsizetype i = 0; i < selection.values.size(); ++i)
-            s.bindVariant(int(i + 3), selection.values.at(i));
+        = m_store.prepared(QStringLiteral("DELETE FROM MESSAGES WHERE %1").arg(batch));
+    const auto bind = [&keys](Statement &s, int from, int to) {
+        QByteArray list = "[";
+        for (int i = from; i < to; ++i) {
+            if (i > from)
+                list += ',';
+            list += QByteArray::number(keys.at(i));
+        }
+        list += ']';
+        s.bind(1, QString::fromLatin1(list));
     };
 
     const int count = int(keys.size());
@@ -253,7 +236,7 @@ int StoreOperations::deleteInBatches(const Selection &selection, const RowProgre
         CountChanges changes;
         {
             Rewind rewind(counts);
-            bind(counts, keys.at(done), keys.at(end - 1));
+            bind(counts, done, end);
             while (counts.step()) {
                 countRemoved(changes, counts.text(0), counts.integer(1), counts.int64(2) != 0,
                     counts.int64(3) != 0, counts.integer(4));
@@ -261,7 +244,7 @@ int StoreOperations::deleteInBatches(const Selection &selection, const RowProgre
         }
         {
             Rewind rewind(removal);
-            bind(removal, keys.at(done), keys.at(end - 1));
+            bind(removal, done, end);
             removal.step();
         }
         const int removed = m_store.database().changes();

@@ -4,6 +4,7 @@
 #include "state/AppFolders.h"
 #include "state/AppState.h"
 #include "store/MessageStore.h"
+#include "store/Rewind.h"
 #include "store/RowMapper.h"
 #include "store/Selection.h"
 #include "store/Selections.h"
@@ -54,23 +55,6 @@ public:
 
 private:
     ui::Progress &m_progress;
-};
-
-// A statement kept by the store is left ready for its next user.
-class RewindOnExit
-{
-public:
-    explicit RewindOnExit(store::Statement &statement)
-        : m_statement(statement)
-    {
-        m_statement.reset();
-    }
-    ~RewindOnExit() { m_statement.reset(); }
-    RewindOnExit(const RewindOnExit &) = delete;
-    RewindOnExit &operator=(const RewindOnExit &) = delete;
-
-private:
-    store::Statement &m_statement;
 };
 
 // The fields a packed reply needs, read straight from its row by column:
@@ -267,7 +251,7 @@ ReplyExporter::Outcome ReplyExporter::pack(const QString &qwkId)
         ShownProgress shown(m_progress, QStringLiteral("Exporting Messages"));
         // One pass over the replies in key order, the order they were written.
         store::Statement &rows = m_store.prepared(selection.orderedSql(QStringLiteral("*")));
-        RewindOnExit rewind(rows);
+        store::Rewind rewind(rows);
         store::bindSelection(rows, selection);
         const ReplyColumns columns(rows);
         for (int position = 1; position <= count && rows.step(); ++position) {

@@ -4,19 +4,19 @@
 #include "maint/SettingsDialog.h"
 #include "maint/SystemsListWindow.h"
 #include "reader/ReaderWindow.h"
-#include "system/SystemWindow.h"
 #include "state/AppState.h"
 #include "store/MessageStore.h"
 #include "support/FakeFileDialogs.h"
 #include "support/FakePrompts.h"
 #include "support/PacketWriter.h"
+#include "system/SystemWindow.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QFile>
-#include <QMenu>
 #include <QMainWindow>
 #include <QMap>
+#include <QMenu>
 #include <QMenuBar>
 #include <QPointer>
 #include <QScreen>

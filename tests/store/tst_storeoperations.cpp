@@ -38,9 +38,10 @@ private slots:
 
 // An import of `messages` into conferences 0..2 of system A, counted the way
 // the importer counts them.
-static void importMessages(MessageStore &store, const QString &qwkId, int messages, quint32 seed)
+static void importMessages(
+    MessageStore &store, const QString &qwkId, int messages, quint32 randomStart)
 {
-    QRandomGenerator random(seed);
+    QRandomGenerator random(randomStart);
     Transaction t(store);
     if (!store.findSystem(qwkId))
         addSystem(store, qwkId, 3);

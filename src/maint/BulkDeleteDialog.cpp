@@ -5,7 +5,6 @@
 #include "ui/HelpTopics.h"
 
 #include <QCloseEvent>
-#include <QEventLoop>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QPushButton>
@@ -64,20 +63,14 @@ BulkDeleteDialog::~BulkDeleteDialog() = default;
 
 void BulkDeleteDialog::run(int entryIndex)
 {
-    // Already open (its menu command chosen again from a window below):
-    // a second wait inside the first could never end the first.
-    if (m_wait) {
+    if (m_wait.isWaiting()) {
         raise();
         activateWindow();
         return;
     }
     if (!openFor(entryIndex))
         return;
-    QEventLoop wait;
-    m_wait = &wait;
-    if (!m_done)
-        wait.exec();
-    m_wait = nullptr;
+    m_wait.wait(m_done);
     hide();
 }
 
@@ -126,9 +119,7 @@ void BulkDeleteDialog::Button2Click()
 void BulkDeleteDialog::finish()
 {
     m_done = true;
-    if (m_wait)
-        m_wait->quit();
-    else
+    if (!m_wait.quit())
         hide();
 }
 

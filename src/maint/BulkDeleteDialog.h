@@ -1,8 +1,9 @@
 #pragma once
 
+#include "ui/WaitLoop.h"
+
 #include <QDialog>
 
-class QEventLoop;
 class QPushButton;
 class QRadioButton;
 
@@ -62,7 +63,7 @@ private:
     QRadioButton *m_allMessages = nullptr;
     QPushButton *m_ok = nullptr;
     QPushButton *m_cancel = nullptr;
-    QEventLoop *m_wait = nullptr;
+    ui::WaitLoop m_wait;
     int m_conference = 0;
     bool m_done = true;
 };

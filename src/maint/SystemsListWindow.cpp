@@ -8,7 +8,6 @@
 #include "ui/Prompts.h"
 
 #include <QCloseEvent>
-#include <QEventLoop>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
@@ -71,20 +70,14 @@ SystemsListWindow::~SystemsListWindow() = default;
 
 void SystemsListWindow::run()
 {
-    // Already open (its menu command chosen again from a window below):
-    // a second wait inside the first could never end the first.
-    if (m_wait) {
+    if (m_wait.isWaiting()) {
         raise();
         activateWindow();
         return;
     }
     if (!openList())
         return;
-    QEventLoop wait;
-    m_wait = &wait;
-    if (!m_closing)
-        wait.exec();
-    m_wait = nullptr;
+    m_wait.wait(m_closing);
     hide();
 }
 
@@ -166,8 +159,7 @@ void SystemsListWindow::DeleteBBSSystem1Click()
 void SystemsListWindow::Close1Click()
 {
     m_closing = true;
-    if (m_wait)
-        m_wait->quit();
+    m_wait.quit();
 }
 
 bool SystemsListWindow::eventFilter(QObject *watched, QEvent *event)

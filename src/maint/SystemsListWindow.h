@@ -1,11 +1,12 @@
 #pragma once
 
+#include "ui/WaitLoop.h"
+
 #include <QMainWindow>
 
 #include <functional>
 
 class QAction;
-class QEventLoop;
 class QListWidget;
 
 namespace marvik::state {
@@ -63,7 +64,7 @@ private:
     QListWidget *m_list = nullptr;
     QAction *m_delete = nullptr;
     QAction *m_close = nullptr;
-    QEventLoop *m_wait = nullptr;
+    ui::WaitLoop m_wait;
     bool m_closing = true;
 };
 

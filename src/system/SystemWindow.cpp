@@ -8,7 +8,6 @@
 #include "ui/Prompts.h"
 
 #include <QCloseEvent>
-#include <QEventLoop>
 #include <QGridLayout>
 #include <QGuiApplication>
 #include <QHeaderView>
@@ -187,20 +186,14 @@ SystemWindow::~SystemWindow() = default;
 
 void SystemWindow::run()
 {
-    // Already open (its menu command chosen again from a window below):
-    // a second wait inside the first could never end the first.
-    if (m_wait) {
+    if (m_wait.isWaiting()) {
         raise();
         activateWindow();
         return;
     }
     if (!openSystem())
         return;
-    QEventLoop wait;
-    m_wait = &wait;
-    if (!m_closing)
-        wait.exec();
-    m_wait = nullptr;
+    m_wait.wait(m_closing);
     closeSystem();
 }
 
@@ -349,8 +342,7 @@ void SystemWindow::EraseREPFile1Click()
 void SystemWindow::CloseBBSSystem1Click()
 {
     m_closing = true;
-    if (m_wait)
-        m_wait->quit();
+    m_wait.quit();
 }
 
 void SystemWindow::OpenConference()

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ui/WaitLoop.h"
+
 #include "system/SystemBrowser.h"
 
 #include <QMainWindow>
@@ -7,7 +9,6 @@
 #include <functional>
 
 class QAction;
-class QEventLoop;
 class QTableView;
 
 namespace marvik::state {
@@ -105,7 +106,7 @@ private:
     QAction *m_eraseRep = nullptr;
     QAction *m_close = nullptr;
     std::function<void()> m_eraseReplyPacket;
-    QEventLoop *m_wait = nullptr;
+    ui::WaitLoop m_wait;
     bool m_closing = true;
 };
 

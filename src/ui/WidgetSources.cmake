@@ -6,5 +6,6 @@ add_library(marvik_ui STATIC
   ${CMAKE_CURRENT_LIST_DIR}/QtFileDialogs.cpp ${CMAKE_CURRENT_LIST_DIR}/QtFileDialogs.h
   ${CMAKE_CURRENT_LIST_DIR}/DoorInfoWindow.cpp ${CMAKE_CURRENT_LIST_DIR}/DoorInfoWindow.h
   ${CMAKE_CURRENT_LIST_DIR}/OkButtonRow.cpp ${CMAKE_CURRENT_LIST_DIR}/OkButtonRow.h
+  ${CMAKE_CURRENT_LIST_DIR}/WaitLoop.cpp ${CMAKE_CURRENT_LIST_DIR}/WaitLoop.h
 )
 target_link_libraries(marvik_ui PUBLIC marvik_uicore Qt6::Widgets)

@@ -75,6 +75,12 @@ MessageStore::~MessageStore()
     m_db.reset();
 }
 
+void MessageStore::waitForCheckpoint()
+{
+    if (m_checkpointer)
+        m_checkpointer->waitIdle();
+}
+
 void MessageStore::checkExisting()
 {
     const QString name = QFileInfo(m_path).fileName();

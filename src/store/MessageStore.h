@@ -75,6 +75,10 @@ public:
     void rollback();
     bool inTransaction() const;
 
+    // Waits until the background checkpoint has copied every commit so far
+    // into MARVIK.db, so the file on disk stops changing.
+    void waitForCheckpoint();
+
     // For the store's own query classes: the connection, and a prepared
     // statement kept for reuse (rewound, bindings cleared). The statement
     // stays valid as long as the store.

@@ -136,6 +136,7 @@ private Q_SLOTS:
         std::unique_ptr<marvik::store::MessageStore> other;
         if (heldOpen) {
             other = std::make_unique<marvik::store::MessageStore>(path);
+            other->waitForCheckpoint(); // its own first commit settles first
         } else {
             QFile file(path);
             QVERIFY(file.open(QIODevice::WriteOnly));

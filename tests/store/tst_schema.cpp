@@ -251,6 +251,9 @@ void tst_Schema::refusedFileUntouched()
     } else {
         holder = std::make_unique<MessageStore>(path);
         addSystem(*holder, "A", 2);
+        // The holder's own checkpoint may still be copying that commit into
+        // the file; only the refused open must leave it alone.
+        holder->waitForCheckpoint();
     }
 
     const QByteArray before = fileBytes(path);

@@ -178,19 +178,21 @@ int StoreOperations::deleteMessages(const QList<MessageRecord> &messages)
 
 QList<qint64> StoreOperations::selectKeys(const Selection &selection)
 {
-    Statement &s = m_store.prepared(selection.orderedSql(QStringLiteral("rowid")));
+    // Unordered, so the rows come straight off the index and events run
+    // while they do; ordering them in SQL would read them all before the
+    // first row came back. Deleting in key order changes each table page
+    // once, hence the sort here.
+    Statement &s = m_store.prepared(selection.sql(QStringLiteral("rowid")));
     Rewind rewind(s);
     bindSelection(s, selection);
     QList<qint64> keys;
-    QElapsedTimer sincePump;
-    sincePump.start();
     while (s.step()) {
         keys.append(s.int64(0));
-        if (m_pump && (keys.size() & 1023) == 0 && sincePump.elapsed() >= BatchMilliseconds) {
+        // The pump decides itself whether it is time to run events.
+        if (m_pump && (keys.size() & 1023) == 0)
             m_pump();
-            sincePump.restart();
-        }
     }
+    std::sort(keys.begin(), keys.end());
     return keys;
 }
 
@@ -199,16 +201,12 @@ int StoreOperations::deleteInBatches(const Selection &selection, const RowProgre
     if (selection.table != Table::Messages)
         throw StoreError(QStringLiteral("Only messages are deleted by selection."));
     const QList<qint64> keys = selectKeys(selection);
-    // A batch's counts and rows go by one statement each, not row by row;
-    // its keys are handed over as one JSON list, so each statement touches
-    // exactly the batch's rows however sparse the selection is.
-    const QString batch = QStringLiteral("rowid IN (SELECT value FROM json_each(?))");
-    Statement &counts = m_store.prepared(
-        QStringLiteral("SELECT \"QwkID\", \"Conference Number\", \"Personal\", \"Read Flag\", "
-                       "COUNT(*) FROM MESSAGES WHERE %1 GROUP BY 1, 2, 3, 4")
-            .arg(batch));
-    Statement &removal
-        = m_store.prepared(QStringLiteral("DELETE FROM MESSAGES WHERE %1").arg(batch));
+    // A batch's rows go by one statement, its keys handed over as one JSON
+    // list, so it touches exactly the batch's rows however sparse the
+    // selection is; the rows it returns give the batch's count changes.
+    Statement &removal = m_store.prepared(
+        QStringLiteral("DELETE FROM MESSAGES WHERE rowid IN (SELECT value FROM json_each(?)) "
+                       "RETURNING \"QwkID\", \"Conference Number\", \"Personal\", \"Read Flag\""));
     const auto bind = [&keys](Statement &s, int from, int to) {
         QByteArray list = "[";
         for (int i = from; i < to; ++i) {
@@ -224,39 +222,48 @@ int StoreOperations::deleteInBatches(const Selection &selection, const RowProgre
     int done = 0;
     int deleted = 0;
     int rows = FirstBatchRows;
-    while (done < count) {
-        const int end = std::min(count, done + rows);
-        if (progress) {
-            for (int i = done; i < end; ++i)
-                progress(i + 1, count);
-        }
-        QElapsedTimer timer;
-        timer.start();
-        Transaction transaction(m_store);
-        CountChanges changes;
-        {
-            Rewind rewind(counts);
-            bind(counts, done, end);
-            while (counts.step()) {
-                countRemoved(changes, counts.text(0), counts.integer(1), counts.int64(2) != 0,
-                    counts.int64(3) != 0, counts.integer(4));
+    // The conference list is told once at the end, also when a batch fails:
+    // reading every conference after each batch would cost more than the
+    // batch's own count changes.
+    CountChanges changed;
+    try {
+        while (done < count) {
+            const int end = std::min(count, done + rows);
+            if (progress) {
+                for (int i = done; i < end; ++i)
+                    progress(i + 1, count);
             }
+            QElapsedTimer timer;
+            timer.start();
+            Transaction transaction(m_store);
+            CountChanges changes;
+            {
+                Rewind rewind(removal);
+                bind(removal, done, end);
+                while (removal.step()) {
+                    countRemoved(changes, removal.text(0), removal.integer(1),
+                        removal.int64(2) != 0, removal.int64(3) != 0, 1);
+                    ++deleted;
+                }
+            }
+            applyCounts(changes);
+            transaction.commit();
+            for (auto it = changes.cbegin(); it != changes.cend(); ++it)
+                changed.insert(it.key(), {});
+            // The next batch is sized to take about BatchMilliseconds, and
+            // grows at most fourfold: rows that came cheap (already in
+            // memory) say little of the rows after them.
+            const double perRow
+                = double(std::max<qint64>(timer.nsecsElapsed(), 1)) / (end - done);
+            rows = int(std::clamp(
+                BatchMilliseconds * 1e6 / perRow, 64.0, std::min(20000.0, 4.0 * (end - done))));
+            done = end;
         }
-        {
-            Rewind rewind(removal);
-            bind(removal, done, end);
-            removal.step();
-        }
-        const int removed = m_store.database().changes();
-        applyCounts(changes);
-        transaction.commit();
-        tellList(changes);
-        deleted += removed;
-        // The next batch is sized to take about BatchMilliseconds.
-        const double perRow = double(std::max<qint64>(timer.nsecsElapsed(), 1)) / (end - done);
-        rows = int(std::clamp(BatchMilliseconds * 1e6 / perRow, 64.0, 20000.0));
-        done = end;
+    } catch (...) {
+        tellList(changed);
+        throw;
     }
+    tellList(changed);
     return deleted;
 }
 

@@ -35,8 +35,10 @@ public:
     // A long deletion commits in batches of about this long, each carrying
     // its own count changes, so events run between them and a kill loses at
     // most one batch. The first batch is FirstBatchRows long; later ones are
-    // sized from the time the rows before them took.
-    static constexpr int BatchMilliseconds = 20;
+    // sized from the time the rows before them took. Events run at the first
+    // batch boundary after the progress window's interval, so the longest
+    // wait for them is that interval and one batch.
+    static constexpr int BatchMilliseconds = 15;
     static constexpr int FirstBatchRows = 256;
 
     explicit StoreOperations(MessageStore &store);
@@ -44,7 +46,8 @@ public:
     MessageStore &store() const { return m_store; }
     void setConferenceList(ConferenceList *list) { m_list = list; }
     // Lets window events run while a long step reads before its first row
-    // (the keys of a large selection).
+    // (the keys of a large selection); called often, it decides itself
+    // when to run them.
     void setEventPump(std::function<void()> pump) { m_pump = std::move(pump); }
 
     // The conferences of a system for the conference list. A conference

@@ -17,7 +17,7 @@ public:
     virtual void show() = 0;
     virtual void hide() = 0;
     // Lets pending window events run. Implementations throttle this (about
-    // every 30 ms), so calling it once per item is cheap.
+    // every 20 ms), so calling it once per item is cheap.
     virtual void processEvents() = 0;
 
     // Caption, empty text, bar at 0 and shown: how every loop begins.

@@ -14,12 +14,12 @@ class QWidget;
 namespace marvik::ui {
 
 // The progress window the long loops report to. Loops call processEvents()
-// once per item; it only lets events run when about 30 ms have passed since
+// once per item; it only lets events run when about 20 ms have passed since
 // the last run, so repainting never dominates the work.
 class ProgressWindow : public Progress
 {
 public:
-    static constexpr qint64 kEventInterval = 30;
+    static constexpr qint64 kEventInterval = 20;
 
     // `clock` returns milliseconds; tests pass their own to step time by hand.
     explicit ProgressWindow(QWidget *parent = nullptr, std::function<qint64()> clock = {});

@@ -41,10 +41,12 @@ private Q_SLOTS:
         QTest::addColumn<QList<qint64>>("times");
         QTest::addColumn<QList<bool>>("runs");
         QTest::newRow("first call after show runs") << QList<qint64> {5} << QList<bool> {true};
+        const qint64 step = ProgressWindow::kEventInterval;
         QTest::newRow("calls inside the interval wait")
-            << QList<qint64> {0, 1, 10, 29} << QList<bool> {true, false, false, false};
+            << QList<qint64> {0, 1, step / 2, step - 1} << QList<bool> {true, false, false, false};
         QTest::newRow("a call at the interval runs")
-            << QList<qint64> {0, 30, 31, 59, 60} << QList<bool> {true, true, false, false, true};
+            << QList<qint64> {0, step, step + 1, 2 * step - 1, 2 * step}
+            << QList<bool> {true, true, false, false, true};
         QTest::newRow("a long pause runs at once")
             << QList<qint64> {0, 1000, 1001} << QList<bool> {true, true, false};
     }

@@ -102,18 +102,30 @@ void StoreOperations::countRemoved(
     }
 }
 
-bool StoreOperations::deleteRow(qint64 recordNumber, CountChanges &changes)
+int StoreOperations::removeRows(
+    const QList<qint64> &keys, qsizetype from, qsizetype to, CountChanges &changes)
 {
+    // One statement for the rows, their keys handed over as one JSON list,
+    // so it touches exactly those rows however sparse they are; the rows it
+    // returns give the count changes, as stored, not as a caller remembers.
     Statement &s = m_store.prepared(
-        QStringLiteral("DELETE FROM MESSAGES WHERE rowid = ? "
-                       "RETURNING \"Conference Number\", \"QwkID\", \"Read Flag\", \"Personal\""));
+        QStringLiteral("DELETE FROM MESSAGES WHERE rowid IN (SELECT value FROM json_each(?)) "
+                       "RETURNING \"QwkID\", \"Conference Number\", \"Personal\", \"Read Flag\""));
+    QByteArray list = "[";
+    for (qsizetype i = from; i < to; ++i) {
+        if (i > from)
+            list += ',';
+        list += QByteArray::number(keys.at(i));
+    }
+    list += ']';
     Rewind rewind(s);
-    s.bind(1, recordNumber);
-    if (!s.step())
-        return false;
-    countRemoved(changes, s.text(1), s.integer(0), s.int64(3) != 0, s.int64(2) != 0, 1);
-    while (s.step()) { }
-    return true;
+    s.bind(1, QString::fromLatin1(list));
+    int removed = 0;
+    while (s.step()) {
+        countRemoved(changes, s.text(0), s.integer(1), s.int64(2) != 0, s.int64(3) != 0, 1);
+        ++removed;
+    }
+    return removed;
 }
 
 void StoreOperations::applyCounts(const CountChanges &changes)
@@ -165,11 +177,18 @@ void StoreOperations::tellList(const CountChanges &changes)
 
 int StoreOperations::deleteMessages(const QList<MessageRecord> &messages)
 {
+    QList<qint64> keys;
+    keys.reserve(messages.size());
+    for (const MessageRecord &message : messages)
+        keys.append(message.recordNumber);
+    return deleteMessages(keys);
+}
+
+int StoreOperations::deleteMessages(const QList<qint64> &recordNumbers)
+{
     Transaction transaction(m_store);
     CountChanges changes;
-    int deleted = 0;
-    for (const MessageRecord &message : messages)
-        deleted += deleteRow(message.recordNumber, changes) ? 1 : 0;
+    const int deleted = removeRows(recordNumbers, 0, recordNumbers.size(), changes);
     applyCounts(changes);
     transaction.commit();
     tellList(changes);
@@ -201,22 +220,6 @@ int StoreOperations::deleteInBatches(const Selection &selection, const RowProgre
     if (selection.table != Table::Messages)
         throw StoreError(QStringLiteral("Only messages are deleted by selection."));
     const QList<qint64> keys = selectKeys(selection);
-    // A batch's rows go by one statement, its keys handed over as one JSON
-    // list, so it touches exactly the batch's rows however sparse the
-    // selection is; the rows it returns give the batch's count changes.
-    Statement &removal = m_store.prepared(
-        QStringLiteral("DELETE FROM MESSAGES WHERE rowid IN (SELECT value FROM json_each(?)) "
-                       "RETURNING \"QwkID\", \"Conference Number\", \"Personal\", \"Read Flag\""));
-    const auto bind = [&keys](Statement &s, int from, int to) {
-        QByteArray list = "[";
-        for (int i = from; i < to; ++i) {
-            if (i > from)
-                list += ',';
-            list += QByteArray::number(keys.at(i));
-        }
-        list += ']';
-        s.bind(1, QString::fromLatin1(list));
-    };
 
     const int count = int(keys.size());
     int done = 0;
@@ -237,15 +240,7 @@ int StoreOperations::deleteInBatches(const Selection &selection, const RowProgre
             timer.start();
             Transaction transaction(m_store);
             CountChanges changes;
-            {
-                Rewind rewind(removal);
-                bind(removal, done, end);
-                while (removal.step()) {
-                    countRemoved(changes, removal.text(0), removal.integer(1),
-                        removal.int64(2) != 0, removal.int64(3) != 0, 1);
-                    ++deleted;
-                }
-            }
+            deleted += removeRows(keys, done, end, changes);
             applyCounts(changes);
             transaction.commit();
             for (auto it = changes.cbegin(); it != changes.cend(); ++it)

@@ -67,6 +67,7 @@ public:
     // Deletes the messages by their record numbers in one transaction, the
     // counts lowered as the stored rows say. Returns how many were deleted.
     int deleteMessages(const QList<MessageRecord> &messages);
+    int deleteMessages(const QList<qint64> &recordNumbers);
     bool deleteMessage(const MessageRecord &message) { return deleteMessages({message}) == 1; }
 
     // Deletes every message of the selection in batches; `progress` is told
@@ -98,8 +99,10 @@ private:
 
     static void countRemoved(CountChanges &changes, const QString &qwkId, int conference,
         bool personal, bool read, int rows);
-    // Deletes one message row inside the open transaction; false if gone.
-    bool deleteRow(qint64 recordNumber, CountChanges &changes);
+    // Deletes the rows keys[from, to) inside the open transaction, adding
+    // their count changes; returns how many were still there.
+    int removeRows(
+        const QList<qint64> &keys, qsizetype from, qsizetype to, CountChanges &changes);
     void applyCounts(const CountChanges &changes);
     void tellList(const CountChanges &changes);
     QList<qint64> selectKeys(const Selection &selection);

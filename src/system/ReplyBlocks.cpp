@@ -2,16 +2,11 @@
 
 #include "text/Cp437Codec.h"
 
+#include <cstring>
+
 namespace marvik::system {
 
 namespace {
-
-void padToBlocks(QByteArray &bytes)
-{
-    const qsizetype rest = bytes.size() % ReplyBlocks::BlockSize;
-    if (rest != 0)
-        bytes.append(ReplyBlocks::BlockSize - rest, ' ');
-}
 
 QByteArray numberField(qint64 value, int width)
 {
@@ -36,35 +31,49 @@ QByteArray ReplyBlocks::field(const QString &text, int width)
 
 QByteArray ReplyBlocks::textBlocks(const QString &text)
 {
+    QByteArray bytes;
+    appendTextBlocks(bytes, text);
+    return bytes;
+}
+
+void ReplyBlocks::appendTextBlocks(QByteArray &out, const QString &text)
+{
     if (text.isEmpty())
-        return QByteArray();
+        return;
     // One pass over the text: CR LF becomes the line end byte, every other
     // character its CP437 byte. Packing thousands of replies spends its time
     // here.
-    QByteArray bytes(text.size() + BlockSize, Qt::Uninitialized);
-    char *out = bytes.data();
+    const qsizetype start = out.size();
+    out.resize(start + text.size() + BlockSize);
+    char *const first = out.data() + start;
+    char *o = first;
     const QChar *in = text.constData();
     const qsizetype size = text.size();
     for (qsizetype i = 0; i < size; ++i) {
         const char16_t u = in[i].unicode();
         if (u == u'\r' && i + 1 < size && in[i + 1] == u'\n') {
-            *out++ = LineEnd;
+            *o++ = LineEnd;
             ++i;
         } else if (u < 0x80) {
-            *out++ = char(u);
+            *o++ = char(u);
         } else if (QChar::isHighSurrogate(u) && i + 1 < size && in[i + 1].isLowSurrogate()) {
-            *out++ = '?'; // one character outside CP437, not two
+            *o++ = '?'; // one character outside CP437, not two
             ++i;
         } else {
-            *out++ = text::Cp437Codec::fromUnicode(in[i]);
+            *o++ = text::Cp437Codec::fromUnicode(in[i]);
         }
     }
     // A text that does not end its last line still gets a line end.
     if (!text.endsWith(QStringLiteral("\r\n")))
-        *out++ = LineEnd;
-    bytes.truncate(out - bytes.constData());
-    padToBlocks(bytes);
-    return bytes;
+        *o++ = LineEnd;
+    // Blank-padded to whole blocks.
+    qsizetype length = o - first;
+    const qsizetype rest = length % BlockSize;
+    if (rest != 0) {
+        std::memset(o, ' ', size_t(BlockSize - rest));
+        length += BlockSize - rest;
+    }
+    out.truncate(start + length);
 }
 
 QByteArray ReplyBlocks::headerBlock(const store::MessageRecord &reply, qsizetype textBytes)
@@ -91,8 +100,19 @@ QByteArray ReplyBlocks::headerBlock(const store::MessageRecord &reply, qsizetype
 
 QByteArray ReplyBlocks::messageBlocks(const store::MessageRecord &reply)
 {
-    const QByteArray text = textBlocks(reply.text);
-    return headerBlock(reply, text.size()) + text;
+    QByteArray bytes;
+    appendMessageBlocks(bytes, reply);
+    return bytes;
+}
+
+void ReplyBlocks::appendMessageBlocks(QByteArray &out, const store::MessageRecord &reply)
+{
+    // The header counts the text's blocks, so it is filled in after them.
+    const qsizetype headerAt = out.size();
+    out.resize(headerAt + BlockSize);
+    appendTextBlocks(out, reply.text);
+    const QByteArray header = headerBlock(reply, out.size() - headerAt - BlockSize);
+    std::memcpy(out.data() + headerAt, header.constData(), BlockSize);
 }
 
 } // namespace marvik::system

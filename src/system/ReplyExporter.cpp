@@ -228,16 +228,20 @@ ReplyExporter::Outcome ReplyExporter::pack(const QString &qwkId)
             messagePath = file.absoluteFilePath();
     }
 
-    QList<store::MessageRecord> exported;
+    // Only their keys are kept: the texts are in the file.
+    QList<qint64> exported;
     exported.reserve(count);
     {
         QFile file(messagePath);
         if (!file.open(QIODevice::ReadWrite | QIODevice::Append))
             return fail(QStringLiteral("Cannot write %1: %2").arg(messagePath, file.errorString()));
+        // Written out a megabyte at a time into a buffer allocated once.
+        constexpr qsizetype FlushBytes = 1024 * 1024;
         QByteArray buffer;
+        buffer.reserve(FlushBytes + 64 * 1024);
         const qint64 oldSize = file.size();
         if (oldSize == 0)
-            buffer = ReplyBlocks::firstBlock(qwkId);
+            buffer.append(ReplyBlocks::firstBlock(qwkId));
         else if (oldSize % ReplyBlocks::BlockSize != 0)
             // A damaged old file: new replies still start on a block.
             buffer.fill(' ', ReplyBlocks::BlockSize - oldSize % ReplyBlocks::BlockSize);
@@ -245,7 +249,7 @@ ReplyExporter::Outcome ReplyExporter::pack(const QString &qwkId)
         const auto flush = [&] {
             if (file.write(buffer) != buffer.size())
                 return false;
-            buffer.clear();
+            buffer.truncate(0);
             return true;
         };
         ShownProgress shown(m_progress, QStringLiteral("Exporting Messages"));
@@ -260,9 +264,9 @@ ReplyExporter::Outcome ReplyExporter::pack(const QString &qwkId)
             m_progress.setPosition(int(qint64(position) * 100 / count));
             m_progress.processEvents();
             const store::MessageRecord reply = columns.read(rows);
-            buffer.append(ReplyBlocks::messageBlocks(reply));
-            exported.append(reply);
-            if (buffer.size() >= 1024 * 1024 && !flush())
+            ReplyBlocks::appendMessageBlocks(buffer, reply);
+            exported.append(reply.recordNumber);
+            if (buffer.size() >= FlushBytes && !flush())
                 return fail(
                     QStringLiteral("Cannot write %1: %2").arg(messagePath, file.errorString()));
         }

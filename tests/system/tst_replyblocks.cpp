@@ -72,6 +72,10 @@ void TestReplyBlocks::text()
     const QByteArray message = ReplyBlocks::messageBlocks(reply(text));
     QCOMPARE(message.size(), 128 + bytes.size());
     QCOMPARE(message.mid(116, 6).trimmed().toInt(), int(bytes.size() / 128 + 1));
+    // Built in place after what a packet already holds, it is the same.
+    QByteArray packet = "MYBBS" + blanks(123);
+    ReplyBlocks::appendMessageBlocks(packet, reply(text));
+    QCOMPARE(packet, "MYBBS" + blanks(123) + message);
 }
 
 void TestReplyBlocks::header_data()

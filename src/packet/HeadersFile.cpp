@@ -4,6 +4,8 @@
 
 #include <QBuffer>
 
+#include <algorithm>
+
 namespace marvik::packet {
 
 namespace {
@@ -70,11 +72,15 @@ void HeadersFile::parse(QIODevice &device, const std::function<void()> &tick)
         }
         if (!current)
             continue;
+        // "Key: value" mostly, but doors write the UTF-8 mark as
+        // "Utf8 = true"; no key holds either sign, so the first one ends it.
         const qsizetype colon = line.indexOf(':');
-        if (colon <= 0)
+        const qsizetype equals = line.indexOf('=');
+        const qsizetype split = colon < 0 ? equals : equals < 0 ? colon : std::min(colon, equals);
+        if (split <= 0)
             continue;
-        const QByteArray key = QwkField::trimmed(line.first(colon)).toByteArray().toLower();
-        const QByteArray value = QwkField::trimmed(line.sliced(colon + 1)).toByteArray();
+        const QByteArray key = QwkField::trimmed(line.first(split)).toByteArray().toLower();
+        const QByteArray value = QwkField::trimmed(line.sliced(split + 1)).toByteArray();
         if (key == "to")
             current->to = value;
         else if (key == "from")

@@ -12,7 +12,8 @@ namespace marvik::packet {
 
 // HEADERS.DAT, written by QWKE doors beside MESSAGES.DAT: one section per
 // message, named in brackets by the hexadecimal byte offset of the message's
-// header in MESSAGES.DAT ("[280]"), holding "Key: value" lines. Only what
+// header in MESSAGES.DAT ("[280]"), holding "Key: value" lines (and the
+// UTF-8 mark as "Utf8 = true"). Only what
 // the import uses is kept: the whole To, From (or Sender) and Subject, and
 // whether the message is UTF-8.
 class HeadersFile

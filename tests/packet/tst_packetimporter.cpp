@@ -992,6 +992,11 @@ private slots:
             << "Samuel Sysop-Longname The"
             << QString::fromUtf8("Café au lait, one more time please")
             << QString::fromUtf8("café\r\n");
+        // Doors write "Utf8 = true" beside "Key: value" lines.
+        QTest::newRow("utf8 marked with an equals sign")
+            << QByteArray("Utf8 = true\nSender: Sam\nTo: Caf\xC3\xA9 Society\n")
+            << QByteArray("caf\xC3\xA9\xE3") << QString::fromUtf8("Café Society") << "Sam"
+            << subject.left(25) << QString::fromUtf8("café\r\n");
         QTest::newRow("utf8 marked but not")
             << QByteArray("Utf8: true\r\n") << QByteArray("caf\x82") << "Everyone On The Whole Net"
             << "Samuel Sysop-Longname The" << subject.left(25) << QString::fromUtf8("café");

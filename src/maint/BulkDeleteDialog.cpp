@@ -12,7 +12,16 @@
 #include <QShortcut>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 namespace marvik::maint {
+
+namespace {
+
+// Room the title bar takes beside the caption: the icon and the buttons.
+constexpr int CaptionMargin = 150;
+
+} // namespace
 
 BulkDeleteDialog::BulkDeleteDialog(state::AppState &state, QWidget *parent)
     : QDialog(parent)
@@ -86,6 +95,10 @@ bool BulkDeleteDialog::openFor(int entryIndex)
     setWindowTitle(
         QStringLiteral("Delete Messages - %1: %2").arg(m_state.currentQwkId(), entry.name));
     m_conference = entry.number;
+    // The caption names the system and the conference; the title bar would
+    // cut it short on a dialog sized only for its buttons.
+    const int captionWidth = fontMetrics().horizontalAdvance(windowTitle()) + CaptionMargin;
+    resize(std::max(sizeHint().width(), captionWidth), sizeHint().height());
     show();
     raise();
     activateWindow();

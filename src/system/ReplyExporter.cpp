@@ -254,7 +254,11 @@ ReplyExporter::Outcome ReplyExporter::pack(const QString &qwkId)
         };
         ShownProgress shown(m_progress, QStringLiteral("Exporting Messages"));
         // One pass over the replies in key order, the order they were written.
-        store::Statement &rows = m_store.prepared(selection.orderedSql(QStringLiteral("*")));
+        // The keys are sorted, not the rows: sorting whole rows would copy
+        // every reply's text before the first one came back.
+        store::Statement &rows = m_store.prepared(
+            QStringLiteral("SELECT * FROM MESSAGES WHERE rowid IN (%1) ORDER BY rowid")
+                .arg(selection.sql(QStringLiteral("rowid"))));
         store::Rewind rewind(rows);
         store::bindSelection(rows, selection);
         const ReplyColumns columns(rows);

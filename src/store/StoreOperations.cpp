@@ -248,14 +248,17 @@ int StoreOperations::deleteInBatches(const Selection &selection, const RowProgre
             // The next batch is sized to take about BatchMilliseconds, and
             // grows at most fourfold: rows that came cheap (already in
             // memory) say little of the rows after them.
-            const double perRow
-                = double(std::max<qint64>(timer.nsecsElapsed(), 1)) / (end - done);
+            const double perRow = double(std::max<qint64>(timer.nsecsElapsed(), 1)) / (end - done);
             rows = int(std::clamp(
                 BatchMilliseconds * 1e6 / perRow, 64.0, std::min(20000.0, 4.0 * (end - done))));
             done = end;
         }
     } catch (...) {
-        tellList(changed);
+        // The batch's own error is the one to report, not a second one
+        // from reading the counts back.
+        try {
+            tellList(changed);
+        } catch (const StoreError &) { }
         throw;
     }
     tellList(changed);

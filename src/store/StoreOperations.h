@@ -101,8 +101,7 @@ private:
         bool personal, bool read, int rows);
     // Deletes the rows keys[from, to) inside the open transaction, adding
     // their count changes; returns how many were still there.
-    int removeRows(
-        const QList<qint64> &keys, qsizetype from, qsizetype to, CountChanges &changes);
+    int removeRows(const QList<qint64> &keys, qsizetype from, qsizetype to, CountChanges &changes);
     void applyCounts(const CountChanges &changes);
     void tellList(const CountChanges &changes);
     QList<qint64> selectKeys(const Selection &selection);

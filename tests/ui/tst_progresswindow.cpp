@@ -44,9 +44,8 @@ private Q_SLOTS:
         const qint64 step = ProgressWindow::kEventInterval;
         QTest::newRow("calls inside the interval wait")
             << QList<qint64> {0, 1, step / 2, step - 1} << QList<bool> {true, false, false, false};
-        QTest::newRow("a call at the interval runs")
-            << QList<qint64> {0, step, step + 1, 2 * step - 1, 2 * step}
-            << QList<bool> {true, true, false, false, true};
+        QTest::newRow("a call at the interval runs") << QList<qint64> {0, step, step + 1,
+            2 * step - 1, 2 * step} << QList<bool> {true, true, false, false, true};
         QTest::newRow("a long pause runs at once")
             << QList<qint64> {0, 1000, 1001} << QList<bool> {true, true, false};
     }

@@ -517,14 +517,9 @@ void PacketImporter::importIndex(const PacketFolder &folder, const QString &file
             // message would cost more than the look-up itself.
             const auto where
                 = [&] { return QStringLiteral("%1 record %2").arg(fileName).arg(count); };
-            QString error;
-            const std::optional<MessageHeader> header = blocks.readHeader(headerBlock, &error);
-            if (!header) {
-                ++m_badRecords;
-                skip(QStringLiteral("%1: %2").arg(where(), error));
+            const std::optional<MessageHeader> header = takeHeader(blocks, headerBlock, where);
+            if (!header)
                 continue;
-            }
-            markSeen(headerBlock);
             importMessage(conference, headerBlock, *header, blocks, where);
         }
     });
@@ -536,6 +531,20 @@ void PacketImporter::importIndex(const PacketFolder &folder, const QString &file
                     .arg(repeats));
     }
     m_progress.hide();
+}
+
+std::optional<MessageHeader> PacketImporter::takeHeader(
+    MessageBlocks &blocks, qint64 headerBlock, const std::function<QString()> &where)
+{
+    QString error;
+    std::optional<MessageHeader> header = blocks.readHeader(headerBlock, &error);
+    if (!header) {
+        ++m_badRecords;
+        skip(QStringLiteral("%1: %2").arg(where(), error));
+        return std::nullopt;
+    }
+    markSeen(headerBlock);
+    return header;
 }
 
 // A door may list e-mail only in PERSONAL.NDX, with no index of its own
@@ -565,14 +574,9 @@ void PacketImporter::importPersonalLeftovers(
             m_progress.processEvents();
             const auto where
                 = [&] { return QStringLiteral("%1 record %2").arg(fileName).arg(count); };
-            QString error;
-            const std::optional<MessageHeader> header = blocks.readHeader(headerBlock, &error);
-            if (!header) {
-                ++m_badRecords;
-                skip(QStringLiteral("%1: %2").arg(where(), error));
+            const std::optional<MessageHeader> header = takeHeader(blocks, headerBlock, where);
+            if (!header)
                 continue;
-            }
-            markSeen(headerBlock);
             if (ensureConference(header->conference, where()))
                 importMessage(header->conference, headerBlock, *header, blocks, where);
         }

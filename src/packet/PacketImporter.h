@@ -91,6 +91,10 @@ private:
     void walkMessages(MessageBlocks &blocks, bool onlyUnseen);
     void importMessage(int conference, qint64 headerBlock, const MessageHeader &header,
         MessageBlocks &blocks, const std::function<QString()> &where);
+    // The header an index names, marked seen; none, counted and reported as
+    // a skipped record, when it cannot be read.
+    std::optional<MessageHeader> takeHeader(
+        MessageBlocks &blocks, qint64 headerBlock, const std::function<QString()> &where);
     bool seen(qint64 headerBlock) const;
     void markSeen(qint64 headerBlock);
     void flushBatch();

@@ -370,17 +370,7 @@ void ReaderWindow::Reply1Click()
         return;
     }
     callEditor(EditorRequests::reEdit(shown));
-    bool any = false;
-    try {
-        any = m_navigator.reopen(index);
-    } catch (const store::StoreError &error) {
-        m_state.prompts().error(error.message());
-        any = m_navigator.count() > 0;
-    }
-    if (any)
-        showCurrent();
-    else
-        leave();
+    showOrLeave([&] { return m_navigator.reopen(index); });
 }
 
 void ReaderWindow::ForwardMessage1Click()
@@ -460,9 +450,14 @@ void ReaderWindow::DeleteMessage1Click()
 {
     if (!m_open)
         return;
-    bool any = true;
+    showOrLeave([this] { return m_navigator.deleteCurrent(); });
+}
+
+void ReaderWindow::showOrLeave(const std::function<bool()> &step)
+{
+    bool any = false;
     try {
-        any = m_navigator.deleteCurrent();
+        any = step();
     } catch (const store::StoreError &error) {
         m_state.prompts().error(error.message());
         any = m_navigator.count() > 0;

@@ -112,6 +112,10 @@ private:
     void guarded(const std::function<void()> &command);
     void showCurrent();
     void leave();
+    // Runs a step that may leave the conference's selection changed (a
+    // delete, a re-open): shows the current message, or leaves when none is
+    // left. A store error is shown and what is left decides.
+    void showOrLeave(const std::function<bool()> &step);
     void callEditor(const state::EditorRequest &request);
 
     state::AppState &m_state;

@@ -390,7 +390,7 @@ void PacketImporter::markSeen(qint64 headerBlock)
         m_seen[headerBlock] = true;
 }
 
-void PacketImporter::readHeadersFile(const PacketFolder &folder)
+void PacketImporter::readHeadersFile(const PacketFolder &folder, qint64 messagesSize)
 {
     QFile file(folder.find(QStringLiteral("HEADERS.DAT")));
     if (file.fileName().isEmpty() || !file.open(QIODevice::ReadOnly))
@@ -401,7 +401,12 @@ void PacketImporter::readHeadersFile(const PacketFolder &folder)
                     .arg(megabytes(file.size())));
         return;
     }
-    m_headers = HeadersFile(file, [this] { m_progress.processEvents(); });
+    m_headers = HeadersFile(file, messagesSize, [this] { m_progress.processEvents(); });
+    if (m_headers.sectionsDropped() > 0)
+        problem(QStringLiteral("HEADERS.DAT holds more names and subjects than Marvik keeps; "
+                               "%1 messages have them as their headers give them (up to 25 "
+                               "characters)")
+                    .arg(m_headers.sectionsDropped()));
 }
 
 // Hands an index's block numbers to `take` a chunk at a time, so a big index
@@ -431,7 +436,7 @@ void PacketImporter::importMessages(const PacketFolder &folder, MessageBlocks &b
 {
     m_seen.assign(size_t(blocks.blockCount()), false);
     m_personalBlocks.assign(size_t(blocks.blockCount()), false);
-    readHeadersFile(folder);
+    readHeadersFile(folder, blocks.blockCount() * MessageHeader::BlockSize);
 
     QStringList indexes;
     QString personalName;
@@ -655,7 +660,8 @@ void PacketImporter::importMessage(int conference, qint64 headerBlock, const Mes
                  .arg(where(), QwkField::quoted(QwkField::text(header.referenceField))));
         return;
     }
-    const HeadersFile::Section *extra = m_headers.section(headerBlock * MessageHeader::BlockSize);
+    const std::optional<HeadersFile::Section> extra
+        = m_headers.section(headerBlock * MessageHeader::BlockSize);
     const bool utf8 = extra && extra->utf8;
 
     store::MessageRecord message;

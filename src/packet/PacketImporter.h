@@ -81,7 +81,7 @@ private:
     void writeConferences(const QList<std::pair<int, QString>> &conferences);
     bool ensureConference(int number, const QString &source);
     void importMessages(const PacketFolder &folder, MessageBlocks &blocks);
-    void readHeadersFile(const PacketFolder &folder);
+    void readHeadersFile(const PacketFolder &folder, qint64 messagesSize);
     bool readIndex(const PacketFolder &folder, const QString &fileName,
         const std::function<void(qint64 total, const QList<qint64> &chunk)> &take);
     void importIndex(const PacketFolder &folder, const QString &fileName, int conference,

@@ -206,7 +206,7 @@ private Q_SLOTS:
         actionNamed(f.window->menuBar(), "&Open QWK File")->trigger();
 
         QCOMPARE(script->folders, QStringList {f.window->state().folders().work()});
-        QCOMPARE(f.prompts.questions, QStringList {"Delete MYBBS.QW2?"});
+        QCOMPARE(f.prompts.questions, QStringList {"Delete mybbs.qw2?"});
         QVERIFY(f.prompts.errors.isEmpty());
         QVERIFY(!enabledWhileAsking);
         QVERIFY(f.window->isEnabled());

@@ -146,11 +146,13 @@ ControlFile::ConferenceList ControlFile::conferenceList() const
             for (qint64 n = 0; n < *count; ++n)
                 list.conferences.append({int(n), m_lines.at(11 + n)});
             list.firstScreenLine = 11 + *count;
-            list.problems.append(
-                QStringLiteral("CONTROL.DAT lists its conferences without their numbers; they "
-                               "were numbered 0 to %1 in order, which may not be the BBS's own "
-                               "numbers.")
-                    .arg(*count - 1));
+            list.problems.append(*count == 1
+                    ? QStringLiteral("CONTROL.DAT lists its conference without its number; it was "
+                                     "numbered 0, which may not be the BBS's own number.")
+                    : QStringLiteral("CONTROL.DAT lists its conferences without their numbers; "
+                                     "they were numbered 0 to %1 in order, which may not be the "
+                                     "BBS's own numbers.")
+                          .arg(*count - 1));
             return list;
         }
         list.problems.append(QStringLiteral("Only %1 of %2 conferences were read from CONTROL.DAT "

@@ -14,8 +14,8 @@ std::optional<MessageHeader> MessageHeader::parse(QByteArrayView block, QString 
     const std::optional<int> blocks = QwkField::decimal(block.sliced(116, 6));
     if (!blocks || *blocks < 1) {
         if (error)
-            *error = QStringLiteral("is not the start of a message (its block count reads "
-                                    "\"%1\")")
+            *error = QStringLiteral("is not the start of a message: its block count reads "
+                                    "\"%1\"")
                          .arg(QwkField::text(block.sliced(116, 6)));
         return std::nullopt;
     }

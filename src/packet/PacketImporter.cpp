@@ -582,7 +582,8 @@ void PacketImporter::importIndex(const PacketFolder &folder, const QString &file
             const auto where = [&] {
                 return QStringLiteral("listed in %1 (entry %2)").arg(fileName).arg(count);
             };
-            const std::optional<MessageHeader> header = takeHeader(blocks, headerBlock, where);
+            const std::optional<MessageHeader> header
+                = takeHeader(blocks, headerBlock, fileName, count);
             if (!header)
                 continue;
             importMessage(conference, headerBlock, *header, blocks, where);
@@ -599,14 +600,16 @@ void PacketImporter::importIndex(const PacketFolder &folder, const QString &file
 }
 
 std::optional<MessageHeader> PacketImporter::takeHeader(
-    MessageBlocks &blocks, qint64 headerBlock, const std::function<QString()> &where)
+    MessageBlocks &blocks, qint64 headerBlock, const QString &indexName, qint64 entry)
 {
     QString error;
     std::optional<MessageHeader> header = blocks.readHeader(headerBlock, &error);
     if (!header) {
         ++m_badRecords;
-        skip(QStringLiteral("The message %1 was not imported: the packet is damaged there; %2.")
-                 .arg(where(), error));
+        skip(QStringLiteral("The index %1 points to a message that is not there (entry %2: %3).")
+                 .arg(indexName)
+                 .arg(entry)
+                 .arg(error));
         return std::nullopt;
     }
     markSeen(headerBlock);
@@ -643,7 +646,8 @@ void PacketImporter::importPersonalLeftovers(
                 const auto where = [&] {
                     return QStringLiteral("listed in %1 (entry %2)").arg(fileName).arg(count);
                 };
-                const std::optional<MessageHeader> header = takeHeader(blocks, headerBlock, where);
+                const std::optional<MessageHeader> header
+                    = takeHeader(blocks, headerBlock, fileName, count);
                 if (!header)
                     continue;
                 if (ensureConference(header->conference, QStringLiteral("the message ") + where()))
@@ -705,9 +709,9 @@ void PacketImporter::walkMessages(MessageBlocks &blocks, bool onlyUnseen)
     if (onlyUnseen)
         m_result.messagesSkipped = qMax(0, m_result.messagesSkipped - qMin(found, m_badRecords));
     if (onlyUnseen && found > 0)
-        problem(QStringLiteral("Reading MESSAGES.DAT through, Marvik found %1 messages that the "
-                               "damaged index entries failed to point to; they were imported "
-                               "(%2 of them new).")
+        problem(QStringLiteral("Marvik read MESSAGES.DAT through and found %1 messages that no "
+                               "index entry pointed to correctly; they were imported (%2 of them "
+                               "new).")
                     .arg(found)
                     .arg(m_result.messagesImported + m_result.alreadyStored - importedBefore));
     blocks.setReadAhead(false);

@@ -96,7 +96,7 @@ private:
     // The header an index names, marked seen; none, counted and reported as
     // a skipped record, when it cannot be read.
     std::optional<MessageHeader> takeHeader(
-        MessageBlocks &blocks, qint64 headerBlock, const std::function<QString()> &where);
+        MessageBlocks &blocks, qint64 headerBlock, const QString &indexName, qint64 entry);
     bool seen(qint64 headerBlock) const;
     void markSeen(qint64 headerBlock);
     void flushBatch();

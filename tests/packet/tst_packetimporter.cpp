@@ -830,9 +830,10 @@ private slots:
         QCOMPARE(result.messagesSkipped, skipped);
         // The list without numbers is reported, with the rest, in one box.
         QCOMPARE(m_prompts.informations.size(), 1);
-        QVERIFY(m_prompts.informations.at(0).contains("without their numbers"));
+        QVERIFY(m_prompts.informations.at(0).contains("CONTROL.DAT lists its conference"));
         if (file.contains("MULTICNF")) // found by the header chain, not the broken index
-            QVERIFY(m_prompts.informations.at(0).contains("listed in 001.NDX (entry 2)"));
+            QVERIFY(m_prompts.informations.at(0).contains(
+                "The index 001.NDX points to a message that is not there (entry 2: block 9"));
     }
 
     // Messages a door lists only in PERSONAL.NDX, or indexes for a conference

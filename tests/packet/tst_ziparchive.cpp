@@ -6,8 +6,11 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <zip.h>
+
+#include <csignal>
 
 using marvik::packet::ZipArchive;
 
@@ -373,13 +376,17 @@ private slots:
     // A failed update leaves the archive exactly as it was.
     void addFilesFailureKeepsArchive_data()
     {
-        QTest::addColumn<bool>("corruptArchive");
-        QTest::newRow("missing input file") << false;
-        QTest::newRow("existing archive damaged") << true;
+        QTest::addColumn<QString>("damage");
+        QTest::newRow("missing input file") << "missing";
+        QTest::newRow("existing archive damaged") << "damaged";
+        // A full disk cannot be made here; a file size limit of 0 fails the
+        // writes the same way.
+        QTest::newRow("no room to write") << "no room";
     }
     void addFilesFailureKeepsArchive()
     {
-        QFETCH(bool, corruptArchive);
+        QFETCH(QString, damage);
+        const bool corruptArchive = damage == "damaged";
         QTemporaryDir root;
         const QString zip = root.filePath("MYBBS.REP");
         QVERIFY(makeZip(zip, {{"MYBBS.MSG", "kept"}}));
@@ -394,8 +401,23 @@ private slots:
             ? QStringList {root.filePath("NEW.MSG")}
             : QStringList {root.filePath("NEW.MSG"), root.filePath("GONE.MSG")};
         QString error;
-        QVERIFY(!ZipArchive::addFiles(zip, files, 6, {}, &error));
+        rlimit saved {};
+        QCOMPARE(getrlimit(RLIMIT_FSIZE, &saved), 0);
+        const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+        if (damage == "no room") {
+            rlimit none = saved;
+            none.rlim_cur = 0;
+            QCOMPARE(setrlimit(RLIMIT_FSIZE, &none), 0);
+        }
+        const bool added = ZipArchive::addFiles(zip, files, 6, {}, &error);
+        setrlimit(RLIMIT_FSIZE, &saved);
+        std::signal(SIGXFSZ, oldHandler);
+        QVERIFY(!added);
         QVERIFY(!error.isEmpty());
+        if (damage == "no room") {
+            // Once, with the reason: the archive the user knows, not a scratch file.
+            QCOMPARE(error, "Cannot write " + zip + ": File too large");
+        }
         QCOMPARE(readAll(zip), before);
         QCOMPARE(QDir(root.path()).entryList(QDir::Files), QStringList({"MYBBS.REP", "NEW.MSG"}));
     }

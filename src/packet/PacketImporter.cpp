@@ -800,8 +800,9 @@ void PacketImporter::importMessage(int conference, qint64 headerBlock, const Mes
         m_store.appendMessage(message);
     } catch (const store::StoreError &e) {
         // SQLite drops the whole transaction on some failures (disk full);
-        // then the batch is gone and the import cannot go on.
-        if (!m_store.inTransaction())
+        // then the batch is gone and the import cannot go on. Nor can it in
+        // a damaged store, where each further message would fail the same.
+        if (!m_store.inTransaction() || e.isDamage())
             throw;
         skip(QStringLiteral("The message %1 could not be stored: %2").arg(where(), e.message()));
         return;

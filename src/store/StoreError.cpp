@@ -16,6 +16,11 @@ QString StoreError::message() const
     return m_message;
 }
 
+bool StoreError::isDamage() const
+{
+    return m_code == SQLITE_CORRUPT || m_code == SQLITE_NOTADB;
+}
+
 QString StoreError::damagedText(const QString &fileName, const QString &reason)
 {
     return QStringLiteral("The message store %1 is damaged (%2). Marvik cannot read or change "

@@ -16,6 +16,8 @@ public:
     explicit StoreError(const QString &message, int code = 0);
     QString message() const;
     int code() const { return m_code; }
+    // The store file is damaged: going on with other rows is no use.
+    bool isDamage() const;
     // SQLite's text as it came, without our explanation.
     QString reason() const { return m_reason; }
 

@@ -403,6 +403,7 @@ void tst_Schema::damageMetLaterIsExplained()
     const QString reason = code == SQLITE_CORRUPT ? "database disk image is malformed" : "why";
     const StoreError error = StoreError::fromSqlite(code, reason, "MARVIK.db");
     QCOMPARE(error.reason(), reason);
+    QCOMPARE(error.isDamage(), code == SQLITE_CORRUPT || code == SQLITE_NOTADB);
     if (expected.isEmpty())
         QCOMPARE(error.message(), reason);
     else

@@ -30,9 +30,9 @@ SettingsDialog::SettingsDialog(state::AppState &state, QWidget *parent)
     font.setFixedPitch(true);
     m_taglines->setFont(font);
     m_taglines->setLineWrapMode(QPlainTextEdit::NoWrap);
-    m_taglines->setOverwriteMode(true);
-    // A block caret shows that typing replaces the character under it.
-    m_taglines->setCursorWidth(QFontMetrics(font).horizontalAdvance(QLatin1Char('M')));
+    // Typing inserts, as in every other text box of the desktop: a tagline
+    // typed in front of another must not eat it.
+    m_taglines->setOverwriteMode(false);
     m_tabs->addTab(m_taglines, tr("Taglines"));
     layout->addWidget(m_tabs, 1);
 

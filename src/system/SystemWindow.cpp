@@ -360,8 +360,22 @@ void SystemWindow::OpenConference()
 
 void SystemWindow::AddConferenceRequest()
 {
-    guarded(
-        [this] { m_browser.addConferenceRequest(activeEntry(), QDateTime::currentDateTime()); });
+    // One key queues a message for the BBS: ask first, then say what went.
+    guarded([this] {
+        const int entry = activeEntry();
+        const auto texts = m_browser.addRequestTexts(entry);
+        if (!texts)
+            return;
+        ui::Prompts &prompts = m_state.prompts();
+        if (!texts->refusal.isEmpty()) {
+            prompts.inform(texts->refusal);
+            return;
+        }
+        if (!prompts.ask(texts->question))
+            return;
+        if (m_browser.addConferenceRequest(entry, QDateTime::currentDateTime()))
+            prompts.inform(texts->queued);
+    });
 }
 
 void SystemWindow::OpenBulletin()

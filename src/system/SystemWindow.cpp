@@ -177,6 +177,9 @@ SystemWindow::SystemWindow(state::AppState &state, QWidget *parent)
         &SystemWindow::activeRowChanged);
     activeRowChanged();
 
+    // Esc is "&Close BBS System", with the questions that follow it.
+    auto *escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    connect(escape, &QShortcut::activated, this, &SystemWindow::CloseBBSSystem1Click);
     auto *help = new QShortcut(QKeySequence::HelpContents, this);
     connect(help, &QShortcut::activated, this,
         [this] { m_state.help().showTopic(ui::HelpTopics::SystemWindowTopic); });

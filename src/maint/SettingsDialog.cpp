@@ -1,5 +1,6 @@
 #include "maint/SettingsDialog.h"
 
+#include "maint/OnScreen.h"
 #include "maint/TaglinesDocument.h"
 #include "state/AppState.h"
 #include "state/TaglinesFile.h"
@@ -67,6 +68,7 @@ bool SettingsDialog::run()
 {
     if (!load())
         return false;
+    placeOnScreen(this, size());
     return exec() == QDialog::Accepted;
 }
 

@@ -84,6 +84,24 @@ QTableView *makeGrid(QAbstractItemModel *model, const QList<int> &widths, QWidge
     return view;
 }
 
+// Centres the window on the available screen (the screen less panels and
+// docks), shrunk to fit there, title bar and frame included.
+void placeOnScreen(QWidget *window)
+{
+    const QScreen *screen = window->screen() ? window->screen() : QGuiApplication::primaryScreen();
+    if (!screen)
+        return;
+    const QRect area = screen->availableGeometry();
+    QSize frame = window->frameGeometry().size() - window->geometry().size();
+    // Before the first showing the frame is not known yet: room for a title bar.
+    if (frame.isEmpty())
+        frame = QSize(8, 32);
+    window->resize(window->size().boundedTo(area.size() - frame));
+    const QSize outer = window->size() + frame;
+    window->move(qMax(area.left(), area.center().x() - outer.width() / 2),
+        qMax(area.top(), area.center().y() - outer.height() / 2));
+}
+
 bool isEnterKey(const QKeyEvent *key)
 {
     return key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter;
@@ -233,8 +251,7 @@ bool SystemWindow::openSystem()
         m_bulletinView->scrollToTop();
         m_closing = false;
     }
-    if (QScreen *screen = QGuiApplication::primaryScreen())
-        move(screen->availableGeometry().center() - rect().center());
+    placeOnScreen(this);
     show();
     raise();
     activateWindow();

@@ -5,6 +5,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QHeaderView>
+#include <QScreen>
 #include <QTimer>
 #include <QTreeWidget>
 
@@ -87,6 +88,7 @@ void TestSystemsListWindow::listsInOrder()
         columns += list->columnWidth(column);
     }
     QVERIFY(list->viewport()->width() >= columns);
+    QVERIFY(window.screen()->availableGeometry().contains(window.frameGeometry()));
     QApplication::setActiveWindow(&window);
     QVERIFY(QTest::qWaitForWindowActive(&window));
     QTest::keyClick(window.list(), Qt::Key_F1);

@@ -176,6 +176,13 @@ void SystemsListWindow::OpenSelectedSystem()
     m_state.setCurrentQwkId(qwkId);
     if (m_runSystemWindow)
         m_runSystemWindow();
+    // Reading, writing and the clean-up on close change the unread totals.
+    fillList();
+    if (m_closing)
+        return;
+    const auto found = m_list->findItems(qwkId, Qt::MatchExactly, IdColumn);
+    if (!found.isEmpty())
+        m_list->setCurrentItem(found.first());
     show();
     raise();
     activateWindow();

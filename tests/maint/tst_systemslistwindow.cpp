@@ -105,6 +105,8 @@ void TestSystemsListWindow::openRunsTheSystemWindow()
     SystemsListWindow window(*f.state, [&] {
         opened << f.state->currentQwkId();
         listVisible << list->isVisible();
+        // What the user does in the system window shows in the list after it.
+        f.addMessage(f.state->currentQwkId(), 0, false);
     });
     list = &window;
     QVERIFY(window.openList());
@@ -116,6 +118,10 @@ void TestSystemsListWindow::openRunsTheSystemWindow()
     QTest::mouseClick(window.list()->viewport(), Qt::LeftButton, {}, first.center());
     QTest::mouseDClick(window.list()->viewport(), Qt::LeftButton, {}, first.center());
     QCOMPARE(opened, (QStringList {"TWO", "ONE"}));
+    QCOMPARE(window.list()->topLevelItem(0)->text(2), QStringLiteral("2"));
+    QCOMPARE(window.list()->topLevelItem(1)->text(2), QStringLiteral("2"));
+    // The system just closed stays selected.
+    QCOMPARE(window.list()->currentItem()->text(0), QStringLiteral("ONE"));
     QCOMPARE(listVisible, (QList<bool> {false, false}));
     QVERIFY(window.isVisible());
 }

@@ -75,11 +75,13 @@ QTableView *makeGrid(QAbstractItemModel *model, const QList<int> &widths, QWidge
     header->setSectionResizeMode(QHeaderView::Fixed);
     header->setSectionsClickable(false);
     header->setHighlightSections(false);
-    for (int column = 0; column < widths.size(); ++column)
-        view->setColumnWidth(column, widths.at(column));
     int width = 2 * view->frameWidth() + view->style()->pixelMetric(QStyle::PM_ScrollBarExtent);
-    for (int w : widths)
-        width += w;
+    for (int column = 0; column < widths.size(); ++column) {
+        // Never narrower than the heading, which a larger font would cut short.
+        const int columnWidth = qMax(widths.at(column), header->sectionSizeHint(column));
+        view->setColumnWidth(column, columnWidth);
+        width += columnWidth;
+    }
     view->setMinimumWidth(width);
     return view;
 }

@@ -15,14 +15,20 @@ void placeOnScreen(QWidget *window, QSize wanted)
     }
     const QRect area = screen->availableGeometry();
     QSize frame = window->frameGeometry().size() - window->geometry().size();
-    // Before the first showing the frame is not known yet: room for a title bar.
-    if (frame.isEmpty())
-        frame = QSize(8, 32);
+    // Before the first showing the frame is not known yet: room for a title
+    // bar. Qt then also places the inside of the window where it is moved to,
+    // not its frame.
+    const bool frameKnown = !frame.isEmpty();
+    if (!frameKnown)
+        frame = QSize(8, 40);
+    const QPoint inside
+        = frameKnown ? QPoint() : QPoint(frame.width() / 2, frame.height() * 3 / 4);
     const QSize size = wanted.boundedTo(area.size() - frame);
     window->resize(size);
     const QSize outer = size + frame;
-    window->move(qMax(area.left(), area.center().x() - outer.width() / 2),
-        qMax(area.top(), area.center().y() - outer.height() / 2));
+    window->move(QPoint(qMax(area.left(), area.center().x() - outer.width() / 2),
+                     qMax(area.top(), area.center().y() - outer.height() / 2))
+        + inside);
 }
 
 } // namespace marvik::maint

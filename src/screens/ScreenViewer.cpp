@@ -29,7 +29,7 @@ constexpr double MinimumScale = 0.25;
 QSize frameOf(const QWidget *window)
 {
     const QSize frame = window->frameGeometry().size() - window->geometry().size();
-    return frame.isEmpty() ? QSize(8, 32) : frame;
+    return frame.isEmpty() ? QSize(8, 40) : frame;
 }
 
 } // namespace
@@ -136,8 +136,16 @@ bool ScreenViewer::openScreen(const QString &caption, const QString &text)
             chrome(), area.size());
     if (isMaximized())
         showNormal();
-    resize(fit.size - frameOf(this));
-    move(area.center() - QPoint(fit.size.width() / 2, fit.size.height() / 2));
+    const QSize frame = frameOf(this);
+    resize(fit.size - frame);
+    // Until the frame is known Qt places the inside of the window where it
+    // is moved to, not its frame.
+    const bool frameKnown = frameGeometry().size() != geometry().size();
+    const QPoint inside
+        = frameKnown ? QPoint() : QPoint(frame.width() / 2, frame.height() * 3 / 4);
+    move(QPoint(qMax(area.left(), area.center().x() - fit.size.width() / 2),
+             qMax(area.top(), area.center().y() - fit.size.height() / 2))
+        + inside);
 
     m_canvas->setBuffer(&m_buffer, fit.scale);
     verticalBar()->setSingleStep(qMax(1, int(std::lround(m_canvas->lineHeight()))));

@@ -95,13 +95,19 @@ void placeOnScreen(QWidget *window)
         return;
     const QRect area = screen->availableGeometry();
     QSize frame = window->frameGeometry().size() - window->geometry().size();
-    // Before the first showing the frame is not known yet: room for a title bar.
-    if (frame.isEmpty())
-        frame = QSize(8, 32);
+    // Before the first showing the frame is not known yet: room for a title
+    // bar. Qt then also places the inside of the window where it is moved to,
+    // not its frame.
+    const bool frameKnown = !frame.isEmpty();
+    if (!frameKnown)
+        frame = QSize(8, 40);
+    const QPoint inside
+        = frameKnown ? QPoint() : QPoint(frame.width() / 2, frame.height() * 3 / 4);
     window->resize(window->size().boundedTo(area.size() - frame));
     const QSize outer = window->size() + frame;
-    window->move(qMax(area.left(), area.center().x() - outer.width() / 2),
-        qMax(area.top(), area.center().y() - outer.height() / 2));
+    window->move(QPoint(qMax(area.left(), area.center().x() - outer.width() / 2),
+                     qMax(area.top(), area.center().y() - outer.height() / 2))
+        + inside);
 }
 
 bool isEnterKey(const QKeyEvent *key)

@@ -21,8 +21,7 @@ void placeOnScreen(QWidget *window, QSize wanted)
     const bool frameKnown = !frame.isEmpty();
     if (!frameKnown)
         frame = QSize(8, 40);
-    const QPoint inside
-        = frameKnown ? QPoint() : QPoint(frame.width() / 2, frame.height() * 3 / 4);
+    const QPoint inside = frameKnown ? QPoint() : QPoint(frame.width() / 2, frame.height() * 3 / 4);
     const QSize size = wanted.boundedTo(area.size() - frame);
     window->resize(size);
     const QSize outer = size + frame;

@@ -141,8 +141,7 @@ bool ScreenViewer::openScreen(const QString &caption, const QString &text)
     // Until the frame is known Qt places the inside of the window where it
     // is moved to, not its frame.
     const bool frameKnown = frameGeometry().size() != geometry().size();
-    const QPoint inside
-        = frameKnown ? QPoint() : QPoint(frame.width() / 2, frame.height() * 3 / 4);
+    const QPoint inside = frameKnown ? QPoint() : QPoint(frame.width() / 2, frame.height() * 3 / 4);
     move(QPoint(qMax(area.left(), area.center().x() - fit.size.width() / 2),
              qMax(area.top(), area.center().y() - fit.size.height() / 2))
         + inside);

@@ -101,8 +101,7 @@ void placeOnScreen(QWidget *window)
     const bool frameKnown = !frame.isEmpty();
     if (!frameKnown)
         frame = QSize(8, 40);
-    const QPoint inside
-        = frameKnown ? QPoint() : QPoint(frame.width() / 2, frame.height() * 3 / 4);
+    const QPoint inside = frameKnown ? QPoint() : QPoint(frame.width() / 2, frame.height() * 3 / 4);
     window->resize(window->size().boundedTo(area.size() - frame));
     const QSize outer = window->size() + frame;
     window->move(QPoint(qMax(area.left(), area.center().x() - outer.width() / 2),

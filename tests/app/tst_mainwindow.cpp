@@ -15,7 +15,6 @@
 #include <QAction>
 #include <QApplication>
 #include <QFile>
-#include <QListWidget>
 #include <QMainWindow>
 #include <QMap>
 #include <QMenu>
@@ -27,6 +26,7 @@
 #include <QTest>
 #include <QTextBrowser>
 #include <QTimer>
+#include <QTreeWidget>
 
 using marvik::app::HelpWindow;
 using marvik::app::MainWindow;
@@ -358,11 +358,11 @@ private Q_SLOTS:
             QTimer::singleShot(0, [&] { list.closeAction()->trigger(); });
         };
         QTimer::singleShot(0, [&] {
-            if (!list.isVisible() || list.list()->count() == 0) {
+            if (!list.isVisible() || list.list()->topLevelItemCount() == 0) {
                 list.closeAction()->trigger();
                 return;
             }
-            list.list()->setCurrentRow(0);
+            list.list()->setCurrentItem(list.list()->topLevelItem(0));
             if (depth == 1) {
                 atTop();
                 return;

@@ -11,6 +11,7 @@ namespace {
 constexpr quint8 Esc = 27;
 constexpr quint8 EndOfFile = 26;
 constexpr int Columns = CellBuffer::Columns;
+constexpr int TabWidth = 8;
 
 // Cursor rows may run far below the buffer (the lines there are dropped), but
 // they must never overflow; anything this deep is as good as infinitely deep.
@@ -33,6 +34,16 @@ qint64 clampRow(qint64 row)
 int clampColumn(qint64 column)
 {
     return static_cast<int>(qBound<qint64>(1, column, qint64(Columns)));
+}
+
+char16_t unitValue(char byte)
+{
+    return quint8(byte);
+}
+
+char16_t unitValue(QChar ch)
+{
+    return ch.unicode();
 }
 
 } // namespace
@@ -90,20 +101,42 @@ CellBuffer AnsiInterpreter::takeBuffer()
 
 bool AnsiInterpreter::feed(QByteArrayView bytes)
 {
-    for (const char c : bytes) {
+    return feedUnits(bytes.data(), bytes.size());
+}
+
+bool AnsiInterpreter::feed(QStringView text)
+{
+    return feedUnits(text.data(), text.size());
+}
+
+template<typename Unit> bool AnsiInterpreter::feedUnits(const Unit *units, qsizetype count)
+{
+    for (qsizetype i = 0; i < count; ++i) {
         if (!m_error.isEmpty())
             return false;
-        const auto byte = quint8(c);
+        const char16_t unit = unitValue(units[i]);
+        // Only ASCII steers the interpreter; anything above is a character.
+        const quint8 ascii = unit < 0x80 ? quint8(unit) : quint8(0);
         // The line under the cursor exists before any byte is handled, so a
         // move past the end shows as blank lines once the next byte arrives.
         m_buffer.reach(m_row);
 
         switch (m_state) {
         case State::Text:
-            switch (byte) {
+            if (unit >= 0x80) {
+                putUnit(units[i]);
+                break;
+            }
+            switch (ascii) {
             case 8:
                 if (m_column > 1)
                     --m_column;
+                break;
+            case 9:
+                if (m_mode == Mode::Message)
+                    nextTabStop();
+                else
+                    putCell(ascii, 0);
                 break;
             case 10:
                 moveRows(1);
@@ -115,35 +148,35 @@ bool AnsiInterpreter::feed(QByteArrayView bytes)
                 m_state = State::Escape;
                 break;
             default:
-                putByte(byte);
+                putCell(ascii, 0);
             }
             break;
         case State::Escape:
-            m_state = byte == '[' ? State::CsiStart : State::Text;
+            m_state = ascii == '[' ? State::CsiStart : State::Text;
             break;
         case State::CsiStart:
-            if (byte >= '0' && byte <= '9') {
-                startParameters(byte);
-            } else if (byte == '?' || byte == '=' || byte == '>') {
+            if (ascii >= '0' && ascii <= '9') {
+                startParameters(ascii);
+            } else if (ascii == '?' || ascii == '=' || ascii == '>') {
                 // Private modes (cursor shape, blink mode, ...) mean nothing
                 // here; swallow them whole rather than printing their digits.
                 m_state = State::PrivateMode;
             } else {
                 m_state = State::Text;
-                finishWithoutParameters(byte);
+                finishWithoutParameters(ascii);
             }
             break;
         case State::CsiParams:
-            if ((byte >= '0' && byte <= '9') || byte == ';') {
-                m_params.append(char(byte));
+            if ((ascii >= '0' && ascii <= '9') || ascii == ';') {
+                m_params.append(char(ascii));
             } else {
                 m_state = State::Text;
-                finishWithParameters(byte);
+                finishWithParameters(ascii);
                 m_params.clear();
             }
             break;
         case State::PrivateMode:
-            if (byte >= 0x40 && byte <= 0x7E)
+            if (ascii >= 0x40 && ascii <= 0x7E)
                 m_state = State::Text;
             break;
         }
@@ -151,17 +184,37 @@ bool AnsiInterpreter::feed(QByteArrayView bytes)
     return m_error.isEmpty();
 }
 
-void AnsiInterpreter::putByte(quint8 byte)
+void AnsiInterpreter::putUnit(char byte)
+{
+    putCell(quint8(byte), 0);
+}
+
+void AnsiInterpreter::putUnit(QChar ch)
+{
+    bool found = false;
+    const char byte = text::Cp437Codec::fromUnicode(ch, &found);
+    putCell(quint8(byte), found ? char16_t(0) : ch.unicode());
+}
+
+void AnsiInterpreter::putCell(quint8 byte, char16_t wide)
 {
     if (m_row <= m_buffer.lineCount()) {
         Cell &cell = m_buffer.line(int(m_row))[size_t(m_column - 1)];
         cell.attribute = m_attribute;
         cell.character = byte;
+        cell.wide = wide;
     }
     if (++m_column > Columns) {
         m_column = 1;
         moveRows(1);
     }
+}
+
+void AnsiInterpreter::nextTabStop()
+{
+    // Stops every eight columns; the last column holds the cursor, as a
+    // terminal's last stop does.
+    m_column = clampColumn(((m_column - 1) / TabWidth + 1) * TabWidth + 1);
 }
 
 void AnsiInterpreter::clearToEndOfLine()
@@ -170,7 +223,7 @@ void AnsiInterpreter::clearToEndOfLine()
         return;
     auto &line = m_buffer.line(int(m_row));
     for (int column = m_column; column <= Columns; ++column)
-        line[size_t(column - 1)] = Cell {m_attribute, ' '};
+        line[size_t(column - 1)] = Cell {m_attribute, ' ', 0};
 }
 
 void AnsiInterpreter::moveRows(qint64 delta)
@@ -289,6 +342,8 @@ bool AnsiInterpreter::readWhole(QByteArrayView text, qint64 *value)
         *value = number;
         return true;
     }
+    if (m_mode == Mode::Message)
+        return false;
     // A runaway parameter would make an unreadable message box.
     constexpr int Shown = 60;
     QString shown = text::Cp437Codec::toUnicode(text.first(qMin<qsizetype>(text.size(), Shown)));

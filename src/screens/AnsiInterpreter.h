@@ -5,6 +5,7 @@
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QString>
+#include <QStringView>
 
 namespace marvik::screens {
 
@@ -22,9 +23,24 @@ struct AnsiResult
 // terminal subset those screens use (cursor moves, save/restore, clear to end
 // of line, colours). Every byte sequence ends either in a buffer or in the
 // integer-value error.
+//
+// A message body is read the same way, with two differences a message needs:
+// tabs move to the next tab stop as a terminal's do, and a cursor command
+// with a broken number is dropped rather than ending the whole text (one bad
+// sequence must not hide a message).
 class AnsiInterpreter
 {
 public:
+    enum class Mode
+    {
+        Screen,
+        Message
+    };
+
+    explicit AnsiInterpreter(Mode mode = Mode::Screen)
+        : m_mode(mode)
+    { }
+
     // Interprets the whole text from the initial state. A trailing SAUCE
     // record is metadata, so interpretation stops at its end-of-file byte.
     static AnsiResult interpret(QByteArrayView text);
@@ -38,6 +54,14 @@ public:
     // Feeds more bytes. Returns false once a cursor command carried a
     // parameter that is not a whole number; later calls do nothing.
     bool feed(QByteArrayView bytes);
+    // Feeds characters: ASCII works as the bytes above, the rest land in
+    // cells as their CP437 byte, or in Cell::wide when CP437 lacks them.
+    bool feed(QStringView text);
+
+    // The attribute the next character is drawn with; colour codes other
+    // than ANSI ones (a BBS's own) set it directly.
+    quint8 attribute() const { return m_attribute; }
+    void setAttribute(quint8 attribute) { m_attribute = attribute; }
 
     const CellBuffer &buffer() const { return m_buffer; }
     CellBuffer takeBuffer();
@@ -55,7 +79,11 @@ private:
         PrivateMode
     };
 
-    void putByte(quint8 byte);
+    template<typename Unit> bool feedUnits(const Unit *units, qsizetype count);
+    void putUnit(char byte);
+    void putUnit(QChar ch);
+    void putCell(quint8 byte, char16_t wide);
+    void nextTabStop();
     void clearToEndOfLine();
     void moveRows(qint64 delta);
     void moveColumns(qint64 delta);
@@ -65,6 +93,7 @@ private:
     bool readWhole(QByteArrayView text, qint64 *value);
     void setAttributes();
 
+    Mode m_mode = Mode::Screen;
     CellBuffer m_buffer;
     State m_state = State::Text;
     QByteArray m_params;

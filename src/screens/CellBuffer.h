@@ -8,11 +8,14 @@
 namespace marvik::screens {
 
 // One character cell of a screen: the PC attribute byte (low nibble text
-// colour, high nibble background colour) and the CP437 character byte.
+// colour, high nibble background colour) and the CP437 character byte. A
+// text fed as characters may hold one that CP437 lacks: `wide` keeps it then
+// (and `character` is '?'); it is 0 for every CP437 character.
 struct Cell
 {
     quint8 attribute = 7;
     quint8 character = ' ';
+    char16_t wide = 0;
 
     friend bool operator==(const Cell &, const Cell &) = default;
 };

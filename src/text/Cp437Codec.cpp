@@ -42,7 +42,52 @@ const std::array<unsigned char, 0x10000> &reverseTable()
     return table;
 }
 
+// Picture characters the PC shows for the control bytes 0-31.
+constexpr char16_t ControlGlyphs[32] = {
+    0x0020,
+    0x263A,
+    0x263B,
+    0x2665,
+    0x2666,
+    0x2663,
+    0x2660,
+    0x2022,
+    0x25D8,
+    0x25CB,
+    0x25D9,
+    0x2642,
+    0x2640,
+    0x266A,
+    0x266B,
+    0x263C,
+    0x25BA,
+    0x25C4,
+    0x2195,
+    0x203C,
+    0x00B6,
+    0x00A7,
+    0x25AC,
+    0x21A8,
+    0x2191,
+    0x2193,
+    0x2192,
+    0x2190,
+    0x221F,
+    0x2194,
+    0x25B2,
+    0x25BC,
+};
+
 } // namespace
+
+QChar Cp437Codec::glyph(unsigned char byte)
+{
+    if (byte < 32)
+        return QChar(ControlGlyphs[byte]);
+    if (byte == 127)
+        return QChar(0x2302);
+    return toUnicode(byte);
+}
 
 QChar Cp437Codec::toUnicode(unsigned char byte)
 {

@@ -16,6 +16,9 @@ class Cp437Codec
 public:
     static QString toUnicode(QByteArrayView bytes);
     static QChar toUnicode(unsigned char byte);
+    // The character a PC draws for a byte: control bytes get their picture
+    // characters (1 is a smiling face, 27 an arrow), not nothing.
+    static QChar glyph(unsigned char byte);
 
     // A character CP437 lacks becomes '?'. When `lossless` is given it is set
     // to false if that happened.

@@ -1,4 +1,5 @@
 #include "screens/AnsiInterpreter.h"
+#include "text/Cp437Codec.h"
 
 #include <QFile>
 #include <QRandomGenerator>
@@ -291,6 +292,48 @@ private Q_SLOTS:
         QCOMPARE(marks, markRow ? 1 : 0);
         if (markRow)
             QCOMPARE(result.buffer.cell(markRow, markColumn).character, quint8('X'));
+    }
+
+    // A message body: characters in, tabs to their stops, a broken number
+    // dropped where a screen would be abandoned.
+    void readsMessageText_data()
+    {
+        QTest::addColumn<QString>("input");
+        QTest::addColumn<QStringList>("lines");
+        using L = QStringList;
+        const QString e = QStringLiteral("\x1b");
+
+        QTest::newRow("tab to the next stop")
+            << QStringLiteral("a\tb\tc") << L {"a       b       c"};
+        QTest::newRow("tab at the end stays in the last column")
+            << QString(79, QLatin1Char('x')) + QStringLiteral("\tY") << L {QString(79, 'x') + "Y"};
+        QTest::newRow("CP437 letters")
+            << QStringLiteral("Zo\u00eb \u2500") << L {"Zo\u00eb \u2500"};
+        QTest::newRow("characters CP437 lacks")
+            << QStringLiteral("\u201cq\u201d \u20ac") << L {"\u201cq\u201d \u20ac"};
+        QTest::newRow("a character is never a final") << e + QStringLiteral("[2\u0141X") << L {"X"};
+        QTest::newRow("broken cursor number dropped")
+            << QStringLiteral("ab") + e + QStringLiteral("[1;2Acd") << L {"abcd"};
+    }
+
+    void readsMessageText()
+    {
+        QFETCH(QString, input);
+        QFETCH(QStringList, lines);
+        AnsiInterpreter interpreter(AnsiInterpreter::Mode::Message);
+        QVERIFY(interpreter.feed(input));
+        QStringList got;
+        const CellBuffer &buffer = interpreter.buffer();
+        for (int row = 1; row <= buffer.lineCount(); ++row) {
+            QString text;
+            for (const auto &cell : buffer.line(row))
+                text += cell.wide ? QChar(cell.wide)
+                                  : marvik::text::Cp437Codec::toUnicode(cell.character);
+            while (text.endsWith(QLatin1Char(' ')))
+                text.chop(1);
+            got.append(text);
+        }
+        QCOMPARE(got, lines);
     }
 
     void interpretsRealScreens_data()

@@ -21,7 +21,27 @@ public:
     static QString decode(QByteArrayView bytes, bool utf8, bool *fellBack = nullptr);
 
     // A field (To, From, Subject) as UTF-8 when asked and valid, else CP437.
+    // A character cut off at the end (a 25-byte field ends inside it) is
+    // left out rather than spoiling the characters before it.
     static QString decodeField(QByteArrayView bytes, bool utf8);
+
+    // What a text that its packet does not mark tells of its encoding. Two
+    // of the modern packet writers send UTF-8 unmarked; CP437 art and
+    // accented letters are never valid UTF-8 in practice, while UTF-8 with
+    // one character of several bytes almost never passes for CP437.
+    enum class Guess
+    {
+        Cp437, // bytes that cannot be UTF-8
+        Utf8, // valid UTF-8 holding at least one character of several bytes
+        Undecided // ASCII (and QWK line ends) only: either reads the same
+    };
+
+    // A text not marked as UTF-8: as UTF-8 when it guesses so, else CP437.
+    static QString decodeUnmarked(QByteArrayView bytes, Guess *guess = nullptr);
+    // A field of a message not marked as UTF-8: as its text was read, and
+    // when the text told nothing, by what the field's own bytes tell.
+    static QString decodeUnmarkedField(QByteArrayView bytes, Guess textGuess);
+    static Guess guess(QByteArrayView bytes);
 
     // Valid UTF-8 with the line ends above turned into CR LF; no value when
     // the bytes are not UTF-8.

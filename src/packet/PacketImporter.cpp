@@ -755,7 +755,16 @@ void PacketImporter::importMessage(int conference, qint64 headerBlock, const Mes
     bool capped = false;
     bool fellBack = false;
     const QByteArray bytes = blocks.readTextBytes(headerBlock, header, &cut, &capped);
-    message.text = MessageText::decode(bytes, utf8, &fellBack);
+    // Unmarked texts are UTF-8 when their bytes say so; the fields follow.
+    MessageText::Guess guess = MessageText::Guess::Utf8;
+    if (utf8)
+        message.text = MessageText::decode(bytes, true, &fellBack);
+    else
+        message.text = MessageText::decodeUnmarked(bytes, &guess);
+    const auto decodeField = [&](QByteArrayView field) {
+        return utf8 ? MessageText::decodeField(field, true)
+                    : MessageText::decodeUnmarkedField(field, guess);
+    };
     if (cut)
         problem(QStringLiteral("The message %1 is cut short: MESSAGES.DAT ends before its text "
                                "does. What there was of it was imported.")
@@ -769,15 +778,14 @@ void PacketImporter::importMessage(int conference, qint64 headerBlock, const Mes
                                "CP437, so a few of its characters may look wrong.")
                     .arg(where()));
 
-    MessageText::Fields fields {MessageText::decodeField(header.toBytes, utf8),
-        MessageText::decodeField(header.fromBytes, utf8),
-        MessageText::decodeField(header.subjectBytes, utf8)};
+    MessageText::Fields fields {decodeField(header.toBytes), decodeField(header.fromBytes),
+        decodeField(header.subjectBytes)};
     const QString headerTo = fields.to;
     MessageText::takeHeaderLines(message.text, fields);
     if (extra) {
-        const auto take = [utf8](const std::optional<QByteArray> &value, QString &field) {
+        const auto take = [&](const std::optional<QByteArray> &value, QString &field) {
             if (value && !value->isEmpty())
-                field = MessageText::decodeField(*value, utf8);
+                field = decodeField(*value);
         };
         take(extra->to, fields.to);
         take(extra->from, fields.from);
@@ -786,9 +794,12 @@ void PacketImporter::importMessage(int conference, qint64 headerBlock, const Mes
     message.to = fields.to;
     message.from = fields.from;
     message.subject = fields.subject;
+    // The user's name comes from CONTROL.DAT, read byte for byte as CP437:
+    // an unmarked UTF-8 name matches it the same way.
     message.personal
         = (headerBlock < qint64(m_personalBlocks.size()) && m_personalBlocks[headerBlock])
-        || headerTo.toUpper() == m_yourName || message.to.toUpper() == m_yourName;
+        || headerTo.toUpper() == m_yourName || message.to.toUpper() == m_yourName
+        || header.to.toUpper() == m_yourName;
 
     if (!m_batch)
         m_batch = std::make_unique<Batch>(m_store);

@@ -1045,6 +1045,69 @@ private slots:
         QCOMPARE(rows().size(), 2);
     }
 
+    // Packets that do not mark UTF-8: two modern writers send it anyway.
+    // What the bytes say decides, for the text and then its fields.
+    void unmarkedUtf8_data()
+    {
+        QTest::addColumn<QByteArray>("from"); // the header's 25 bytes
+        QTest::addColumn<QByteArray>("text");
+        QTest::addColumn<QByteArray>("headers"); // unmarked HEADERS.DAT lines, or none
+        QTest::addColumn<QString>("expectedFrom");
+        QTest::addColumn<QString>("expectedText");
+        QTest::addColumn<bool>("personal"); // addressed to "Zo\xC3\xAB" as CONTROL.DAT names her
+
+        QTest::newRow("UTF-8 text and name") << QByteArray("Zo\xC3\xAB")
+                                             << QByteArray("Gr\xC3\xBC\xC3\x9F"
+                                                           "e \xE2\x82\xAC\n")
+                                             << QByteArray() << QStringLiteral("Zo\u00eb")
+                                             << QString::fromUtf8("Grüße €\r\n") << true;
+        QTest::newRow("CP437 art stays CP437")
+            << QByteArray("J\x81rgen") << QByteArray("\xC9\xCD\xBB\n\xC8\xCD\xBC\n") << QByteArray()
+            << QString::fromUtf8("Jürgen") << QString::fromUtf8("╔═╗\r\n╚═╝\r\n") << true;
+        QTest::newRow("CP437 text keeps a UTF-8-looking name CP437")
+            << QByteArray("Zo\xC3\xAB") << QByteArray("caf\x82\n") << QByteArray()
+            << QString::fromUtf8("Zo├½") << QString::fromUtf8("café\r\n") << true;
+        QTest::newRow("ASCII text, the name decides")
+            << QByteArray("Zo\xC3\xAB") << QByteArray("plain\n") << QByteArray()
+            << QStringLiteral("Zo\u00eb") << QStringLiteral("plain\r\n") << true;
+        QTest::newRow("name cut at byte 25 inside a character")
+            << QByteArray("Fran\xC3\xA7ois Lef\xC3\xA8vre-\xC3\x94t\xC3\xA9\xC3")
+            << QByteArray("text\n") << QByteArray() << QString::fromUtf8("François Lefèvre-Ôté")
+            << QStringLiteral("text\r\n") << true;
+        QTest::newRow("the whole name from HEADERS.DAT")
+            << QByteArray("Fran\xC3\xA7ois Lef\xC3\xA8vre-\xC3\x94t\xC3\xA9\xC3")
+            << QByteArray("text\n")
+            << QByteArray("Sender: Fran\xC3\xA7ois Lef\xC3\xA8vre-\xC3\x94t\xC3\xA9\xC3\xA7\r\n")
+            << QString::fromUtf8("François Lefèvre-Ôtéç") << QStringLiteral("text\r\n") << true;
+    }
+    void unmarkedUtf8()
+    {
+        QFETCH(QByteArray, from);
+        QFETCH(QByteArray, text);
+        QFETCH(QByteArray, headers);
+        QFETCH(QString, expectedFrom);
+        QFETCH(QString, expectedText);
+        QFETCH(bool, personal);
+        PacketWriter w;
+        w.control().userName = "ZO\xC3\xAB";
+        w.addConference(0, "Main");
+        Message m;
+        m.to = "Zo\xC3\xAB";
+        m.from = from;
+        m.text = text;
+        m.rawText = true;
+        const qint64 block = w.addMessage(m);
+        if (!headers.isEmpty())
+            w.addHeadersSection(block, headers);
+        const ImportResult result = import(writePacket(w));
+        QCOMPARE(result.messagesImported, 1);
+        const auto message = m_store->findMessage(1);
+        QVERIFY(message);
+        QCOMPARE(message->from, expectedFrom);
+        QCOMPARE(message->text, expectedText);
+        QCOMPARE(message->personal, personal);
+    }
+
     // One header block named again and again is stored once, however it is
     // named: one index, several, or aliases of one conference's index.
     void repeatedHeaderBlocks_data()

@@ -7,6 +7,7 @@
 #include "ui/FileDialogs.h"
 #include "ui/HelpTopics.h"
 #include "ui/Prompts.h"
+#include "ui/WindowPlacement.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QAction>
@@ -194,6 +195,7 @@ void EditorWindow::RunEditor(const state::EditorRequest &request)
 {
     fill(request);
     m_done = false;
+    ui::WindowPlacement::fitIntoScreen(this);
     show();
     raise();
     activateWindow();

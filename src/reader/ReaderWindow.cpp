@@ -9,6 +9,7 @@
 #include "ui/FileDialogs.h"
 #include "ui/HelpTopics.h"
 #include "ui/Prompts.h"
+#include "ui/WindowPlacement.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -247,6 +248,7 @@ bool ReaderWindow::openConference(int conferenceNumber)
     const bool canForward = !m_navigator.isRepliesConference();
     action(Forward)->setEnabled(canForward);
     showCurrent();
+    ui::WindowPlacement::fitIntoScreen(this);
     show();
     raise();
     activateWindow();
@@ -408,9 +410,10 @@ void ReaderWindow::SaveMessage1Click()
 {
     if (!m_open)
         return;
-    const QString path
-        = m_state.fileDialogs().saveFile(QStringLiteral("Save Message"), m_state.folders().base(),
-            QStringLiteral("All Files (*)"), m_state.settings().archiveName());
+    const QString path = m_state.fileDialogs().saveFile(
+        QStringLiteral("Save Message: Append to File"), m_state.folders().base(),
+        QStringLiteral("All Files (*)"), m_state.settings().archiveName(),
+        ui::FileDialogs::Existing::Append);
     if (path.isEmpty())
         return;
     m_state.settings().setArchiveName(path);

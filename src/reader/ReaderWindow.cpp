@@ -245,6 +245,7 @@ bool ReaderWindow::openConference(int conferenceNumber)
         return false;
     }
     m_open = true;
+    m_saidNothingUnread = false;
     const bool canForward = !m_navigator.isRepliesConference();
     action(Forward)->setEnabled(canForward);
     showCurrent();
@@ -410,10 +411,10 @@ void ReaderWindow::SaveMessage1Click()
 {
     if (!m_open)
         return;
-    const QString path = m_state.fileDialogs().saveFile(
-        QStringLiteral("Save Message: Append to File"), m_state.folders().base(),
-        QStringLiteral("All Files (*)"), m_state.settings().archiveName(),
-        ui::FileDialogs::Existing::Append);
+    const QString path
+        = m_state.fileDialogs().saveFile(QStringLiteral("Save Message: Append to File"),
+            m_state.folders().base(), QStringLiteral("All Files (*)"),
+            m_state.settings().archiveName(), ui::FileDialogs::Existing::Append);
     if (path.isEmpty())
         return;
     m_state.settings().setArchiveName(path);
@@ -493,8 +494,14 @@ void ReaderWindow::ReadOnKeyPress()
         bar->triggerAction(QAbstractSlider::SliderPageStepAdd);
         return;
     }
-    if (action(NextUnread)->isEnabled())
+    if (action(NextUnread)->isEnabled()) {
         SpeedButton5Click();
+    } else if (!m_saidNothingUnread) {
+        // Once, rather than doing nothing: a held Space must not bring box
+        // after box.
+        m_saidNothingUnread = true;
+        m_state.prompts().inform(NoMoreUnread);
+    }
 }
 
 void ReaderWindow::HelpKeyPress()

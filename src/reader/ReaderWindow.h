@@ -123,6 +123,7 @@ private:
     QEventLoop m_loop;
     bool m_leave = true;
     bool m_open = false;
+    bool m_saidNothingUnread = false;
     std::function<QDateTime()> m_clock;
 
     QHash<int, QAction *> m_actions;

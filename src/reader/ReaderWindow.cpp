@@ -224,10 +224,14 @@ void ReaderWindow::buildHeader(QWidget *panel)
 
 void ReaderWindow::RunReader(int conferenceNumber)
 {
+    if (m_wait.isWaiting()) {
+        raise();
+        activateWindow();
+        return;
+    }
     if (!openConference(conferenceNumber))
         return;
-    if (!m_leave)
-        m_loop.exec();
+    m_wait.wait(m_leave);
     closeConference();
 }
 
@@ -267,7 +271,10 @@ void ReaderWindow::closeConference()
 void ReaderWindow::leave()
 {
     m_leave = true;
-    m_loop.quit();
+    // Gone at once, also while an editor opened from here is still up: the
+    // wait ends when that editor's does.
+    hide();
+    m_wait.quit();
 }
 
 void ReaderWindow::guarded(const std::function<void()> &command)
@@ -361,19 +368,11 @@ void ReaderWindow::Reply1Click()
         return;
     }
 
-    // A stored reply is taken out before the editor opens: saving stores
-    // the edited text as a new reply, cancelling drops it.
-    const int index = m_navigator.index();
-    try {
-        m_navigator.deleteCurrent();
-    } catch (const store::StoreError &error) {
-        // Still stored: opening the editor now would make a second copy.
-        m_state.prompts().error(error.message());
-        showCurrent();
-        return;
-    }
+    // The stored reply stays until the edited one is saved in its place;
+    // aborting the editor leaves it as it was.
     callEditor(EditorRequests::reEdit(shown));
-    showOrLeave([&] { return m_navigator.reopen(index); });
+    // The user may have read on meanwhile.
+    showOrLeave([this] { return m_navigator.reopen(m_navigator.index()); });
 }
 
 void ReaderWindow::ForwardMessage1Click()

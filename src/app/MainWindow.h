@@ -109,6 +109,25 @@ private:
     // Makes the windows that open one another and tells the application
     // state how each is opened.
     void createWindows();
+    // The visible window highest in the stack the running command opened.
+    QWidget *topmostOpenWindow() const;
+
+    // Counts a command of this window for as long as it runs.
+    struct Running
+    {
+        explicit Running(int &count)
+            : m_count(count)
+        {
+            ++m_count;
+        }
+        ~Running() { --m_count; }
+        Running(const Running &) = delete;
+        Running &operator=(const Running &) = delete;
+        int &m_count;
+    };
+    // Commands of this window still running (the systems list, an import):
+    // the window may not close under them.
+    int m_commandsRunning = 0;
     std::unique_ptr<state::AppState> m_state;
     QLabel *m_status = nullptr;
 

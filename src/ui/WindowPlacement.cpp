@@ -98,7 +98,8 @@ void WindowPlacement::fitIntoScreen(QWidget *window)
     const QRect target = fitted(frame, screen->availableGeometry());
     if (target.size() != frame.size())
         window->resize(target.size().shrunkBy(margins));
-    // A window's position is that of its frame.
+    // A window's position is that of its frame, also before its first
+    // showing: the window manager then puts the frame where it was asked.
     window->move(target.topLeft());
 }
 

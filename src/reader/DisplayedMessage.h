@@ -1,5 +1,8 @@
 #pragma once
 
+#include "screens/BodyText.h"
+
+#include <QList>
 #include <QString>
 #include <QStringList>
 
@@ -22,6 +25,9 @@ struct DisplayedMessage
     QString privateText; // "Yes" or "No"
     QString refersTo; // a number or "None"
     QStringList lines;
+    // Each line's colours when the lines come from the message view (a
+    // printout draws bright text bold); empty for the stored lines.
+    QList<QList<screens::BodyRun>> runs;
 
     bool isPrivate() const { return privateText == QLatin1String("Yes"); }
 };

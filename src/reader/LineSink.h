@@ -1,5 +1,8 @@
 #pragma once
 
+#include "screens/BodyText.h"
+
+#include <QList>
 #include <QString>
 
 namespace marvik::reader {
@@ -12,6 +15,13 @@ public:
     virtual ~LineSink() = default;
     virtual void setBold(bool bold) = 0;
     virtual void printLine(const QString &line) = 0;
+    // A line with the message's colours; a sink that cannot draw them
+    // prints the text.
+    virtual void printStyledLine(const QString &line, const QList<screens::BodyRun> &runs)
+    {
+        Q_UNUSED(runs);
+        printLine(line);
+    }
     virtual void newPage() = 0;
 };
 

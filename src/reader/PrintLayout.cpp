@@ -14,27 +14,38 @@ void PrintLayout::printMessage(const DisplayedMessage &message)
     for (const QString &line : MessageHeaderLines::of(message))
         printLine(line);
     printLine(QString());
-    for (const QString &line : message.lines)
-        printLine(line);
+    for (qsizetype i = 0; i < message.lines.size(); ++i)
+        printLine(message.lines.at(i), message.runs.value(i));
 }
 
-void PrintLayout::printLine(const QString &line)
+void PrintLayout::printLine(const QString &line, const QList<screens::BodyRun> &runs)
 {
-    QString rest = line;
-    while (rest.size() > Width) {
-        printPiece(rest.left(Width));
-        rest = rest.mid(Width);
-    }
-    printPiece(rest);
+    qsizetype offset = 0;
+    do {
+        const qsizetype length = qMin<qsizetype>(Width, line.size() - offset);
+        // The runs of this piece, cut to it and counted from its start.
+        QList<screens::BodyRun> pieceRuns;
+        for (const screens::BodyRun &run : runs) {
+            const qsizetype start = qMax(run.start, offset);
+            const qsizetype end = qMin(run.start + run.length, offset + length);
+            if (start < end)
+                pieceRuns.append(screens::BodyRun {start - offset, end - start, run.attribute});
+        }
+        printPiece(line.sliced(offset, length), pieceRuns);
+        offset += length;
+    } while (offset < line.size());
 }
 
-void PrintLayout::printPiece(const QString &piece)
+void PrintLayout::printPiece(const QString &piece, const QList<screens::BodyRun> &runs)
 {
     // A page is begun when it gets its first line, so a text that fills a
     // page exactly leaves no page holding only the heading.
     if (m_page == 1 || m_lines == LinesPerPage)
         pageHeader();
-    m_sink.printLine(piece);
+    if (runs.isEmpty())
+        m_sink.printLine(piece);
+    else
+        m_sink.printStyledLine(piece, runs);
     ++m_lines;
 }
 

@@ -20,14 +20,15 @@ public:
     explicit PrintLayout(LineSink &sink);
 
     void printMessage(const DisplayedMessage &message);
-    // One text line, folded into pieces of at most Width characters.
-    void printLine(const QString &line);
+    // One text line, folded into pieces of at most Width characters; its
+    // colours, when given, fold with it.
+    void printLine(const QString &line, const QList<screens::BodyRun> &runs = {});
 
     // Pages begun so far.
     int pages() const { return m_page - 1; }
 
 private:
-    void printPiece(const QString &piece);
+    void printPiece(const QString &piece, const QList<screens::BodyRun> &runs);
     void pageHeader();
 
     LineSink &m_sink;

@@ -52,6 +52,7 @@ void PrinterLineSink::setBold(bool bold)
 {
     if (!m_painter.isActive())
         return;
+    m_bold = bold;
     m_font.setBold(bold);
     m_painter.setFont(m_font);
     const QFontMetrics metrics(m_font, &m_printer);
@@ -66,6 +67,34 @@ void PrinterLineSink::printLine(const QString &line)
     if (m_y > 0 && m_y + m_lineHeight > m_pageHeight)
         newPage();
     m_painter.drawText(0, m_y + m_ascent, line);
+    m_y += m_lineHeight;
+}
+
+void PrinterLineSink::printStyledLine(const QString &line, const QList<screens::BodyRun> &runs)
+{
+    if (!m_painter.isActive())
+        return;
+    if (m_y > 0 && m_y + m_lineHeight > m_pageHeight)
+        newPage();
+    // Courier is fixed-pitch in both weights, so a run starts at its column.
+    const bool wasBold = m_bold;
+    const int advance = QFontMetrics(m_font, &m_printer).horizontalAdvance(QLatin1Char('M'));
+    qsizetype done = 0;
+    const auto draw = [&](qsizetype start, qsizetype length, bool bold) {
+        if (length <= 0)
+            return;
+        QFont font = m_font;
+        font.setBold(bold);
+        m_painter.setFont(font);
+        m_painter.drawText(int(start) * advance, m_y + m_ascent, line.mid(start, length));
+    };
+    for (const screens::BodyRun &run : runs) {
+        draw(done, run.start - done, wasBold);
+        draw(run.start, run.length, wasBold || run.bold());
+        done = run.start + run.length;
+    }
+    draw(done, line.size() - done, wasBold);
+    m_painter.setFont(m_font);
     m_y += m_lineHeight;
 }
 

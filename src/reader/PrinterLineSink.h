@@ -27,6 +27,9 @@ public:
 
     void setBold(bool bold) override;
     void printLine(const QString &line) override;
+    // Paper is white and the ink black: bright text, which a BBS calls
+    // bold, is printed bold.
+    void printStyledLine(const QString &line, const QList<screens::BodyRun> &runs) override;
     void newPage() override;
 
 private:
@@ -38,6 +41,7 @@ private:
     int m_y = 0;
     int m_lineHeight = 0;
     int m_ascent = 0;
+    bool m_bold = false;
     int m_pageHeight = 0;
     bool m_ok = false;
     QString m_error;

@@ -2,6 +2,7 @@
 
 #include "reader/EditorRequests.h"
 #include "reader/MessageArchive.h"
+#include "reader/MessageView.h"
 #include "reader/PrintLayout.h"
 #include "reader/PrinterLineSink.h"
 #include "state/AppState.h"
@@ -13,8 +14,6 @@
 
 #include <QAction>
 #include <QCloseEvent>
-#include <QFontMetrics>
-#include <QGridLayout>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMenuBar>
@@ -32,8 +31,8 @@ namespace {
 const QString NoMoreUnread
     = QStringLiteral("There are no more unread messages in this conference.");
 
-// Keys that read on, which the text view would otherwise keep for moving its
-// caret.
+// Keys that read on or switch how the message is drawn, which the text view
+// would otherwise keep for moving its caret.
 bool isReadingKey(const QKeyEvent *event)
 {
     if (event->modifiers() & ~(Qt::KeypadModifier))
@@ -44,6 +43,9 @@ bool isReadingKey(const QKeyEvent *event)
     case Qt::Key_P:
     case Qt::Key_Left:
     case Qt::Key_Right:
+    case Qt::Key_C:
+    case Qt::Key_K:
+    case Qt::Key_T:
         return true;
     default:
         return false;
@@ -124,6 +126,22 @@ ReaderWindow::ReaderWindow(state::AppState &state, QWidget *parent)
     go->addSeparator();
     go->addAction(action(ReadOn));
 
+    makeAction(ShowColours, QStringLiteral("Message &Colours\tC"),
+        QStringLiteral("Follow the message's colour codes, or show them as written"), {Qt::Key_C},
+        &ReaderWindow::ColoursClick);
+    makeAction(ShowHidden, QStringLiteral("&Hidden Lines\tK"),
+        QStringLiteral("Show the lines the mail network wrote for itself"), {Qt::Key_K},
+        &ReaderWindow::HiddenLinesClick);
+    makeAction(Rot13, QStringLiteral("&Rot13\tT"), QStringLiteral("Decode a rot13 text"),
+        {Qt::Key_T}, &ReaderWindow::Rot13Click);
+    QMenu *view = menuBar()->addMenu(QStringLiteral("&View"));
+    for (Command command : {ShowColours, ShowHidden, Rot13}) {
+        action(command)->setCheckable(true);
+        view->addAction(action(command));
+    }
+    action(ShowColours)->setChecked(m_state.settings().messageColours());
+    action(ShowHidden)->setChecked(m_state.settings().showHiddenLines());
+
     QMenu *help = menuBar()->addMenu(QStringLiteral("&Help"));
     help->addAction(action(Help));
 
@@ -139,26 +157,14 @@ ReaderWindow::ReaderWindow(state::AppState &state, QWidget *parent)
     auto *central = new QWidget(this);
     auto *layout = new QVBoxLayout(central);
     layout->setContentsMargins(4, 4, 4, 4);
-    auto *header = new QWidget(central);
-    buildHeader(header);
-    layout->addWidget(header);
-
-    m_text = new QPlainTextEdit(central);
-    m_text->setReadOnly(true);
-    m_text->setLineWrapMode(QPlainTextEdit::NoWrap);
-    m_text->setWordWrapMode(QTextOption::NoWrap);
-    // Read-only, but the caret is there to move and select with the keys.
-    m_text->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
-    QFont font(QStringLiteral("DejaVu Sans Mono"), 10);
-    font.setStyleHint(QFont::Monospace);
-    font.setFixedPitch(true);
-    m_text->setFont(font);
-    m_text->setCursorWidth(QFontMetrics(font).horizontalAdvance(QLatin1Char('M')));
-    m_text->document()->setDocumentMargin(2);
+    m_view = new MessageView(central);
+    m_view->setColours(m_state.settings().messageColours());
+    m_view->setShowHidden(m_state.settings().showHiddenLines());
+    m_text = m_view->textView();
     m_text->installEventFilter(this);
     connect(m_text, &QPlainTextEdit::copyAvailable, action(Copy), &QAction::setEnabled);
     action(Copy)->setEnabled(false);
-    layout->addWidget(m_text, 1);
+    layout->addWidget(m_view, 1);
     setCentralWidget(central);
 }
 
@@ -177,49 +183,9 @@ QAction *ReaderWindow::makeAction(Command command, const QString &text, const QS
     return action;
 }
 
-void ReaderWindow::buildHeader(QWidget *panel)
+QLabel *ReaderWindow::headerValue(const QString &caption) const
 {
-    auto *grid = new QGridLayout(panel);
-    grid->setContentsMargins(2, 2, 2, 2);
-    grid->setHorizontalSpacing(8);
-    grid->setVerticalSpacing(2);
-    auto value = [&](const QString &key, int row, int column) {
-        auto *label = new QLabel(panel);
-        // Header fields come from other people's messages: never rich text.
-        label->setTextFormat(Qt::PlainText);
-        label->setTextInteractionFlags(Qt::TextSelectableByMouse);
-        label->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
-        grid->addWidget(label, row, column);
-        m_values.insert(key, label);
-    };
-    auto caption = [&](const QString &text, int row, int column) {
-        auto *label = new QLabel(text, panel);
-        label->setTextFormat(Qt::PlainText);
-        QFont bold = label->font();
-        bold.setBold(true);
-        label->setFont(bold);
-        grid->addWidget(label, row, column);
-    };
-    caption(QStringLiteral("Conference: "), 0, 0);
-    value(QStringLiteral("Conference"), 0, 1);
-    caption(QStringLiteral("Message No:"), 0, 2);
-    value(QStringLiteral("Message No"), 0, 3);
-    value(QStringLiteral("Position"), 0, 4);
-    caption(QStringLiteral("From:"), 1, 0);
-    value(QStringLiteral("From"), 1, 1);
-    caption(QStringLiteral("To:"), 1, 2);
-    value(QStringLiteral("To"), 1, 3);
-    caption(QStringLiteral("Subject:"), 2, 0);
-    value(QStringLiteral("Subject"), 2, 1);
-    caption(QStringLiteral("Date:"), 2, 2);
-    value(QStringLiteral("Date"), 2, 3);
-    caption(QStringLiteral("Private:"), 3, 0);
-    value(QStringLiteral("Private"), 3, 1);
-    caption(QStringLiteral("Refers To:"), 3, 2);
-    value(QStringLiteral("Refers To"), 3, 3);
-    grid->setColumnStretch(1, 3);
-    grid->setColumnStretch(3, 2);
-    grid->setColumnStretch(4, 1);
+    return m_view->headerValue(caption);
 }
 
 void ReaderWindow::RunReader(int conferenceNumber)
@@ -290,21 +256,8 @@ void ReaderWindow::guarded(const std::function<void()> &command)
 
 void ReaderWindow::showCurrent()
 {
-    const DisplayedMessage &shown = m_navigator.current();
-    m_values.value(QStringLiteral("Conference"))->setText(shown.conference);
-    m_values.value(QStringLiteral("Message No"))->setText(shown.messageNumber);
-    m_values.value(QStringLiteral("Position"))->setText(shown.position);
-    m_values.value(QStringLiteral("From"))->setText(shown.from);
-    m_values.value(QStringLiteral("To"))->setText(shown.to);
-    m_values.value(QStringLiteral("Subject"))->setText(shown.subject);
-    m_values.value(QStringLiteral("Date"))->setText(shown.date);
-    m_values.value(QStringLiteral("Private"))->setText(shown.privateText);
-    m_values.value(QStringLiteral("Refers To"))->setText(shown.refersTo);
-
-    m_text->setPlainText(shown.lines.join(QLatin1Char('\n')));
-    m_text->moveCursor(QTextCursor::Start);
-    m_text->ensureCursorVisible();
-    m_text->horizontalScrollBar()->setValue(0);
+    m_view->setMessage(m_navigator.current());
+    action(Rot13)->setChecked(false);
 
     action(First)->setEnabled(m_navigator.canGoBack());
     action(Previous)->setEnabled(m_navigator.canGoBack());
@@ -359,7 +312,8 @@ void ReaderWindow::Reply1Click()
     if (!m_navigator.isRepliesConference()) {
         state::EditorRequest request;
         try {
-            request = EditorRequests::reply(shown, m_navigator.yourName());
+            // A quote takes the text as read, without its codes.
+            request = EditorRequests::reply(m_view->quoted(), m_navigator.yourName());
         } catch (const store::StoreError &error) {
             m_state.prompts().error(error.message());
             return;
@@ -369,7 +323,8 @@ void ReaderWindow::Reply1Click()
     }
 
     // The stored reply stays until the edited one is saved in its place;
-    // aborting the editor leaves it as it was.
+    // aborting the editor leaves it as it was. It is the user's own text,
+    // edited as stored: codes and all.
     callEditor(EditorRequests::reEdit(shown));
     // The user may have read on meanwhile.
     showOrLeave([this] { return m_navigator.reopen(m_navigator.index()); });
@@ -387,7 +342,7 @@ void ReaderWindow::ForwardMessage1Click()
     const QDateTime now = m_clock ? m_clock() : QDateTime::currentDateTime();
     state::EditorRequest request;
     try {
-        request = EditorRequests::forward(m_navigator.current(), m_navigator.yourName(), now);
+        request = EditorRequests::forward(m_view->quoted(), m_navigator.yourName(), now);
     } catch (const store::StoreError &error) {
         m_state.prompts().error(error.message());
         return;
@@ -418,7 +373,7 @@ void ReaderWindow::SaveMessage1Click()
         return;
     m_state.settings().setArchiveName(path);
     QString error;
-    if (!MessageArchive::append(path, m_navigator.current(), &error))
+    if (!MessageArchive::append(path, m_view->shown(), &error))
         m_state.prompts().error(error);
 }
 
@@ -441,7 +396,7 @@ bool ReaderWindow::printTo(QPrinter &printer)
         return false;
     }
     PrintLayout layout(sink);
-    layout.printMessage(m_navigator.current());
+    layout.printMessage(m_view->shown());
     if (!sink.end()) {
         m_state.prompts().error(sink.errorString());
         return false;
@@ -501,6 +456,34 @@ void ReaderWindow::ReadOnKeyPress()
         m_saidNothingUnread = true;
         m_state.prompts().inform(NoMoreUnread);
     }
+}
+
+void ReaderWindow::ColoursClick()
+{
+    m_view->setColours(action(ShowColours)->isChecked());
+    rememberViewSettings();
+}
+
+void ReaderWindow::HiddenLinesClick()
+{
+    m_view->setShowHidden(action(ShowHidden)->isChecked());
+    rememberViewSettings();
+}
+
+void ReaderWindow::Rot13Click()
+{
+    m_view->setRot13(action(Rot13)->isChecked());
+}
+
+void ReaderWindow::rememberViewSettings()
+{
+    state::Settings &settings = m_state.settings();
+    settings.setMessageColours(m_view->colours());
+    settings.setShowHiddenLines(m_view->showsHidden());
+    QString error;
+    if (!settings.save(m_state.folders().iniFile(), &error))
+        m_state.prompts().error(
+            QStringLiteral("The reader's settings could not be saved: %1").arg(error));
 }
 
 void ReaderWindow::HelpKeyPress()

@@ -22,6 +22,8 @@ class AppState;
 
 namespace marvik::reader {
 
+class MessageView;
+
 // The message reader: one message of the open conference at a time, its
 // header above a read-only text view, with the commands that act on it. It
 // holds widgets only; the navigator does the moving and read marking.
@@ -50,6 +52,9 @@ public:
         Copy,
         SelectAll,
         Help,
+        ShowColours, // C: colour codes followed, or shown as written
+        ShowHidden, // K: the kludge lines, dimmed
+        Rot13, // T
     };
 
     explicit ReaderWindow(state::AppState &state, QWidget *parent = nullptr);
@@ -77,11 +82,12 @@ public:
     ReaderNavigator &navigator() { return m_navigator; }
     QAction *action(Command command) const { return m_actions.value(command); }
     QPlainTextEdit *textView() const { return m_text; }
+    MessageView *messageView() const { return m_view; }
     QToolBar *toolBar() const { return m_toolBar; }
     QMenu *editMenu() const { return m_editMenu; }
     // Header values by caption: "Conference", "Message No", "Position",
     // "From", "To", "Subject", "Date", "Private", "Refers To".
-    QLabel *headerValue(const QString &caption) const { return m_values.value(caption); }
+    QLabel *headerValue(const QString &caption) const;
 
 public Q_SLOTS:
     void SpeedButton1Click(); // next
@@ -100,6 +106,9 @@ public Q_SLOTS:
     void SelectAll1Click();
     void ReadOnKeyPress();
     void HelpKeyPress();
+    void ColoursClick();
+    void HiddenLinesClick();
+    void Rot13Click();
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -108,7 +117,7 @@ protected:
 private:
     QAction *makeAction(Command command, const QString &text, const QString &hint,
         const QList<QKeySequence> &keys, void (ReaderWindow::*handler)());
-    void buildHeader(QWidget *panel);
+    void rememberViewSettings();
     // Runs a command; a store failure is reported and the view shows where
     // the reader now stands.
     void guarded(const std::function<void()> &command);
@@ -129,10 +138,10 @@ private:
     std::function<QDateTime()> m_clock;
 
     QHash<int, QAction *> m_actions;
-    QHash<QString, QLabel *> m_values;
     QToolBar *m_toolBar = nullptr;
     QMenu *m_editMenu = nullptr;
-    QPlainTextEdit *m_text = nullptr;
+    MessageView *m_view = nullptr;
+    QPlainTextEdit *m_text = nullptr; // the view's text
 };
 
 // The name the rest of the program knows the window by.

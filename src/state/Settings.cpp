@@ -14,15 +14,39 @@ QString Settings::defaultArchiveName() const
     return m_base + QStringLiteral("SAVEEM.TXT");
 }
 
+namespace {
+
+// "1"/"0" as written, and the words people type into INI files by hand;
+// anything else keeps the default.
+bool flag(const std::optional<QString> &value, bool fallback)
+{
+    if (!value)
+        return fallback;
+    const QString v = value->trimmed().toLower();
+    if (v == QLatin1String("1") || v == QLatin1String("yes") || v == QLatin1String("true")
+        || v == QLatin1String("on"))
+        return true;
+    if (v == QLatin1String("0") || v == QLatin1String("no") || v == QLatin1String("false")
+        || v == QLatin1String("off"))
+        return false;
+    return fallback;
+}
+
+} // namespace
+
 bool Settings::load(const QString &iniPath, QString *error)
 {
     m_archiveName = defaultArchiveName();
+    m_colours = true;
+    m_hiddenLines = false;
     IniFile ini;
     if (!ini.load(iniPath, error))
         return false;
     const auto value = ini.value(section(), archiveNameKey());
     if (value && !value->isEmpty())
         m_archiveName = *value;
+    m_colours = flag(ini.value(section(), coloursKey()), true);
+    m_hiddenLines = flag(ini.value(section(), hiddenLinesKey()), false);
     return true;
 }
 
@@ -32,6 +56,14 @@ bool Settings::save(const QString &iniPath, QString *error) const
     if (!ini.load(iniPath, error))
         return false;
     ini.setValue(section(), archiveNameKey(), m_archiveName);
+    // The reader's switches are written once they leave their defaults, so
+    // a file nobody switched them in stays as it was.
+    const auto setFlag = [&](const QString &key, bool on, bool fallback) {
+        if (on != fallback || ini.value(section(), key))
+            ini.setValue(section(), key, on ? QStringLiteral("1") : QStringLiteral("0"));
+    };
+    setFlag(coloursKey(), m_colours, true);
+    setFlag(hiddenLinesKey(), m_hiddenLines, false);
     return ini.save(iniPath, error);
 }
 

@@ -5,6 +5,7 @@
 #include "reader/PrinterLineSink.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QPrinter>
 #include <QRegularExpression>
 #include <QTemporaryDir>
@@ -28,6 +29,17 @@ public:
         lines.append(QStringLiteral("%1|%2|%3").arg(page).arg(bold ? 'b' : ' ').arg(line));
     }
     void newPage() override { ++page; }
+    // Styled lines also record their runs as "[start+length:attribute]".
+    void printStyledLine(const QString &line, const QList<marvik::screens::BodyRun> &runs) override
+    {
+        QString marks;
+        for (const auto &run : runs)
+            marks += QStringLiteral("[%1+%2:%3]")
+                         .arg(run.start)
+                         .arg(run.length)
+                         .arg(run.attribute, 0, 16);
+        printLine(line + marks);
+    }
 
     // Text lines (not the heading) of page `p`.
     QStringList body(int p) const
@@ -93,6 +105,39 @@ private Q_SLOTS:
             joined += printed.at(i);
         }
         QCOMPARE(joined, line);
+    }
+
+    // A coloured line folds with its colours: each piece gets the runs that
+    // cover it, counted from the piece's start.
+    void foldsColours()
+    {
+        RecordingSink sink;
+        PrintLayout layout(sink);
+        DisplayedMessage m = withLines({QString(200, QLatin1Char('x')), QStringLiteral("plain")});
+        m.runs = {{{0, 70, 0x0F}, {70, 20, 0x0C}, {90, 110, 0x07}}, {}};
+        layout.printMessage(m);
+        const QStringList body = sink.body(1).mid(5);
+        QCOMPARE(body,
+            QStringList({QString(80, 'x') + "[0+70:f][70+10:c]",
+                QString(80, 'x') + "[0+10:c][10+70:7]", QString(40, 'x') + "[0+40:7]", "plain"}));
+    }
+
+    // A printout of a coloured message goes through the printer's own
+    // styled lines.
+    void printsColoursToPdf()
+    {
+        QTemporaryDir dir;
+        QPrinter printer(QPrinter::HighResolution);
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(dir.filePath("colour.pdf"));
+        PrinterLineSink sink(printer);
+        QVERIFY(sink.begin());
+        PrintLayout layout(sink);
+        DisplayedMessage m = withLines({QStringLiteral("bright and dim")});
+        m.runs = {{{0, 6, 0x0F}, {6, 8, 0x07}}};
+        layout.printMessage(m);
+        QVERIFY2(sink.end(), qPrintable(sink.errorString()));
+        QVERIFY(QFileInfo(dir.filePath("colour.pdf")).size() > 0);
     }
 
     void pages_data()

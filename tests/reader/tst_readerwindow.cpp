@@ -2,10 +2,13 @@
 // editor, save, print and delete, and leaving through its wait loop.
 #include "ReaderFixture.h"
 #include "editor/EditorWindow.h"
+#include "reader/MessageView.h"
 #include "reader/ReaderWindow.h"
 
 #include <QAction>
+#include <QClipboard>
 #include <QFile>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPrinter>
@@ -275,6 +278,79 @@ private Q_SLOTS:
         QCOMPARE(f.files.proposedNames.at(1), good);
         QCOMPARE(storetest::fileBytes(good).count(QByteArray(79, '=')), 4);
         QCOMPARE(f.prompts.errors.size(), 1); // the folder could not take it
+        w.closeConference();
+    }
+
+    // C and K switch colours and kludge lines; both are remembered in
+    // MARVIK.INI for the next run. T turns rot13 on for this message only.
+    void viewSwitchesAreRemembered()
+    {
+        ReaderFixture f;
+        auto m = storetest::message("A", 1, 1);
+        m.text = "\x01MSGID: 1:2/3 ab\r\n@X0CUryyb\r\n";
+        f.add(m);
+        f.addMessages(1, "uu");
+        f.open(1);
+        {
+            ReaderWindow w(*f.state);
+            QVERIFY(w.openConference(1));
+            QVERIFY(QTest::qWaitForWindowActive(&w));
+            QCOMPARE(w.textView()->toPlainText(), QStringLiteral("Uryyb"));
+            QTest::keyClick(w.textView(), Qt::Key_T);
+            QCOMPARE(w.textView()->toPlainText(), QStringLiteral("Hello"));
+            QTest::keyClick(w.textView(), Qt::Key_T);
+            QTest::keyClick(w.textView(), Qt::Key_C);
+            QTest::keyClick(w.textView(), Qt::Key_K);
+            QCOMPARE(w.textView()->toPlainText(), QStringLiteral("@MSGID: 1:2/3 ab\n@X0CUryyb"));
+            QVERIFY(!w.action(ReaderWindow::ShowColours)->isChecked());
+            QVERIFY(w.action(ReaderWindow::ShowHidden)->isChecked());
+            QTest::keyClick(w.textView(), Qt::Key_T);
+            QTest::keyClick(w.textView(), Qt::Key_N);
+            QVERIFY(!w.action(ReaderWindow::Rot13)->isChecked());
+            w.closeConference();
+        }
+        QVERIFY(f.prompts.errors.isEmpty());
+        marvik::state::Settings saved(f.dir.path() + "/");
+        QVERIFY(saved.load(f.state->folders().iniFile()));
+        QVERIFY(!saved.messageColours());
+        QVERIFY(saved.showHiddenLines());
+
+        ReaderWindow again(*f.state);
+        QVERIFY(!again.action(ReaderWindow::ShowColours)->isChecked());
+        QVERIFY(again.action(ReaderWindow::ShowHidden)->isChecked());
+        QVERIFY(!again.messageView()->colours());
+    }
+
+    // Save writes what is read, without codes; a reply quotes it without the
+    // kludges; Copy copies the visible text.
+    void commandsTakeTheTextAsShown()
+    {
+        ReaderFixture f;
+        auto m = storetest::message("A", 1, 1);
+        m.text = "\x01PID: X 1\r\n\x1b[1;31mRed\x1b[0m and @X1Fblue\r\n";
+        f.add(m);
+        f.open(1);
+        QList<EditorRequest> requests;
+        f.state->windows().runEditor = [&](const EditorRequest &r) { requests.append(r); };
+        ReaderWindow w(*f.state);
+        QVERIFY(w.openConference(1));
+        QVERIFY(QTest::qWaitForWindowActive(&w));
+        QTest::keyClick(w.textView(), Qt::Key_K);
+        const QString file = f.dir.filePath("saved.txt");
+        f.files.nextFileNames = {file};
+        QTest::keyClick(&w, Qt::Key_S, Qt::ControlModifier);
+        const QByteArray saved = storetest::fileBytes(file);
+        QVERIFY(saved.contains("\r\n@PID: X 1\r\nRed and blue\r\n"));
+        QVERIFY(!saved.contains("\x1b"));
+        QVERIFY(!saved.contains("@X1F"));
+
+        QTest::keyClick(&w, Qt::Key_R, Qt::ControlModifier);
+        QCOMPARE(requests.size(), 1);
+        QVERIFY(requests.at(0).body.endsWith("wrote:\r\n\r\n>Red and blue\r\n"));
+
+        w.action(ReaderWindow::SelectAll)->trigger();
+        w.action(ReaderWindow::Copy)->trigger();
+        QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("@PID: X 1\nRed and blue"));
         w.closeConference();
     }
 

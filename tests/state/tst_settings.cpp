@@ -90,6 +90,48 @@ private Q_SLOTS:
         QCOMPARE(again.archiveName(), QString("/home/sysop/My Saved Mail.txt"));
     }
 
+    // The reader's colour and hidden-line switches.
+    void readerSwitches_data()
+    {
+        QTest::addColumn<QByteArray>("before");
+        QTest::addColumn<bool>("colours");
+        QTest::addColumn<bool>("hidden");
+        QTest::newRow("absent: the defaults") << QByteArray("[Miscellaneous]\n") << true << false;
+        QTest::newRow("written by us")
+            << QByteArray("[Miscellaneous]\nMessage Colours=0\nShow Hidden Lines=1\n") << false
+            << true;
+        QTest::newRow("words typed by hand")
+            << QByteArray("[miscellaneous]\nmessage colours = Off\nshow hidden lines = yes\n")
+            << false << true;
+        QTest::newRow("nonsense keeps the defaults")
+            << QByteArray("[Miscellaneous]\nMessage Colours=maybe\nShow Hidden Lines=\n") << true
+            << false;
+    }
+
+    void readerSwitches()
+    {
+        QFETCH(QByteArray, before);
+        QFETCH(bool, colours);
+        QFETCH(bool, hidden);
+        QTemporaryDir dir;
+        const QString ini = dir.filePath("MARVIK.INI");
+        writeAll(ini, before);
+        Settings settings(dir.path() + "/");
+        QVERIFY(settings.load(ini));
+        QCOMPARE(settings.messageColours(), colours);
+        QCOMPARE(settings.showHiddenLines(), hidden);
+
+        // Switched, saved and read back; the archive name is kept beside them.
+        settings.setMessageColours(!colours);
+        settings.setShowHiddenLines(!hidden);
+        QVERIFY(settings.save(ini));
+        Settings again(dir.path() + "/");
+        QVERIFY(again.load(ini));
+        QCOMPARE(again.messageColours(), !colours);
+        QCOMPARE(again.showHiddenLines(), !hidden);
+        QCOMPARE(again.archiveName(), settings.archiveName());
+    }
+
     void unreadableFileIsNotReplaced()
     {
         QTemporaryDir dir;

@@ -1,14 +1,17 @@
 // Times the message body renderer: a 64 KB message full of ANSI colour
 // against interpreting and painting the same cells with the screen painter,
 // a 64 KB message of BBS colour codes, and a 4 KB plain message against
-// splitting it into lines. Medians of many runs.
+// splitting it into lines; then the message view showing them against a bare
+// text view given the same visible text. Medians of many runs.
+#include "reader/MessageView.h"
 #include "screens/AnsiInterpreter.h"
 #include "screens/BodyRenderer.h"
 #include "screens/ScreenPainter.h"
 
+#include <QApplication>
 #include <QElapsedTimer>
-#include <QGuiApplication>
 #include <QImage>
+#include <QPlainTextEdit>
 
 #include <algorithm>
 #include <cstdio>
@@ -104,7 +107,7 @@ int main(int argc, char **argv)
 {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
-    QGuiApplication app(argc, argv);
+    QApplication app(argc, argv);
     if (argc > 1) {
         const bool help = QByteArray(argv[1]) == "--help" || QByteArray(argv[1]) == "-h";
         std::fprintf(help ? stdout : stderr,
@@ -147,5 +150,34 @@ int main(int argc, char **argv)
         Q_UNUSED(lines);
     });
     report("4 KB plain message: render / split into lines", plainTime, splitTime);
+
+    // The view: setMessage and the paint that follows, against a bare text
+    // view showing the same visible text.
+    marvik::reader::MessageView view;
+    view.resize(800, 500);
+    view.show();
+    QPlainTextEdit bare;
+    bare.setLineWrapMode(QPlainTextEdit::NoWrap);
+    bare.setFont(QFont(QStringLiteral("DejaVu Sans Mono"), 10));
+    bare.resize(800, 420);
+    bare.show();
+    QCoreApplication::processEvents();
+    const auto viewTimes = [&](const char *what, const QString &text) {
+        marvik::reader::DisplayedMessage message;
+        message.lines = text.split(QStringLiteral("\r\n"));
+        const QString visible = BodyRenderer::render(text, colour).texts().join(u'\n');
+        const double ours = timeIt(Runs, [&] {
+            view.setMessage(message);
+            view.repaint();
+        });
+        const double floor = timeIt(Runs, [&] {
+            bare.setPlainText(visible);
+            bare.repaint();
+        });
+        report(what, ours, floor);
+    };
+    viewTimes("view: 64 KB of ANSI colour / bare text view", ansi);
+    viewTimes("view: 64 KB of BBS colour codes / bare text view", codes);
+    viewTimes("view: 4 KB plain message / bare text view", plain);
     return 0;
 }

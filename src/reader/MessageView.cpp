@@ -13,8 +13,6 @@
 #include <QTextBlock>
 #include <QVBoxLayout>
 
-#include <algorithm>
-
 namespace marvik::reader {
 
 namespace {
@@ -70,28 +68,32 @@ QTextCharFormat formatOf(const BodyLine &line, quint8 attribute, bool link, bool
     return format;
 }
 
-// Where the attribute or the link state changes along a line.
-QList<qsizetype> boundaries(const BodyLine &line)
+// The format of a stretch, made once per look: messages use a handful of
+// attributes, and a shared format is copied by reference.
+const QTextCharFormat &sharedFormat(
+    const BodyLine &line, quint8 attribute, bool link, bool coloured)
 {
-    QList<qsizetype> cuts {0, line.text.size()};
-    for (const BodyRun &run : line.runs)
-        cuts.append(run.start);
-    for (const screens::BodyLink &link : line.links) {
-        cuts.append(link.start);
-        cuts.append(link.start + link.length);
-    }
-    std::sort(cuts.begin(), cuts.end());
-    cuts.erase(std::unique(cuts.begin(), cuts.end()), cuts.end());
-    return cuts;
+    static QHash<int, QTextCharFormat> made;
+    // Quote tints repeat every four levels.
+    const int tint = line.hidden || line.quoteDepth <= 0 ? 0 : 1 + (line.quoteDepth - 1) % 4;
+    const int key = attribute | (link ? 1 << 8 : 0) | (line.hidden ? 1 << 9 : 0)
+        | (coloured ? 1 << 10 : 0) | (tint << 11);
+    auto found = made.constFind(key);
+    if (found == made.constEnd())
+        found = made.insert(key, formatOf(line, attribute, link, coloured));
+    return *found;
 }
 
-bool insideLink(const BodyLine &line, qsizetype position)
+void appendRange(QList<QTextLayout::FormatRange> &formats, qsizetype start, qsizetype end,
+    const QTextCharFormat &format)
 {
-    for (const screens::BodyLink &link : line.links) {
-        if (position >= link.start && position < link.start + link.length)
-            return true;
-    }
-    return false;
+    if (end <= start || format.isEmpty())
+        return;
+    QTextLayout::FormatRange range;
+    range.start = int(start);
+    range.length = int(end - start);
+    range.format = format;
+    formats.append(range);
 }
 
 } // namespace
@@ -217,13 +219,18 @@ void MessageView::render()
 {
     m_body = screens::BodyRenderer::render(m_stored, m_options);
 
-    // A coloured message was written for a terminal's black screen.
-    QPalette palette = m_plainPalette;
-    if (m_body.coloured) {
-        palette.setColor(QPalette::Base, Qt::black);
-        palette.setColor(QPalette::Text, QColor(Palette::color(DefaultAttribute)));
+    // A coloured message was written for a terminal's black screen. The
+    // palette changes only between plain and coloured messages: setting it
+    // costs a restyle of the view.
+    if (m_body.coloured != m_onBlack) {
+        m_onBlack = m_body.coloured;
+        QPalette palette = m_plainPalette;
+        if (m_onBlack) {
+            palette.setColor(QPalette::Base, Qt::black);
+            palette.setColor(QPalette::Text, QColor(Palette::color(DefaultAttribute)));
+        }
+        m_text->setPalette(palette);
     }
-    m_text->setPalette(palette);
 
     QString joined;
     qsizetype size = 0;
@@ -274,28 +281,45 @@ QList<QTextLayout::FormatRange> MessageView::formatsFor(const BodyLine &line, bo
             {0, int(line.text.size()), formatOf(line, DefaultAttribute, false, coloured)});
         return formats;
     }
-    // Formats are shared between equal stretches: a line of ten thousand
-    // colour changes holds a few distinct formats, not ten thousand.
-    QHash<int, QTextCharFormat> made;
-    const QList<qsizetype> cuts = boundaries(line);
+    if (line.links.isEmpty()) {
+        formats.reserve(line.runs.size());
+        for (const BodyRun &run : line.runs)
+            appendRange(formats, run.start, run.start + run.length,
+                sharedFormat(line, run.attribute, false, coloured));
+        return formats;
+    }
+    // Links cut across runs: walk both, a stretch ending wherever either does.
+    const qsizetype size = line.text.size();
     qsizetype run = 0;
-    for (qsizetype i = 0; i + 1 < cuts.size(); ++i) {
-        const qsizetype start = cuts[i];
-        while (run + 1 < line.runs.size() && line.runs[run + 1].start <= start)
+    qsizetype link = 0;
+    for (qsizetype at = 0; at < size;) {
+        while (run < line.runs.size() && line.runs[run].start + line.runs[run].length <= at)
             ++run;
-        const quint8 attribute = line.runs.isEmpty() ? DefaultAttribute : line.runs[run].attribute;
-        const bool link = insideLink(line, start);
-        const int key = attribute | (link ? 0x100 : 0);
-        auto found = made.find(key);
-        if (found == made.end())
-            found = made.insert(key, formatOf(line, attribute, link, coloured));
-        if (found->isEmpty())
-            continue;
-        QTextLayout::FormatRange range;
-        range.start = int(start);
-        range.length = int(cuts[i + 1] - start);
-        range.format = *found;
-        formats.append(range);
+        while (link < line.links.size() && line.links[link].start + line.links[link].length <= at)
+            ++link;
+        qsizetype end = size;
+        quint8 attribute = DefaultAttribute;
+        if (run < line.runs.size()) {
+            const BodyRun &r = line.runs[run];
+            if (r.start <= at) {
+                attribute = r.attribute;
+                end = qMin(end, r.start + r.length);
+            } else {
+                end = qMin(end, r.start);
+            }
+        }
+        bool inLink = false;
+        if (link < line.links.size()) {
+            const screens::BodyLink &l = line.links[link];
+            if (l.start <= at) {
+                inLink = true;
+                end = qMin(end, l.start + l.length);
+            } else {
+                end = qMin(end, l.start);
+            }
+        }
+        appendRange(formats, at, end, sharedFormat(line, attribute, inLink, coloured));
+        at = end;
     }
     return formats;
 }

@@ -77,6 +77,7 @@ private:
     QHash<QString, QLabel *> m_values;
     QPlainTextEdit *m_text = nullptr;
     QPalette m_plainPalette;
+    bool m_onBlack = false;
     std::function<bool(const QUrl &)> m_open;
     QPoint m_pressedAt;
 };

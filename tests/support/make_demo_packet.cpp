@@ -1,5 +1,6 @@
 // Writes the demo packet a newcomer opens first: a small BBS with a few
-// conferences, personal mail, quoted replies, box drawing and ANSI screens.
+// conferences, personal mail, quoted replies, box drawing, ANSI screens, and
+// messages in colour (ANSI and the BBS colour codes) and with FidoNet kludges.
 
 #include "support/PacketWriter.h"
 #include "text/Cp437Codec.h"
@@ -266,13 +267,33 @@ const Post kPosts[] = {
         "John Smith said he'd like to log, so that's your second body.\n\n"
         "Sam\n"},
     {1001, '*', "03-14-96", "03:10", "ANNA LEE", "JOHN SMITH", "Your QWK door question", "",
+        "\x01MSGID: 1:343/12 5f3a9c01\n"
+        "\x01PID: HarborMail 2.10\n"
         "Hello John,\n\n"
         "Yes, the netmail conference works from the offline reader. Address the\n"
         "reply as usual and the door routes it through the hub overnight.\n\n"
         "Regards,\n"
         "Anna\n\n"
         "--- HarborMail 2.10\n"
-        " * Origin: Lee's Landing, Tacoma (1:343/12)\n"},
+        " * Origin: Lee's Landing, Tacoma (1:343/12)\n"
+        "SEEN-BY: 343/1 12\n"
+        "\x01PATH: 343/12\n"},
+    {0, ' ', "03-14-96", "20:30", "SAM SYSOP", "ALL", "Colour in messages", "",
+        "\x1b[1;33mColour\x1b[0m is on in the \x1b[1;36mnew\x1b[0m message base: "
+        "\x1b[1;37;41m NEW \x1b[0m\n\n"
+        "Readers without colour see the plain text.\n"
+        "\x1b[1;32m-- Sam\x1b[0m\n"},
+    {2, ' ', "03-14-96", "20:41", "KEN ADAMS", "ALL", "Colour codes test", "",
+        "PCBoard: @X0Ebright yellow@X07, @X1Fwhite on blue@X07 and back.\n"
+        "Pipe codes: |09blue |10green |12red|07 and grey.\n"
+        "Synchronet: \x01"
+        "h\x01"
+        "cbright cyan\x01n, \x01r\x01hbright red\x01n.\n"
+        "WWIV: \x03"
+        "1cyan\x03"
+        "2yellow\x03"
+        "0.\n\n"
+        "Photos of the 486 at https://example.org/ken/486 or mail ken@example.org.\n"},
 };
 
 } // namespace

@@ -4,6 +4,7 @@
 #include "store/Rewind.h"
 #include "store/RowMapper.h"
 #include "store/Schema.h"
+#include "store/SchemaSteps.h"
 #include "store/Statement.h"
 #include "store/StoreError.h"
 #include "store/WalCheckpointer.h"
@@ -16,7 +17,7 @@
 
 namespace marvik::store {
 
-MessageStore::MessageStore(const QString &path)
+MessageStore::MessageStore(const QString &path, ui::Progress *upgradeProgress)
     : m_path(path)
 {
     const QString name = QFileInfo(path).fileName();
@@ -46,7 +47,7 @@ MessageStore::MessageStore(const QString &path)
     // it is written.
     checkExisting();
     try {
-        createSchema();
+        createSchema(upgradeProgress);
     } catch (const StoreError &e) {
         // Typically a read-only file or folder, or another program holding
         // the database without our lock file.
@@ -126,7 +127,7 @@ void MessageStore::checkExisting()
     }
 }
 
-void MessageStore::createSchema()
+void MessageStore::createSchema(ui::Progress *upgradeProgress)
 {
     // Small: only this process uses the file, and the lock file already keeps
     // others out, so waiting would only hide a fault.
@@ -137,7 +138,9 @@ void MessageStore::createSchema()
     try {
         for (const QString &sql : Schema::createStatements())
             m_db->exec(sql);
-        m_db->exec(QStringLiteral("PRAGMA user_version = %1").arg(Schema::Version));
+        if (storedVersion() < SchemaSteps::BaseVersion) {
+            m_db->exec(QStringLiteral("PRAGMA user_version = %1").arg(SchemaSteps::BaseVersion));
+        }
         m_db->exec(QStringLiteral("COMMIT"));
     } catch (...) {
         if (inTransaction()) {
@@ -149,6 +152,13 @@ void MessageStore::createSchema()
         }
         throw;
     }
+    SchemaSteps::upgrade(*this, storedVersion(), upgradeProgress);
+}
+
+int MessageStore::storedVersion() const
+{
+    Statement v(*m_db, QStringLiteral("PRAGMA user_version"));
+    return v.step() ? v.integer(0) : 0;
 }
 
 Statement &MessageStore::prepared(const QString &sql) const

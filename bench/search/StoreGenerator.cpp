@@ -33,11 +33,11 @@ private:
     quint64 m_state = 0x9E3779B97F4A7C15ull;
 };
 
-const char *const common[] = {"the", "and", "to", "of", "a", "in", "is", "it", "you", "that",
-    "for", "on", "with", "was", "have", "this", "be", "at", "but", "not", "are", "from", "or",
-    "they", "one", "all", "we", "my", "there", "can", "an", "about", "what", "if", "just", "so",
-    "board", "message", "reply", "file", "system", "drive", "disk", "memory", "modem", "modems",
-    "mode", "model", "module", "modify", "modular", "modest", "card", "driver", "sysop", "upload",
+const char *const common[] = {"the", "and", "to", "of", "a", "in", "is", "it", "you", "that", "for",
+    "on", "with", "was", "have", "this", "be", "at", "but", "not", "are", "from", "or", "they",
+    "one", "all", "we", "my", "there", "can", "an", "about", "what", "if", "just", "so", "board",
+    "message", "reply", "file", "system", "drive", "disk", "memory", "modem", "modems", "mode",
+    "model", "module", "modify", "modular", "modest", "card", "driver", "sysop", "upload",
     "download", "door", "netmail", "echo", "baud", "carrier", "weekend", "meeting", "radio",
     "antenna", "floppy", "printer", "monitor", "keyboard", "network", "software", "program",
     "caf\u00e9", "na\u00efve", "r\u00e9sum\u00e9"};
@@ -134,9 +134,10 @@ bool StoreGenerator::write(const QString &path, int messages, QString *error)
         return false;
     }
     // Back to what the first program wrote: no index, version 1.
-    const char *setup = "DROP TRIGGER MessagesSearchDelete; DROP TRIGGER MessagesSearchUpdate; "
-                        "DROP TABLE MESSAGES_FTS; DROP TABLE SEARCH_STATE; PRAGMA user_version = 1; "
-                        "PRAGMA synchronous = OFF; BEGIN";
+    const char *setup
+        = "DROP TRIGGER MessagesSearchDelete; DROP TRIGGER MessagesSearchUpdate; "
+          "DROP TABLE MESSAGES_FTS; DROP TABLE SEARCH_STATE; PRAGMA user_version = 1; "
+          "PRAGMA synchronous = OFF; BEGIN";
     bool ok = check(db, sqlite3_exec(db, setup, nullptr, nullptr, nullptr), error);
     sqlite3_stmt *system = nullptr;
     sqlite3_stmt *conference = nullptr;

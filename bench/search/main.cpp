@@ -158,8 +158,8 @@ int queryPart(int messages, int runs, const QString &storeDir)
     progress.finish();
     const double upgradeSeconds = timer.elapsed() / 1000.0;
     store.reset(); // folds the log back, so the size is the file's
-    std::printf("upgrade of %d messages: %.1f s, longest event gap %lld ms (at \"%s\")\n",
-        messages, upgradeSeconds, static_cast<long long>(progress.longestGapMs()),
+    std::printf("upgrade of %d messages: %.1f s, longest event gap %lld ms (at \"%s\")\n", messages,
+        upgradeSeconds, static_cast<long long>(progress.longestGapMs()),
         qPrintable(progress.longestGapStep()));
     const qint64 without = fileSize(generated);
     const qint64 with = fileSize(upgraded);
@@ -330,7 +330,8 @@ ImportRun importOnce(const QString &packet, const QString &dir)
         store::StoreOperations operations(store);
         QElapsedTimer timer;
         timer.start();
-        operations.deleteSystem(qwkId, [&window](store::Table, int, int) { window.processEvents(); });
+        operations.deleteSystem(
+            qwkId, [&window](store::Table, int, int) { window.processEvents(); });
         run.remove = timer.nsecsElapsed() / 1e9;
     }
     {
@@ -341,9 +342,10 @@ ImportRun importOnce(const QString &packet, const QString &dir)
         QElapsedTimer timer;
         timer.start();
         bare.exec("BEGIN IMMEDIATE");
-        for (const char *sql : {"DELETE FROM BULLETIN WHERE \"QwkID\" = ?",
-                 "DELETE FROM MESSAGES WHERE \"QwkID\" = ?", "DELETE FROM CONFS WHERE \"QwkID\" = ?",
-                 "DELETE FROM QWKIDS WHERE \"QwkID\" = ?"}) {
+        for (const char *sql :
+            {"DELETE FROM BULLETIN WHERE \"QwkID\" = ?", "DELETE FROM MESSAGES WHERE \"QwkID\" = ?",
+                "DELETE FROM CONFS WHERE \"QwkID\" = ?",
+                "DELETE FROM QWKIDS WHERE \"QwkID\" = ?"}) {
             sqlite3_prepare_v2(bare.db(), sql, -1, &s, nullptr);
             const QByteArray id = qwkId.toUtf8();
             sqlite3_bind_text(s, 1, id.constData(), -1, SQLITE_TRANSIENT);
@@ -396,8 +398,8 @@ int importPart(int messages, int runs, const QString &workDir)
         QDir(dir).removeRecursively();
     }
     std::printf("medians of %d runs, %lld messages:\n", runs, static_cast<long long>(stored));
-    ratioLine("import to its summary vs floor without an index", median(imports),
-        median(importFloors));
+    ratioLine(
+        "import to its summary vs floor without an index", median(imports), median(importFloors));
     ratioLine("indexing afterwards vs a bare FTS5 rebuild", median(indexes), median(rebuilds));
     std::printf("while indexing: longest event gap %lld ms, marking a message read %.2f ms "
                 "median, %.2f ms at most\n",

@@ -47,7 +47,8 @@ int userVersion(const MessageStore &store)
 QList<qint64> found(const MessageStore &store, const QString &match, const SearchScope &scope = {})
 {
     QList<qint64> keys;
-    for (const SearchHit &hit : MessageSearch(store).find(match, scope, SearchOrder::Newest, 100000))
+    for (const SearchHit &hit :
+        MessageSearch(store).find(match, scope, SearchOrder::Newest, 100000))
         keys.append(hit.recordNumber);
     std::sort(keys.begin(), keys.end());
     return keys;
@@ -67,8 +68,8 @@ QString withoutAccents(const QString &text)
 // watermark whose fields hold it as a whole word, any case or accent.
 QList<qint64> expected(const MessageStore &store, const QString &word)
 {
-    const QRegularExpression whole(QStringLiteral("(^|\\W)%1(\\W|$)").arg(word),
-        QRegularExpression::CaseInsensitiveOption);
+    const QRegularExpression whole(
+        QStringLiteral("(^|\\W)%1(\\W|$)").arg(word), QRegularExpression::CaseInsensitiveOption);
     Statement s(store.database(),
         QStringLiteral("SELECT rowid, \"From\" || ' ' || \"To\" || ' ' || \"Subject\" || ' ' || "
                        "\"Message\" FROM MESSAGES WHERE rowid <= ? ORDER BY rowid"));
@@ -85,9 +86,9 @@ QList<qint64> expected(const MessageStore &store, const QString &word)
 // when it covers them all, else of the index alone.
 void checkIntegrity(MessageStore &store)
 {
-    store.database().exec(
-        QStringLiteral("INSERT INTO MESSAGES_FTS (MESSAGES_FTS, rank) VALUES ('integrity-check', %1)")
-            .arg(SearchIndex::isComplete(store) ? 1 : 0));
+    store.database().exec(QStringLiteral(
+        "INSERT INTO MESSAGES_FTS (MESSAGES_FTS, rank) VALUES ('integrity-check', %1)")
+                              .arg(SearchIndex::isComplete(store) ? 1 : 0));
 }
 
 MessageRecord textMessage(const QString &qwkId, int conference, int number, const QString &text)
@@ -248,8 +249,8 @@ void tst_SearchIndex::keptInStep()
     store.beginTransaction();
     QList<qint64> keys;
     for (int i = 0; i < texts.size(); ++i) {
-        MessageRecord m = textMessage(i < 4 ? QStringLiteral("ONE") : QStringLiteral("TWO"),
-            i % 2, i + 1, texts.at(i));
+        MessageRecord m = textMessage(
+            i < 4 ? QStringLiteral("ONE") : QStringLiteral("TWO"), i % 2, i + 1, texts.at(i));
         m.read = i % 3 == 0;
         keys.append(store.appendMessage(m));
         store.addToConferenceCounts(m.conferenceNumber, m.qwkId, 1, m.read ? 0 : 1);
@@ -267,7 +268,8 @@ void tst_SearchIndex::keptInStep()
     } else if (operation == QLatin1String("update")) {
         // A text changed in place (a reply written again) reads anew.
         Statement s(store.database(),
-            QStringLiteral("UPDATE MESSAGES SET \"Message\" = 'a modem and a cafe' WHERE rowid = ?"));
+            QStringLiteral(
+                "UPDATE MESSAGES SET \"Message\" = 'a modem and a cafe' WHERE rowid = ?"));
         s.bind(1, keys.at(0));
         s.step();
     } else if (operation == QLatin1String("deleteSystem")) {
@@ -320,7 +322,8 @@ void tst_SearchIndex::indexerCatchesUpAndResumesAfterKill()
     addSystem(*temp, QStringLiteral("ONE"), 1);
     temp->beginTransaction();
     for (int i = 1; i <= 3000; ++i)
-        temp->appendMessage(textMessage(QStringLiteral("ONE"), 0, i, QStringLiteral("word%1").arg(i)));
+        temp->appendMessage(
+            textMessage(QStringLiteral("ONE"), 0, i, QStringLiteral("word%1").arg(i)));
     temp->commit();
     {
         SearchIndexer indexer(*temp);
@@ -339,8 +342,9 @@ void tst_SearchIndex::indexerCatchesUpAndResumesAfterKill()
     QCOMPARE(SearchIndex::watermark(store), kept);
     SearchIndexer indexer(store);
     QList<std::pair<qint64, qint64>> reports;
-    connect(&indexer, &SearchIndexer::progressChanged, this,
-        [&reports](qint64 done, qint64 total) { reports.append({done, total}); });
+    connect(&indexer, &SearchIndexer::progressChanged, this, [&reports](qint64 done, qint64 total) {
+        reports.append({done, total});
+    });
     indexer.start();
     QCOMPARE(indexer.total(), 3000 - kept);
     QTRY_VERIFY_WITH_TIMEOUT(indexer.isComplete(), 20000);
@@ -397,8 +401,8 @@ void tst_SearchIndex::scopes()
         = MessageSearch(store).find(modem, {QStringLiteral("ONE"), 0}, SearchOrder::Newest, 10);
     QCOMPARE(hits.size(), 1);
     QCOMPARE(hits.first().conferenceName, QStringLiteral("Conference 0"));
-    QCOMPARE(hits.first().snippet, QString(MessageSearch::HitStart) + QStringLiteral("modem")
-            + MessageSearch::HitEnd);
+    QCOMPARE(hits.first().snippet,
+        QString(MessageSearch::HitStart) + QStringLiteral("modem") + MessageSearch::HitEnd);
 }
 
 QTEST_GUILESS_MAIN(tst_SearchIndex)

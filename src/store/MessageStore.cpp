@@ -47,7 +47,7 @@ MessageStore::MessageStore(const QString &path, ui::Progress *upgradeProgress)
     // it is written.
     checkExisting();
     try {
-        createSchema(upgradeProgress);
+        createSchema();
     } catch (const StoreError &e) {
         // Typically a read-only file or folder, or another program holding
         // the database without our lock file.
@@ -62,6 +62,13 @@ MessageStore::MessageStore(const QString &path, ui::Progress *upgradeProgress)
     if (m_checkpointer->isRunning()) {
         m_checkpointer->attachTo(m_db->handle());
         m_db->exec(QStringLiteral("PRAGMA journal_size_limit = 67108864"));
+    }
+    // After the checkpointer is attached: a long upgrade's commit then hands
+    // the copy of its log to that thread instead of making the window wait.
+    try {
+        SchemaSteps::upgrade(*this, storedVersion(), upgradeProgress);
+    } catch (const StoreError &e) {
+        throw StoreError(QStringLiteral("Cannot upgrade %1: %2").arg(name, e.message()));
     }
 }
 
@@ -127,7 +134,7 @@ void MessageStore::checkExisting()
     }
 }
 
-void MessageStore::createSchema(ui::Progress *upgradeProgress)
+void MessageStore::createSchema()
 {
     // Small: only this process uses the file, and the lock file already keeps
     // others out, so waiting would only hide a fault.
@@ -152,7 +159,6 @@ void MessageStore::createSchema(ui::Progress *upgradeProgress)
         }
         throw;
     }
-    SchemaSteps::upgrade(*this, storedVersion(), upgradeProgress);
 }
 
 int MessageStore::storedVersion() const

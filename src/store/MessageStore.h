@@ -93,7 +93,7 @@ public:
 
 private:
     void checkExisting();
-    void createSchema(ui::Progress *upgradeProgress);
+    void createSchema();
     int storedVersion() const;
 
     QString m_path;

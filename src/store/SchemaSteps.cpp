@@ -24,12 +24,19 @@ int messageCount(const MessageStore &store)
     return s.step() ? s.integer(0) : 0;
 }
 
-// Version 2: the full-text index, filled with every stored message.
-void addSearchIndex(MessageStore &store, ui::Progress *progress)
+// Version 2: the full-text index, empty; fillSearchIndex() fills it.
+void addSearchIndex(MessageStore &store)
 {
     for (const QString &sql : SearchIndex::createStatements())
         store.database().exec(sql);
+}
 
+// Every stored message into the new index, in chunks each committed with
+// the watermark: one transaction over a large store would end in a commit
+// that holds the window for seconds. Cut short, the indexer goes on from the
+// watermark at the next start.
+void fillSearchIndex(MessageStore &store, ui::Progress *progress)
+{
     const int total = messageCount(store);
     const bool shown = progress && total >= SchemaSteps::ProgressFromRows;
     if (shown)
@@ -49,7 +56,12 @@ void addSearchIndex(MessageStore &store, ui::Progress *progress)
     while (true) {
         QElapsedTimer timer;
         timer.start();
-        const int indexed = SearchIndex::indexNext(store, rows);
+        int indexed = 0;
+        {
+            Transaction transaction(store);
+            indexed = SearchIndex::indexNext(store, rows);
+            transaction.commit();
+        }
         if (indexed == 0)
             break;
         done += indexed;
@@ -63,19 +75,22 @@ void addSearchIndex(MessageStore &store, ui::Progress *progress)
         // The next chunk is sized to take about ChunkMilliseconds, growing at
         // most fourfold: the first rows say little of the later ones.
         const double perRow = double(std::max<qint64>(timer.nsecsElapsed(), 1)) / indexed;
-        rows = int(std::clamp(
-            SchemaSteps::ChunkMilliseconds * 1e6 / perRow, 32.0, std::min(50000.0, 4.0 * indexed)));
+        rows = int(std::clamp(SchemaSteps::ChunkMilliseconds * 1e6 / perRow, 32.0,
+            std::min(50000.0, 4.0 * indexed)));
     }
 }
 
 struct Step
 {
     int version;
-    void (*run)(MessageStore &store, ui::Progress *progress);
+    // In the step's transaction, with the new version number.
+    void (*run)(MessageStore &store);
+    // After the commit: long work that may be cut short and resumed.
+    void (*fill)(MessageStore &store, ui::Progress *progress);
 };
 
 const Step steps[] = {
-    {2, addSearchIndex},
+    {2, addSearchIndex, fillSearchIndex},
 };
 
 static_assert(sizeof steps / sizeof steps[0] == Schema::Version - SchemaSteps::BaseVersion,
@@ -88,10 +103,14 @@ void SchemaSteps::upgrade(MessageStore &store, int version, ui::Progress *progre
     for (const Step &step : steps) {
         if (step.version <= version)
             continue;
-        Transaction transaction(store);
-        step.run(store, progress);
-        store.database().exec(QStringLiteral("PRAGMA user_version = %1").arg(step.version));
-        transaction.commit();
+        {
+            Transaction transaction(store);
+            step.run(store);
+            store.database().exec(QStringLiteral("PRAGMA user_version = %1").arg(step.version));
+            transaction.commit();
+        }
+        if (step.fill)
+            step.fill(store, progress);
     }
 }
 

@@ -12,7 +12,9 @@ class MessageStore;
 // keyed by the PRAGMA user_version it brings the store to. Each runs once,
 // in its own transaction together with the new version number, so a kill
 // half-way leaves the store as it was and the next start runs it again.
-// A long step shows its work in the progress window and lets events run.
+// A step that fills what it made (the search index) does so after that
+// commit, in chunks with the progress window and events running; cut short,
+// that work goes on where it stopped (the indexer) at the next start.
 class SchemaSteps
 {
 public:
@@ -27,7 +29,7 @@ public:
     static constexpr int ProgressFromRows = 2000;
     // Rows a long step does between two chances for events, at first; later
     // ones are sized from the time the rows before them took.
-    static constexpr int ChunkMilliseconds = 25;
+    static constexpr int ChunkMilliseconds = 40;
 };
 
 } // namespace marvik::store

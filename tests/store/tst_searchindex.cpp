@@ -132,7 +132,7 @@ class tst_SearchIndex : public QObject
 private Q_SLOTS:
     void upgradesStoreOfFirstProgram();
     void longUpgradeShowsProgress();
-    void upgradeCutShortRunsAgain();
+    void upgradeCutShortGoesOn();
     void keptInStep_data();
     void keptInStep();
     void storedReplyIndexedAtOnceOnlyWhenCaughtUp();
@@ -187,7 +187,7 @@ void tst_SearchIndex::longUpgradeShowsProgress()
     QCOMPARE(found(store, QStringLiteral("\"scsi card\"")).size(), count / 100);
 }
 
-void tst_SearchIndex::upgradeCutShortRunsAgain()
+void tst_SearchIndex::upgradeCutShortGoesOn()
 {
     TempStore temp;
     addSystem(*temp, QStringLiteral("BIG"), 1);
@@ -203,20 +203,16 @@ void tst_SearchIndex::upgradeCutShortRunsAgain()
     progress.stopAfter = 2;
     QVERIFY_THROWS_EXCEPTION(std::runtime_error, MessageStore(path, &progress));
     QVERIFY(!progress.visible);
-    {
-        // Nothing of the step is left: the first program's store, as it was.
-        Database db(path);
-        Statement v(db, QStringLiteral("PRAGMA user_version"));
-        QVERIFY(v.step());
-        QCOMPARE(v.integer(0), 1);
-        Statement t(db,
-            QStringLiteral("SELECT COUNT(*) FROM sqlite_master WHERE name LIKE 'MESSAGES_FTS%' "
-                           "OR name = 'SEARCH_STATE'"));
-        QVERIFY(t.step());
-        QCOMPARE(t.integer(0), 0);
-    }
+    // The index is there, filled up to its watermark; the indexer takes the
+    // rest at the next start.
     MessageStore store(path);
     QCOMPARE(userVersion(store), Schema::Version);
+    const qint64 kept = SearchIndex::watermark(store);
+    QVERIFY(kept > 0 && kept < SchemaSteps::ProgressFromRows * 2);
+    QCOMPARE(found(store, QStringLiteral("\"modem\"")).size(), kept);
+    SearchIndexer indexer(store);
+    indexer.start();
+    QTRY_VERIFY_WITH_TIMEOUT(indexer.isComplete(), 20000);
     QCOMPARE(found(store, QStringLiteral("\"modem\"")).size(), SchemaSteps::ProgressFromRows * 2);
     checkIntegrity(store);
 }

@@ -1,6 +1,7 @@
 #include "maint/BulkDeleteDialog.h"
 
 #include "maint/BulkDeleter.h"
+#include "maint/OnScreen.h"
 #include "state/AppState.h"
 #include "ui/HelpTopics.h"
 
@@ -98,7 +99,7 @@ bool BulkDeleteDialog::openFor(int entryIndex)
     // The caption names the system and the conference; the title bar would
     // cut it short on a dialog sized only for its buttons.
     const int captionWidth = fontMetrics().horizontalAdvance(windowTitle()) + CaptionMargin;
-    resize(std::max(sizeHint().width(), captionWidth), sizeHint().height());
+    placeOnScreen(this, QSize(std::max(sizeHint().width(), captionWidth), sizeHint().height()));
     show();
     raise();
     activateWindow();

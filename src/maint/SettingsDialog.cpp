@@ -1,5 +1,6 @@
 #include "maint/SettingsDialog.h"
 
+#include "maint/OnScreen.h"
 #include "maint/TaglinesDocument.h"
 #include "state/AppState.h"
 #include "state/TaglinesFile.h"
@@ -30,9 +31,9 @@ SettingsDialog::SettingsDialog(state::AppState &state, QWidget *parent)
     font.setFixedPitch(true);
     m_taglines->setFont(font);
     m_taglines->setLineWrapMode(QPlainTextEdit::NoWrap);
-    m_taglines->setOverwriteMode(true);
-    // A block caret shows that typing replaces the character under it.
-    m_taglines->setCursorWidth(QFontMetrics(font).horizontalAdvance(QLatin1Char('M')));
+    // Typing inserts, as in every other text box of the desktop: a tagline
+    // typed in front of another must not eat it.
+    m_taglines->setOverwriteMode(false);
     m_tabs->addTab(m_taglines, tr("Taglines"));
     layout->addWidget(m_tabs, 1);
 
@@ -67,6 +68,7 @@ bool SettingsDialog::run()
 {
     if (!load())
         return false;
+    placeOnScreen(this, size());
     return exec() == QDialog::Accepted;
 }
 

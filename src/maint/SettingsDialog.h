@@ -11,10 +11,9 @@ class AppState;
 
 namespace marvik::maint {
 
-// "Configure Settings": the taglines file in a fixed-pitch editor that
-// types over what is there. Ok saves the settings, writes MARVIK.TAG and
-// reloads the taglines, so the next message can use a new one at once;
-// Cancel changes nothing.
+// "Configure Settings": the taglines file in a fixed-pitch editor. Ok saves the settings, writes
+// MARVIK.TAG and reloads the taglines, so the next message can use a new one at once; Cancel
+// changes nothing.
 class SettingsDialog : public QDialog
 {
     Q_OBJECT

@@ -1,5 +1,7 @@
 #include "maint/SystemsListWindow.h"
 
+#include "maint/OnScreen.h"
+#include "maint/SystemSummary.h"
 #include "maint/SystemsListDeleter.h"
 #include "state/AppState.h"
 #include "store/MessageStore.h"
@@ -9,17 +11,29 @@
 
 #include <QCloseEvent>
 #include <QGuiApplication>
+#include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
-#include <QListWidget>
 #include <QMenuBar>
 #include <QScreen>
 #include <QShortcut>
 #include <QStyle>
 #include <QToolBar>
+#include <QTreeWidget>
 #include <QVBoxLayout>
 
 namespace marvik::maint {
+
+namespace {
+
+enum Column
+{
+    IdColumn,
+    NameColumn,
+    UnreadColumn
+};
+
+} // namespace
 
 SystemsListWindow::SystemsListWindow(
     state::AppState &state, std::function<void()> runSystemWindow, QWidget *parent)
@@ -28,7 +42,7 @@ SystemsListWindow::SystemsListWindow(
     , m_runSystemWindow(std::move(runSystemWindow))
 {
     setWindowTitle(QStringLiteral("BBS Systems"));
-    resize(160, 321);
+    resize(320, 321);
 
     QMenu *file = menuBar()->addMenu(QStringLiteral("&File"));
     m_delete = file->addAction(
@@ -52,15 +66,27 @@ SystemsListWindow::SystemsListWindow(
     auto *layout = new QVBoxLayout(central);
     layout->setContentsMargins(6, 6, 6, 6);
     auto *label = new QLabel(QStringLiteral("BBS Systems:"), central);
-    m_list = new QListWidget(central);
+    m_list = new QTreeWidget(central);
     m_list->setSelectionMode(QAbstractItemView::SingleSelection);
+    m_list->setRootIsDecorated(false);
+    m_list->setUniformRowHeights(true);
+    m_list->setItemsExpandable(false);
+    m_list->setAllColumnsShowFocus(true);
+    m_list->setHeaderLabels(
+        {QStringLiteral("BBS Id"), QStringLiteral("BBS Name"), QStringLiteral("Unread")});
+    m_list->headerItem()->setTextAlignment(UnreadColumn, Qt::AlignRight | Qt::AlignVCenter);
+    m_list->header()->setStretchLastSection(false);
+    m_list->header()->setSectionsMovable(false);
     label->setBuddy(m_list);
     layout->addWidget(label);
     layout->addWidget(m_list);
     setCentralWidget(central);
 
     m_list->installEventFilter(this);
-    connect(m_list, &QListWidget::itemDoubleClicked, this, &SystemsListWindow::OpenSelectedSystem);
+    connect(m_list, &QTreeWidget::itemDoubleClicked, this, &SystemsListWindow::OpenSelectedSystem);
+    // Esc leaves the list as "&Close" does.
+    auto *escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    connect(escape, &QShortcut::activated, this, &SystemsListWindow::Close1Click);
     auto *help = new QShortcut(QKeySequence::HelpContents, this);
     connect(help, &QShortcut::activated, this,
         [this] { m_state.help().showTopic(ui::HelpTopics::SystemsListTopic); });
@@ -89,8 +115,7 @@ bool SystemsListWindow::openList()
         m_state.prompts().inform(QStringLiteral("There are no BBS systems available yet."));
         return false;
     }
-    if (QScreen *screen = QGuiApplication::primaryScreen())
-        move(screen->availableGeometry().center() - rect().center());
+    fitToContents();
     show();
     raise();
     activateWindow();
@@ -100,25 +125,46 @@ bool SystemsListWindow::openList()
 
 void SystemsListWindow::fillList()
 {
-    QStringList systems;
+    QList<SystemSummary> systems;
     try {
-        systems = m_state.store().systemIds();
+        systems = SystemSummary::readAll(m_state.store());
     } catch (const store::StoreError &error) {
         m_state.prompts().error(error.message());
     }
     m_list->clear();
-    m_list->addItems(systems);
+    for (const SystemSummary &system : systems) {
+        auto *item = new QTreeWidgetItem(
+            m_list, {system.qwkId, system.bbsName, QString::number(system.unread)});
+        item->setTextAlignment(UnreadColumn, Qt::AlignRight | Qt::AlignVCenter);
+    }
     if (systems.isEmpty()) {
         Close1Click();
         return;
     }
-    m_list->setCurrentRow(0);
+    m_list->setCurrentItem(m_list->topLevelItem(0));
+}
+
+void SystemsListWindow::fitToContents()
+{
+    ensurePolished();
+    int listWidth = 2 * m_list->frameWidth()
+        + m_list->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, m_list);
+    for (int column = 0; column < m_list->columnCount(); ++column) {
+        m_list->resizeColumnToContents(column);
+        // Some room between the columns, so an id does not run into its name.
+        m_list->setColumnWidth(column, m_list->columnWidth(column) + 12);
+        listWidth += m_list->columnWidth(column);
+    }
+    const QMargins margins
+        = centralWidget()->contentsMargins() + centralWidget()->layout()->contentsMargins();
+    const int width = qMax(minimumSizeHint().width(), listWidth + margins.left() + margins.right());
+    placeOnScreen(this, QSize(width, qMax(height(), 321)));
 }
 
 QString SystemsListWindow::selectedSystem() const
 {
-    const QListWidgetItem *item = m_list->currentItem();
-    return item && item->isSelected() ? item->text() : QString();
+    const QTreeWidgetItem *item = m_list->currentItem();
+    return item && item->isSelected() ? item->text(IdColumn) : QString();
 }
 
 void SystemsListWindow::OpenSelectedSystem()
@@ -130,6 +176,13 @@ void SystemsListWindow::OpenSelectedSystem()
     m_state.setCurrentQwkId(qwkId);
     if (m_runSystemWindow)
         m_runSystemWindow();
+    // Reading, writing and the clean-up on close change the unread totals.
+    fillList();
+    if (m_closing)
+        return;
+    const auto found = m_list->findItems(qwkId, Qt::MatchExactly, IdColumn);
+    if (!found.isEmpty())
+        m_list->setCurrentItem(found.first());
     show();
     raise();
     activateWindow();
@@ -141,7 +194,14 @@ void SystemsListWindow::DeleteBBSSystem1Click()
     if (qwkId.isEmpty())
         return;
     m_state.setCurrentQwkId(qwkId);
-    if (!m_state.prompts().ask(QStringLiteral("Are you sure you want to delete %1?").arg(qwkId)))
+    QString question;
+    try {
+        question = SystemSummary::read(m_state.store(), qwkId).deleteQuestion();
+    } catch (const store::StoreError &error) {
+        m_state.prompts().error(error.message());
+        return;
+    }
+    if (!m_state.prompts().ask(question))
         return;
     hide();
     QGuiApplication::setOverrideCursor(Qt::WaitCursor);

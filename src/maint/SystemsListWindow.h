@@ -7,7 +7,7 @@
 #include <functional>
 
 class QAction;
-class QListWidget;
+class QTreeWidget;
 
 namespace marvik::state {
 class AppState;
@@ -15,11 +15,11 @@ class AppState;
 
 namespace marvik::maint {
 
-// "BBS Systems": every system held in the store. Opening one (Enter or
-// double-click) makes it the current system and runs the system window;
-// "&Delete BBS System" deletes it with everything it holds. The window has
-// no close box; "&Close" is the way out, and it closes itself once the last
-// system is deleted.
+// "BBS Systems": every system held in the store, by BBS id, with its BBS
+// name and unread total. Opening one (Enter or double-click) makes it the
+// current system and runs the system window; "&Delete BBS System" deletes it
+// with everything it holds. The window has no close box; "&Close" (or Esc)
+// is the way out, and it closes itself once the last system is deleted.
 //
 // Made once at start-up, given how to run the system window:
 //     SystemsListWindow list(state, [&systemWindow] { systemWindow.run(); });
@@ -42,7 +42,8 @@ public:
     bool openList();
     bool isClosing() const { return m_closing; }
 
-    QListWidget *list() const { return m_list; }
+    // Columns: BBS id, BBS name, unread messages.
+    QTreeWidget *list() const { return m_list; }
     QAction *deleteAction() const { return m_delete; }
     QAction *closeAction() const { return m_close; }
 
@@ -58,10 +59,12 @@ protected:
 
 private:
     QString selectedSystem() const;
+    // Wide enough for every column's text, within the screen.
+    void fitToContents();
 
     state::AppState &m_state;
     std::function<void()> m_runSystemWindow;
-    QListWidget *m_list = nullptr;
+    QTreeWidget *m_list = nullptr;
     QAction *m_delete = nullptr;
     QAction *m_close = nullptr;
     ui::WaitLoop m_wait;

@@ -48,7 +48,7 @@ AnsiResult AnsiInterpreter::interpret(QByteArrayView text)
     return result;
 }
 
-qsizetype AnsiInterpreter::pictureLength(QByteArrayView text)
+qsizetype AnsiInterpreter::exactPictureLength(QByteArrayView text)
 {
     const qsizetype size = text.size();
     if (size < SauceSize + 1)
@@ -64,6 +64,23 @@ qsizetype AnsiInterpreter::pictureLength(QByteArrayView text)
         && quint8(text[block - 1]) == EndOfFile)
         return block - 1;
     return size;
+}
+
+qsizetype AnsiInterpreter::pictureLength(QByteArrayView text)
+{
+    const qsizetype exact = exactPictureLength(text);
+    if (exact != text.size() || !text.endsWith('\n'))
+        return exact;
+    // A screen stored as text lines comes back with a line end added, and a
+    // lone CR inside its record made a line end too: the record is then a
+    // few bytes longer than it should be and no longer quite at the end.
+    constexpr qsizetype Slack = 16;
+    const qsizetype from = qMax<qsizetype>(0, text.size() - SauceSize - Slack - 1);
+    const qsizetype mark = QByteArrayView(text).sliced(from).lastIndexOf("\x1aSAUCE00");
+    if (mark < 0)
+        return exact;
+    const qsizetype rest = text.size() - (from + mark + 1);
+    return rest >= SauceSize && rest <= SauceSize + Slack ? from + mark : exact;
 }
 
 CellBuffer AnsiInterpreter::takeBuffer()

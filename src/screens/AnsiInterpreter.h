@@ -31,7 +31,8 @@ public:
 
     // Length of the picture part of `text`: the offset of the byte 26 that
     // introduces a SAUCE record (with its optional comment block) at the very
-    // end, or the whole length when there is none.
+    // end, or the whole length when there is none. A text that ends in a line
+    // end may carry its record a few bytes longer, its line ends rewritten.
     static qsizetype pictureLength(QByteArrayView text);
 
     // Feeds more bytes. Returns false once a cursor command carried a
@@ -43,6 +44,8 @@ public:
     const QString &errorText() const { return m_error; }
 
 private:
+    static qsizetype exactPictureLength(QByteArrayView text);
+
     enum class State
     {
         Text,

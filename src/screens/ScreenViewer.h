@@ -4,10 +4,9 @@
 #include "screens/ScreenPainter.h"
 
 #include <QDialog>
-#include <QImage>
 
-class QLabel;
 class QPushButton;
+class QScrollArea;
 class QScrollBar;
 
 namespace marvik::ui {
@@ -16,9 +15,14 @@ class Prompts;
 
 namespace marvik::screens {
 
-// The modal window that shows a BBS screen as an 80-column picture with two
-// scroll bars. It holds widgets only: the interpreter builds the cells and
-// the painter draws them.
+class ScreenCanvas;
+
+// The modal window that shows a BBS screen as an 80-column picture. It
+// opens wide enough for all 80 columns and tall enough for a terminal's 25
+// rows, as far as the screen has room (scaled down only on a screen too
+// narrow for the picture); it can be resized and maximised, and scrolls with
+// the wheel, the arrow keys, PgUp/PgDn and Home/End. It holds widgets only:
+// the interpreter builds the cells and the painter draws them.
 class ScreenViewer : public QDialog
 {
     Q_OBJECT
@@ -33,40 +37,49 @@ public:
     // window; the reason is reported instead.
     void ShowScreen(const QString &caption, const QString &text);
 
-    // The parts of ShowScreen around the modal loop.
+    // The parts of ShowScreen around the modal loop. Opening sizes and
+    // places the window on the screen it will show on.
     bool openScreen(const QString &caption, const QString &text);
     void closeScreen();
 
-    int topLine() const { return m_topLine; }
-    int leftColumn() const { return m_leftColumn; }
-    int visibleColumns() const { return m_visibleColumns; }
-    int visibleRows() const { return m_visibleRows; }
+    struct Fit
+    {
+        double scale = 1.0;
+        QSize size; // of the window, frame included
+    };
+    // The scale and window size that show `picture` (a screen's 80 columns
+    // by 25 rows at the font's size) in a window that adds `chrome` around
+    // it, on a screen whose free area is `room`. The picture keeps its size
+    // when the width fits and is scaled down to the room's width otherwise;
+    // a height that does not fit is scrolled.
+    static Fit fitToRoom(QSize picture, QSize chrome, QSize room);
+
+    // First line and column in view (from 1), and how many fit.
+    int topLine() const;
+    int leftColumn() const;
+    int visibleRows() const;
+    int visibleColumns() const;
     const CellBuffer &buffer() const { return m_buffer; }
-    const QImage &picture() const { return m_image; }
-    QScrollBar *verticalBar() const { return m_vertical; }
-    QScrollBar *horizontalBar() const { return m_horizontal; }
-    QLabel *panel() const { return m_panel; }
+    ScreenCanvas *canvas() const { return m_canvas; }
+    QScrollArea *scrollArea() const { return m_scrollArea; }
+    QScrollBar *verticalBar() const;
+    QScrollBar *horizontalBar() const;
     QPushButton *closeButton() const { return m_close; }
 
-private Q_SLOTS:
-    void VertScrollBarChange(int position);
-    void HorzScrollBarChange(int position);
+protected:
+    void keyPressEvent(QKeyEvent *event) override;
 
 private:
-    void renderView();
+    // What the window adds around the picture: frame, margins, button row,
+    // and the vertical bar when the picture is taller than 25 rows.
+    QSize chrome() const;
 
     ui::Prompts &m_prompts;
     ScreenPainter m_painter;
     CellBuffer m_buffer;
-    QImage m_image;
-    QLabel *m_panel = nullptr;
-    QScrollBar *m_vertical = nullptr;
-    QScrollBar *m_horizontal = nullptr;
+    ScreenCanvas *m_canvas = nullptr;
+    QScrollArea *m_scrollArea = nullptr;
     QPushButton *m_close = nullptr;
-    int m_topLine = 1;
-    int m_leftColumn = 1;
-    int m_visibleColumns = 0;
-    int m_visibleRows = 0;
 };
 
 // The name the rest of the program knows the window by.

@@ -118,12 +118,52 @@ std::optional<state::EditorRequest> SystemBrowser::composeRequest(int entry) con
     return request;
 }
 
+bool SystemBrowser::takesRequests(const store::SystemRecord &system)
+{
+    return !system.add.trimmed().isEmpty();
+}
+
+std::optional<SystemBrowser::AddRequestTexts> SystemBrowser::addRequestTexts(int entry) const
+{
+    if (isReserved(entry) || !isEntry(entry))
+        return std::nullopt;
+    const auto row = system();
+    if (!row)
+        return std::nullopt;
+    const store::ConferenceEntry &conference = m_state.conferences().at(entry);
+    const QString which
+        = QStringLiteral("conference %1 \"%2\"").arg(conference.number).arg(conference.name);
+    AddRequestTexts texts;
+    if (!takesRequests(*row)) {
+        texts.refusal = QStringLiteral("No request to add %1 can be sent: the packets of %2 do "
+                                       "not name the mail door's command for adding a "
+                                       "conference.")
+                            .arg(which, row->qwkId);
+        return texts;
+    }
+    // The packet brought messages of it, so the BBS sends it already.
+    if (conference.total > 0)
+        texts.question = QStringLiteral("You already receive %1: %2 of its messages came in "
+                                        "your packets.\n\nAsk %3 to add it anyway?")
+                             .arg(which)
+                             .arg(conference.total)
+                             .arg(row->qwkId);
+    else
+        texts.question = QStringLiteral("Ask %1 to add %2 to your packets?").arg(row->qwkId, which);
+    texts.question += QStringLiteral("\n\nThe request waits in Replies and goes out with your "
+                                     "next reply packet.");
+    texts.queued = QStringLiteral("A request to add %1 is queued in Replies (\"%2\" to %3). It "
+                                  "goes out with your next reply packet.")
+                       .arg(which, row->add, row->controlName);
+    return texts;
+}
+
 bool SystemBrowser::addConferenceRequest(int entry, const QDateTime &now)
 {
     if (isReserved(entry) || !isEntry(entry))
         return false;
     const auto row = system();
-    if (!row)
+    if (!row || !takesRequests(*row))
         return false;
     store::MessageRecord request;
     request.status = QStringLiteral(" ");

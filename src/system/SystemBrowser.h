@@ -70,9 +70,23 @@ public:
     // conference; none for the reserved entries.
     std::optional<state::EditorRequest> composeRequest(int entry) const;
 
+    // What the user is told around a request to add a conference: either
+    // why none can be sent, or the question asked first and what is said
+    // once it is queued.
+    struct AddRequestTexts
+    {
+        QString refusal;
+        QString question;
+        QString queued;
+    };
+    // None for the reserved entries or no entry: the key does nothing there.
+    std::optional<AddRequestTexts> addRequestTexts(int entry) const;
+
     // Stores a request to add the entry's conference, addressed to the
     // system's control name with its ADD subject, as a reply dated `now`.
-    // False (nothing stored) for the reserved entries or no entry.
+    // False (nothing stored) for the reserved entries or no entry, and for a
+    // mail door that names no ADD command: a request with an empty subject
+    // would mean nothing to it.
     bool addConferenceRequest(int entry, const QDateTime &now);
 
     // The bulletin of bulletin-list entry `entry` with the viewer's title;
@@ -81,6 +95,7 @@ public:
 
 private:
     std::optional<store::SystemRecord> system() const;
+    static bool takesRequests(const store::SystemRecord &system);
 
     state::AppState &m_state;
 };

@@ -75,13 +75,38 @@ QTableView *makeGrid(QAbstractItemModel *model, const QList<int> &widths, QWidge
     header->setSectionResizeMode(QHeaderView::Fixed);
     header->setSectionsClickable(false);
     header->setHighlightSections(false);
-    for (int column = 0; column < widths.size(); ++column)
-        view->setColumnWidth(column, widths.at(column));
     int width = 2 * view->frameWidth() + view->style()->pixelMetric(QStyle::PM_ScrollBarExtent);
-    for (int w : widths)
-        width += w;
+    for (int column = 0; column < widths.size(); ++column) {
+        // Never narrower than the heading, which a larger font would cut short.
+        const int columnWidth = qMax(widths.at(column), header->sectionSizeHint(column));
+        view->setColumnWidth(column, columnWidth);
+        width += columnWidth;
+    }
     view->setMinimumWidth(width);
     return view;
+}
+
+// Centres the window on the available screen (the screen less panels and
+// docks), shrunk to fit there, title bar and frame included.
+void placeOnScreen(QWidget *window)
+{
+    const QScreen *screen = window->screen() ? window->screen() : QGuiApplication::primaryScreen();
+    if (!screen)
+        return;
+    const QRect area = screen->availableGeometry();
+    QSize frame = window->frameGeometry().size() - window->geometry().size();
+    // Before the first showing the frame is not known yet: room for a title
+    // bar. Qt then also places the inside of the window where it is moved to,
+    // not its frame.
+    const bool frameKnown = !frame.isEmpty();
+    if (!frameKnown)
+        frame = QSize(8, 40);
+    const QPoint inside = frameKnown ? QPoint() : QPoint(frame.width() / 2, frame.height() * 3 / 4);
+    window->resize(window->size().boundedTo(area.size() - frame));
+    const QSize outer = window->size() + frame;
+    window->move(QPoint(qMax(area.left(), area.center().x() - outer.width() / 2),
+                     qMax(area.top(), area.center().y() - outer.height() / 2))
+        + inside);
 }
 
 bool isEnterKey(const QKeyEvent *key)
@@ -177,6 +202,9 @@ SystemWindow::SystemWindow(state::AppState &state, QWidget *parent)
         &SystemWindow::activeRowChanged);
     activeRowChanged();
 
+    // Esc is "&Close BBS System", with the questions that follow it.
+    auto *escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    connect(escape, &QShortcut::activated, this, &SystemWindow::CloseBBSSystem1Click);
     auto *help = new QShortcut(QKeySequence::HelpContents, this);
     connect(help, &QShortcut::activated, this,
         [this] { m_state.help().showTopic(ui::HelpTopics::SystemWindowTopic); });
@@ -230,8 +258,7 @@ bool SystemWindow::openSystem()
         m_bulletinView->scrollToTop();
         m_closing = false;
     }
-    if (QScreen *screen = QGuiApplication::primaryScreen())
-        move(screen->availableGeometry().center() - rect().center());
+    placeOnScreen(this);
     show();
     raise();
     activateWindow();
@@ -360,8 +387,22 @@ void SystemWindow::OpenConference()
 
 void SystemWindow::AddConferenceRequest()
 {
-    guarded(
-        [this] { m_browser.addConferenceRequest(activeEntry(), QDateTime::currentDateTime()); });
+    // One key queues a message for the BBS: ask first, then say what went.
+    guarded([this] {
+        const int entry = activeEntry();
+        const auto texts = m_browser.addRequestTexts(entry);
+        if (!texts)
+            return;
+        ui::Prompts &prompts = m_state.prompts();
+        if (!texts->refusal.isEmpty()) {
+            prompts.inform(texts->refusal);
+            return;
+        }
+        if (!prompts.ask(texts->question))
+            return;
+        if (m_browser.addConferenceRequest(entry, QDateTime::currentDateTime()))
+            prompts.inform(texts->queued);
+    });
 }
 
 void SystemWindow::OpenBulletin()

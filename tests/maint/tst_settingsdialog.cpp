@@ -105,13 +105,16 @@ void TestSettingsDialog::unreadableFileDoesNotOpen()
 void TestSettingsDialog::runEndsWithOk()
 {
     Fixture f;
+    f.writeTags("Kept\r\n");
     maint::SettingsDialog dialog(*f.state);
     bool shown = false;
     QString tab;
     QTimer::singleShot(0, &dialog, [&] {
         shown = dialog.isVisible();
         tab = dialog.tabs()->tabText(dialog.tabs()->currentIndex());
+        // Typed in front of a tagline, the text goes in before it, not over it.
         QTest::keyClicks(dialog.taglinesEdit(), u"Typed now"_qs);
+        QTest::keyClick(dialog.taglinesEdit(), Qt::Key_Return);
         dialog.accept();
     });
     QTimer::singleShot(5000, &dialog, &QDialog::reject); // never hang on a failure
@@ -119,7 +122,7 @@ void TestSettingsDialog::runEndsWithOk()
     QVERIFY(shown);
     QVERIFY(ok);
     QCOMPARE(tab, u"Taglines"_qs);
-    QCOMPARE(f.state->taglines(), QStringList {u"Typed now"_qs});
+    QCOMPARE(f.state->taglines(), (QStringList {u"Typed now"_qs, u"Kept"_qs}));
 }
 
 QTEST_MAIN(TestSettingsDialog)

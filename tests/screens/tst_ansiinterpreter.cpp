@@ -224,6 +224,12 @@ private Q_SLOTS:
             << QByteArray("AB") + sauceRecord(0) << L {"ABSAUCE00", ""};
         QTest::newRow("record not at the end is text")
             << QByteArray("\x1a") + sauceRecord(0) + "Z" << L {"\x1aSAUCE00", ""};
+        QByteArray rewritten = sauceRecord(0);
+        rewritten.replace(90, 1, "\r\n"); // a lone CR of the record, stored as a line end
+        QTest::newRow("record with its line ends rewritten") << QByteArray("AB\x1a") + rewritten
+                + "\r\n" << L {"AB"};
+        QTest::newRow("line end after a record far from the end is text") << QByteArray("\x1a")
+                + sauceRecord(0) + QByteArray(17, 'Z') + "\n" << L {"\x1aSAUCE00", ""};
         QTest::newRow("comment count that lies") << QByteArray("\x1a"
                                                                "COMNT")
                 + QByteArray(64, 'c') + sauceRecord(9)

@@ -16,6 +16,8 @@ private Q_SLOTS:
     void nextConferenceWithMessages_data();
     void nextConferenceWithMessages();
     void addConferenceRequest();
+    void addRequestTexts_data();
+    void addRequestTexts();
 };
 
 void TestSystemBrowser::opensByNumber_data()
@@ -144,6 +146,67 @@ void TestSystemBrowser::addConferenceRequest()
     QCOMPARE(f.store().findSystem(bbs)->lastReply, 42);
     QCOMPARE(f.state->conferences().at(0).total, 1);
     QCOMPARE(f.state->conferences().at(0).unread, 0);
+    QVERIFY(f.countsAgree(bbs));
+}
+
+void TestSystemBrowser::addRequestTexts_data()
+{
+    QTest::addColumn<int>("entry");
+    QTest::addColumn<QString>("add"); // the door's ADD command
+    QTest::addColumn<QString>("kind"); // none, refused, ask, already received
+    QTest::addColumn<bool>("stored");
+
+    // Entries: Replies, Personal, 0 "Main" (2 messages), 7 "Quiet" (none).
+    QTest::newRow("replies row") << 0 << "ADD"
+                                 << "none" << false;
+    QTest::newRow("personal row") << 1 << "ADD"
+                                  << "none" << false;
+    QTest::newRow("beyond the list") << 4 << "ADD"
+                                     << "none" << false;
+    QTest::newRow("not received yet") << 3 << "ADD"
+                                      << "ask" << true;
+    QTest::newRow("received already") << 2 << "ADD"
+                                      << "already received" << true;
+    QTest::newRow("door names no ADD") << 3 << ""
+                                       << "refused" << false;
+    QTest::newRow("door's ADD only blanks") << 2 << "  "
+                                            << "refused" << false;
+}
+
+void TestSystemBrowser::addRequestTexts()
+{
+    QFETCH(int, entry);
+    QFETCH(QString, add);
+    QFETCH(QString, kind);
+    QFETCH(bool, stored);
+    BrowseFixture f;
+    const QString bbs = QStringLiteral("BBS");
+    f.addSystem(bbs, {{0, QStringLiteral("Main")}, {7, QStringLiteral("Quiet")}});
+    f.addMessage(bbs, 0, false);
+    f.addMessage(bbs, 0, true);
+    auto system = *f.store().findSystem(bbs);
+    system.add = add;
+    f.store().saveSystem(system);
+    f.state->setCurrentQwkId(bbs);
+    SystemBrowser browser(*f.state);
+    QVERIFY(browser.load());
+
+    const auto texts = browser.addRequestTexts(entry);
+    QCOMPARE(texts.has_value(), kind != QLatin1String("none"));
+    if (texts) {
+        const QString conference = entry == 2 ? QStringLiteral("conference 0 \"Main\"")
+                                              : QStringLiteral("conference 7 \"Quiet\"");
+        QCOMPARE(texts->refusal.isEmpty(), kind != QLatin1String("refused"));
+        QCOMPARE(texts->question.isEmpty(), kind == QLatin1String("refused"));
+        const QString shown = texts->refusal + texts->question;
+        QVERIFY2(shown.contains(conference), qPrintable(shown));
+        QCOMPARE(texts->question.contains(QLatin1String("already receive")),
+            kind == QLatin1String("already received"));
+        if (!texts->queued.isEmpty())
+            QVERIFY(texts->queued.contains(conference));
+    }
+    QCOMPARE(browser.addConferenceRequest(entry, QDateTime::currentDateTime()), stored);
+    QCOMPARE(f.state->conferences().at(0).total, stored ? 1 : 0);
     QVERIFY(f.countsAgree(bbs));
 }
 

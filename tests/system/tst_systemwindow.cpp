@@ -30,6 +30,7 @@ private Q_SLOTS:
     void openConferenceRunsTheReader();
     void openBulletin();
     void storeErrorIsShown();
+    void closeRunsExportThenCleanUp_data();
     void closeRunsExportThenCleanUp();
 
 private:
@@ -197,16 +198,30 @@ void TestSystemWindow::keysInTheConferenceGrid()
     QCOMPARE(m_calls, QStringList {QStringLiteral("editor")});
     QCOMPARE(m_editorRequests.first().conferenceName, QStringLiteral("Chat"));
 
+    // A asks first, defaulting to No: answered No, nothing is queued.
+    m_f->prompts.answers = {false};
+    QTest::keyClick(view, Qt::Key_A);
+    QCOMPARE(m_f->prompts.questions.size(), 1);
+    QCOMPARE(m_f->prompts.yesDefaults, QList<bool> {false});
+    QVERIFY(m_f->prompts.questions.first().contains(QLatin1String("already receive")));
+    QCOMPARE(m_f->state->conferences().at(0).total, 0);
+    QVERIFY(m_f->prompts.informations.isEmpty());
+
+    // Answered Yes, the request is queued and the window says so.
     QTest::keyClick(view, Qt::Key_A);
     QCOMPARE(m_f->state->conferences().at(0).total, 1);
     QCOMPARE(view->model()->index(0, 2).data().toString(), QStringLiteral("1 - 0"));
     QCOMPARE(m_f->store().findSystem(QStringLiteral("BBS"))->lastReply, 1);
+    QCOMPARE(m_f->prompts.informations.size(), 1);
+    QVERIFY(m_f->prompts.informations.first().contains(QLatin1String("conference 5 \"Chat\"")));
 
-    // Wraps round to the replies conference, which now holds the request.
+    // Wraps round to the replies conference, which now holds the request;
+    // A does nothing there, not even ask.
     QTest::keyClick(view, Qt::Key_Plus);
     QCOMPARE(m_window->activeEntry(), 0);
     QTest::keyClick(view, Qt::Key_A);
     QCOMPARE(m_f->state->conferences().at(0).total, 1);
+    QCOMPARE(m_f->prompts.questions.size(), 2);
 
     // Enabled again on a real conference.
     view->setCurrentIndex(view->model()->index(2, 0));
@@ -261,13 +276,27 @@ void TestSystemWindow::storeErrorIsShown()
     QVERIFY(m_window->isVisible());
 }
 
+void TestSystemWindow::closeRunsExportThenCleanUp_data()
+{
+    QTest::addColumn<bool>("escape");
+    // The desktop's close and Esc are both taken as Close BBS System.
+    QTest::newRow("desktop close") << false;
+    QTest::newRow("Esc") << true;
+}
+
 void TestSystemWindow::closeRunsExportThenCleanUp()
 {
+    QFETCH(bool, escape);
     bool visibleWhileWaiting = false;
     QTimer::singleShot(0, m_window.get(), [&] {
         visibleWhileWaiting = m_window->isVisible();
-        // The desktop's close is taken as Close BBS System.
-        m_window->close();
+        if (!escape) {
+            m_window->close();
+            return;
+        }
+        QApplication::setActiveWindow(m_window.get());
+        if (QTest::qWaitForWindowActive(m_window.get()))
+            QTest::keyClick(m_window->conferenceView(), Qt::Key_Escape);
     });
     QTimer watchdog;
     watchdog.setSingleShot(true);

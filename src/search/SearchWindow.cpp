@@ -16,12 +16,6 @@
 
 namespace marvik::search {
 
-namespace {
-
-constexpr int SearchTopic = 13;
-
-} // namespace
-
 SearchWindow::SearchWindow(store::MessageStore &store, store::SearchIndexer *indexer,
     ui::HelpTopics *help, QWidget *parent)
     : QDialog(parent)
@@ -98,7 +92,7 @@ SearchWindow::SearchWindow(store::MessageStore &store, store::SearchIndexer *ind
     auto *helpKey = new QShortcut(QKeySequence::HelpContents, this);
     connect(helpKey, &QShortcut::activated, this, [this] {
         if (m_help)
-            m_help->showTopic(SearchTopic);
+            m_help->showTopic(ui::HelpTopics::SearchTopic);
     });
     resize(900, 520);
 }
@@ -160,7 +154,15 @@ void SearchWindow::openRow(int row)
     model.fetchAll();
     const QList<qint64> keys = model.recordNumbers();
     hide();
-    m_open(keys, row);
+    m_showingHit = true;
+    try {
+        m_open(keys, row);
+    } catch (...) {
+        m_showingHit = false;
+        show();
+        throw;
+    }
+    m_showingHit = false;
     if (m_done)
         return;
     // What was read or deleted there shows here.

@@ -54,6 +54,8 @@ public:
     // run() without the wait, for tests.
     void openFor(const QString &qwkId, std::optional<int> conference, SearchSession::Scope scope);
     bool isDone() const { return m_done; }
+    // While a hit is open in the reader.
+    bool isShowingHit() const { return m_showingHit; }
 
     SearchSession &session() { return m_session; }
     QLineEdit *queryBox() const { return m_query; }
@@ -88,6 +90,7 @@ private:
     QTableView *m_results = nullptr;
     ui::WaitLoop m_wait;
     bool m_done = true;
+    bool m_showingHit = false;
 };
 
 } // namespace marvik::search

@@ -75,8 +75,8 @@ void fillSearchIndex(MessageStore &store, ui::Progress *progress)
         // The next chunk is sized to take about ChunkMilliseconds, growing at
         // most fourfold: the first rows say little of the later ones.
         const double perRow = double(std::max<qint64>(timer.nsecsElapsed(), 1)) / indexed;
-        rows = int(std::clamp(SchemaSteps::ChunkMilliseconds * 1e6 / perRow, 32.0,
-            std::min(50000.0, 4.0 * indexed)));
+        rows = int(std::clamp(
+            SchemaSteps::ChunkMilliseconds * 1e6 / perRow, 32.0, std::min(50000.0, 4.0 * indexed)));
     }
 }
 

@@ -29,7 +29,7 @@ public:
     static constexpr int ProgressFromRows = 2000;
     // Rows a long step does between two chances for events, at first; later
     // ones are sized from the time the rows before them took.
-    static constexpr int ChunkMilliseconds = 40;
+    static constexpr int ChunkMilliseconds = 30;
 };
 
 } // namespace marvik::store

@@ -31,10 +31,13 @@ QStringList SearchIndex::createStatements()
                                  "prefix='3', detail=full)")
                       .arg(columns);
     // The index grows by a commit at a time (a slice of the indexer, a
-    // reply): merging its pieces eight at a time instead of four does half
-    // the merge work, and keeps each slice short.
+    // reply): merging its pieces eight at a time instead of four does less
+    // merge work, and a merge of every piece of a level at once (which held
+    // a slice for a tenth of a second or more) waits for 64 of them.
     statements << QStringLiteral(
         "INSERT INTO MESSAGES_FTS (MESSAGES_FTS, rank) VALUES ('automerge', 8)");
+    statements << QStringLiteral(
+        "INSERT INTO MESSAGES_FTS (MESSAGES_FTS, rank) VALUES ('crisismerge', 64)");
     statements << QStringLiteral(
         "CREATE TABLE IF NOT EXISTS SEARCH_STATE (\"Indexed Up To\" INTEGER NOT NULL)");
     statements << QStringLiteral("INSERT INTO SEARCH_STATE SELECT 0 WHERE NOT EXISTS "

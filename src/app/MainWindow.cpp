@@ -214,8 +214,9 @@ void MainWindow::setFirstShownHandler(std::function<void()> handler)
 
 void MainWindow::OpenQWKFile1Click()
 {
-    if (!m_state->hasStore())
+    if (!m_state->hasStore() || m_commandsRunning > 0)
         return;
+    const Running running(m_commandsRunning);
     packet::PacketImporter importer(
         m_state->store(), *m_progress, m_prompts, *m_doorInfo, m_state->folders().temp());
     const std::optional<packet::ImportResult> result = OpenQwkFileCommand::run(*m_fileDialogs,
@@ -232,12 +233,15 @@ void MainWindow::OpenQWKFile1Click()
 
 void MainWindow::OpenBBSSystem1Click()
 {
-    if (!m_state->hasStore())
+    if (!m_state->hasStore() || m_commandsRunning > 0)
         return;
+    const Running running(m_commandsRunning);
+    const QString status = m_status->text();
     // The main window waits while the systems list and what it opens are up.
     setEnabled(false);
     m_systemsList->run();
     setEnabled(true);
+    m_status->setText(status);
 }
 
 void MainWindow::Options1Click()
@@ -271,16 +275,43 @@ void MainWindow::showEvent(QShowEvent *event)
     }
 }
 
+QWidget *MainWindow::topmostOpenWindow() const
+{
+    // The windows that a running command stacks over one another, top first.
+    const QList<QWidget *> stack {static_cast<QWidget *>(m_editor.get()), m_bulkDelete.get(),
+        m_reader.get(), m_systemWindow.get(), m_systemsList.get(), m_progress->window()};
+    for (QWidget *window : stack) {
+        if (window->isVisible())
+            return window;
+    }
+    return nullptr;
+}
+
 void MainWindow::closeEvent(QCloseEvent *event)
 {
-    // The other windows are top-level too; closing the main window ends the run.
+    // While the systems list, an import or what they opened still run, their
+    // wait loops sit on the stack below this event and use the store: ending
+    // now would pull it from under them (and drop the lock while their
+    // windows stay up). The user closes those first.
+    if (m_commandsRunning > 0) {
+        event->ignore();
+        if (QWidget *top = topmostOpenWindow()) {
+            top->raise();
+            top->activateWindow();
+        }
+        m_status->setText(QStringLiteral("Marvik is still in use: close its other windows "
+                                         "first, then exit."));
+        return;
+    }
+    // The other windows are top-level too; closing the main window ends the
+    // run. The store and its lock stay until the window itself goes, after
+    // the event loop has returned.
     m_help->close();
     m_about->close();
     m_progress->hide();
     m_doorInfo->close();
     m_screenViewer->close();
     m_settings->close();
-    m_state->release();
     event->accept();
 }
 

@@ -117,6 +117,25 @@ private:
     void createWindows();
     // Opens the reader on a search's hits at `row` (0-based).
     void openSearchHit(const QList<qint64> &recordNumbers, int row);
+    // The visible window highest in the stack the running command opened.
+    QWidget *topmostOpenWindow() const;
+
+    // Counts a command of this window for as long as it runs.
+    struct Running
+    {
+        explicit Running(int &count)
+            : m_count(count)
+        {
+            ++m_count;
+        }
+        ~Running() { --m_count; }
+        Running(const Running &) = delete;
+        Running &operator=(const Running &) = delete;
+        int &m_count;
+    };
+    // Commands of this window still running (the systems list, an import):
+    // the window may not close under them.
+    int m_commandsRunning = 0;
     std::unique_ptr<state::AppState> m_state;
     QLabel *m_status = nullptr;
 

@@ -23,8 +23,9 @@ std::optional<BulletinName::Numbers> BulletinName::parse(const QString &fileName
     }
     if (!conference || !bulletin) {
         if (error)
-            *error
-                = QStringLiteral("%1 is not a bulletin file name").arg(QwkField::quoted(fileName));
+            *error = QStringLiteral("The bulletin %1 was left out: its name does not say which "
+                                    "conference and number it belongs to (BLT-conference.number).")
+                         .arg(QwkField::quoted(fileName));
         return std::nullopt;
     }
     return Numbers {*conference, *bulletin};

@@ -71,7 +71,7 @@ std::optional<qint64> ControlFile::conferenceCount(QString *error) const
     const std::optional<int> value = QwkField::decimalText(line(10));
     if (!value || *value < -1) {
         if (error)
-            *error = QStringLiteral("CONTROL.DAT line 11: %1 is not a conference count")
+            *error = QStringLiteral("line 11 of CONTROL.DAT reads %1, not a number of conferences")
                          .arg(QwkField::quoted(line(10)));
         return std::nullopt;
     }
@@ -83,15 +83,15 @@ std::optional<ControlFile::Conference> ControlFile::conference(qint64 i, QString
     const qint64 numberLine = 11 + 2 * i;
     if (i < 0 || numberLine + 1 >= m_lines.size()) {
         if (error)
-            *error = QStringLiteral("CONTROL.DAT is shorter than its conference count: conference "
-                                    "%1 is missing")
+            *error = QStringLiteral("CONTROL.DAT ends before conference %1 of those it announces")
                          .arg(i + 1);
         return std::nullopt;
     }
     const std::optional<int> number = QwkField::decimalText(m_lines.at(numberLine));
     if (!number) {
         if (error)
-            *error = QStringLiteral("CONTROL.DAT line %1: %2 is not a conference number")
+            *error = QStringLiteral("line %1 of CONTROL.DAT reads %2 where a conference number "
+                                    "belongs")
                          .arg(numberLine + 1)
                          .arg(QwkField::quoted(m_lines.at(numberLine)));
         return std::nullopt;
@@ -118,8 +118,10 @@ ControlFile::ConferenceList ControlFile::conferenceList() const
     const std::optional<qint64> count = conferenceCount(&error);
     if (!count) {
         // Without a count, the pairs are read while they look like pairs.
-        list.problems.append(
-            error + QStringLiteral("; the conferences are read as far as they go"));
+        list.problems.append(QStringLiteral("CONTROL.DAT does not say how many conferences the "
+                                            "BBS has; they were read as far as they look right "
+                                            "(%1).")
+                                 .arg(error));
         qint64 i = 0;
         for (; 11 + 2 * i + 1 < m_lines.size(); ++i) {
             const std::optional<int> number = QwkField::decimalText(m_lines.at(11 + 2 * i));
@@ -131,7 +133,8 @@ ControlFile::ConferenceList ControlFile::conferenceList() const
         return list;
     }
     if (*count == 0)
-        list.problems.append(QStringLiteral("CONTROL.DAT lists no conferences"));
+        list.problems.append(QStringLiteral("CONTROL.DAT lists no conferences; messages go into "
+                                            "conferences named after their numbers."));
     list.firstScreenLine = 11 + 2 * *count;
     for (qint64 i = 0; i < *count; ++i) {
         const std::optional<Conference> conf = conference(i, &error);
@@ -143,14 +146,21 @@ ControlFile::ConferenceList ControlFile::conferenceList() const
             for (qint64 n = 0; n < *count; ++n)
                 list.conferences.append({int(n), m_lines.at(11 + n)});
             list.firstScreenLine = 11 + *count;
-            list.problems.append(
-                QStringLiteral("CONTROL.DAT lists its conferences without their numbers; they "
-                               "are taken as 0 to %1 in order")
-                    .arg(*count - 1));
+            list.problems.append(*count == 1
+                    ? QStringLiteral("CONTROL.DAT lists its conference without its number; it was "
+                                     "numbered 0, which may not be the BBS's own number.")
+                    : QStringLiteral("CONTROL.DAT lists its conferences without their numbers; "
+                                     "they were numbered 0 to %1 in order, which may not be the "
+                                     "BBS's own numbers.")
+                          .arg(*count - 1));
             return list;
         }
-        list.problems.append(
-            error + QStringLiteral("; %1 of %2 conferences were read").arg(i).arg(*count));
+        list.problems.append(QStringLiteral("Only %1 of %2 conferences were read from CONTROL.DAT "
+                                            "(%3); messages of the others go into conferences "
+                                            "named after their numbers.")
+                                 .arg(i)
+                                 .arg(*count)
+                                 .arg(error));
         break;
     }
     return list;

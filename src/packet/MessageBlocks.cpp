@@ -42,14 +42,15 @@ std::optional<MessageHeader> MessageBlocks::readHeader(qint64 block, QString *er
 {
     const auto failed = [&](const QString &why) -> std::optional<MessageHeader> {
         if (error)
-            *error = QStringLiteral("MESSAGES.DAT block %1 (offset %2): %3")
+            *error = QStringLiteral("block %1 of MESSAGES.DAT, at offset %2, %3")
                          .arg(block + 1)
                          .arg(block * Block)
                          .arg(why);
         return std::nullopt;
     };
     if (block < 1 || block >= m_blockCount)
-        return failed(QStringLiteral("outside the file"));
+        return failed(
+            QStringLiteral("lies outside the file, which has %1 blocks").arg(m_blockCount));
     const qint64 offset = block * Block;
     QByteArrayView bytes;
     if (m_readAhead) {
@@ -61,14 +62,14 @@ std::optional<MessageHeader> MessageBlocks::readHeader(qint64 block, QString *er
             m_ahead.resize(qMax<qint64>(0, got));
         }
         if (offset + Block > m_aheadStart + m_ahead.size())
-            return failed(QStringLiteral("short header block"));
+            return failed(QStringLiteral("is cut short by the end of the file"));
         bytes = QByteArrayView(m_ahead).sliced(offset - m_aheadStart, Block);
     } else {
         if (!m_device.seek(offset))
             return failed(m_device.errorString());
         m_buffer.resize(Block);
         if (m_device.read(m_buffer.data(), Block) != Block)
-            return failed(QStringLiteral("short header block"));
+            return failed(QStringLiteral("is cut short by the end of the file"));
         bytes = m_buffer;
     }
     QString why;
@@ -77,8 +78,8 @@ std::optional<MessageHeader> MessageBlocks::readHeader(qint64 block, QString *er
         return failed(why);
     // A count no file of this size could hold is text, not a header.
     if (header->blockCount > m_blockCount)
-        return failed(
-            QStringLiteral("block count %1 is larger than the file").arg(header->blockCount));
+        return failed(QStringLiteral("claims %1 blocks, more than the whole file holds")
+                          .arg(header->blockCount));
     return header;
 }
 

@@ -8,13 +8,14 @@ std::optional<MessageHeader> MessageHeader::parse(QByteArrayView block, QString 
 {
     if (block.size() < BlockSize) {
         if (error)
-            *error = QStringLiteral("short header block (%1 bytes)").arg(block.size());
+            *error = QStringLiteral("is cut short at %1 bytes").arg(block.size());
         return std::nullopt;
     }
     const std::optional<int> blocks = QwkField::decimal(block.sliced(116, 6));
     if (!blocks || *blocks < 1) {
         if (error)
-            *error = QStringLiteral("not a message header (block count \"%1\")")
+            *error = QStringLiteral("is not the start of a message: its block count reads "
+                                    "\"%1\"")
                          .arg(QwkField::text(block.sliced(116, 6)));
         return std::nullopt;
     }

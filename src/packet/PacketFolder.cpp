@@ -22,7 +22,9 @@ PacketFolder::PacketFolder(const QString &path)
         const QString key = name.toUpper();
         const auto first = used.constFind(key);
         if (first != used.constEnd()) {
-            m_shadowed.append(QStringLiteral("%1 (%2 is used)").arg(name, *first));
+            m_shadowed.append(QStringLiteral("The packet holds both %1 and %2, names that differ "
+                                             "only in letter case; only %1 was read.")
+                                  .arg(*first, name));
             continue;
         }
         used.insert(key, name);
@@ -75,9 +77,11 @@ bool PacketFolder::clear(const QString &path, QString *error, const std::functio
             for (qint64 size = info.size() - Step; size > 0 && file.resize(size); size -= Step)
                 tick();
         }
-        if (!QFile::remove(dir.filePath(name))) {
+        QFile file(dir.filePath(name));
+        if (!file.remove()) {
             if (error)
-                *error = QStringLiteral("Cannot delete %1").arg(dir.filePath(name));
+                *error = QStringLiteral("Cannot delete %1: %2")
+                             .arg(QDir::toNativeSeparators(file.fileName()), file.errorString());
             return false;
         }
         if (tick)

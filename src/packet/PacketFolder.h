@@ -28,7 +28,7 @@ public:
     QStringList names() const { return m_names; }
     QString filePath(const QString &name) const;
 
-    // "control.dat (CONTROL.DAT is used)" for each file set aside.
+    // For each file set aside, a sentence naming it and the one used.
     QStringList shadowed() const { return m_shadowed; }
 
     // Deletes every file in `path`, leaving subfolders. False with `error`

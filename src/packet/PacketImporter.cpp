@@ -17,6 +17,7 @@
 #include "ui/Progress.h"
 #include "ui/Prompts.h"
 
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
@@ -134,8 +135,10 @@ ImportResult PacketImporter::importPacket(const QString &packetPath)
     m_seen.clear();
     m_personalBlocks.clear();
     m_badRecords = 0;
+    m_indexesUnread = 0;
     m_batch.reset();
-    const QString fileName = QFileInfo(packetPath).fileName().toUpper();
+    // Named as it is on disk: the user looks for that name.
+    const QString fileName = QFileInfo(packetPath).fileName();
     const QString fileId = qwkIdFor(packetPath);
     m_result.qwkId = fileId;
 
@@ -156,20 +159,32 @@ ImportResult PacketImporter::importPacket(const QString &packetPath)
         // A damaged or hostile archive says why, rather than ending silently.
         if (!unpacked)
             throw Stop {ImportResult::Outcome::ExtractionFailed,
-                QStringLiteral("Could not unpack %1: %2").arg(fileName, error)};
+                QStringLiteral("%1 Nothing was imported.").arg(error)};
 
         const PacketFolder folder(m_tempFolder);
         for (const QString &shadowed : folder.shadowed())
-            problem(QStringLiteral("%1 differs from another member only in letter case and was "
-                                   "not read")
-                        .arg(shadowed));
+            problem(shadowed);
         readDoorId(folder);
 
+        // CONTROL.DAT names the BBS and its conferences: without it, the
+        // file is not a packet that can be read.
         QFile controlFile(folder.find(QStringLiteral("CONTROL.DAT")));
-        if (controlFile.fileName().isEmpty() || !controlFile.open(QIODevice::ReadOnly)
-            || controlFile.size() > MaxControlBytes)
+        if (controlFile.fileName().isEmpty())
             throw Stop {ImportResult::Outcome::ControlFileMissing,
-                QStringLiteral("Couldn't open: CONTROL.DAT!")};
+                QStringLiteral("%1 is not a QWK packet that Marvik can read: it holds no "
+                               "CONTROL.DAT, the file that names the BBS and its conferences. "
+                               "Nothing was imported.")
+                    .arg(fileName)};
+        if (!controlFile.open(QIODevice::ReadOnly))
+            throw Stop {ImportResult::Outcome::ControlFileMissing,
+                QStringLiteral("The CONTROL.DAT of %1 could not be read (%2). Nothing was "
+                               "imported.")
+                    .arg(fileName, controlFile.errorString())};
+        if (controlFile.size() > MaxControlBytes)
+            throw Stop {ImportResult::Outcome::ControlFileMissing,
+                QStringLiteral("The CONTROL.DAT of %1 is %2, far too big to be a real one; the "
+                               "packet is damaged. Nothing was imported.")
+                    .arg(fileName, megabytes(controlFile.size()))};
         const ControlFile control(controlFile.readAll());
         controlFile.close();
         m_progress.processEvents();
@@ -178,10 +193,15 @@ ImportResult PacketImporter::importPacket(const QString &packetPath)
         // system for an empty packet.
         if (!control.isAccepted())
             throw Stop {ImportResult::Outcome::ControlFileShort,
-                QStringLiteral("CONTROL.DAT has fewer than %1 lines; nothing was imported.")
+                QStringLiteral("The CONTROL.DAT of %1 has fewer than %2 lines, too few to name "
+                               "the BBS and its conferences; the packet is damaged or not a QWK "
+                               "packet. Nothing was imported.")
+                    .arg(fileName)
                     .arg(ControlFile::MinimumLines)};
         if (control.linesDropped())
-            problem(QStringLiteral("CONTROL.DAT: only its first %1 lines were read")
+            problem(QStringLiteral("CONTROL.DAT is far longer than a real one; only its first %1 "
+                                   "lines were read, so conferences listed further down may be "
+                                   "missing.")
                         .arg(ControlFile::MaxLines));
 
         // The BBS names itself; a renamed or re-downloaded file ("mybbs(1).qwk")
@@ -191,7 +211,11 @@ ImportResult PacketImporter::importPacket(const QString &packetPath)
             m_result.qwkId = bbsId;
         if (m_result.qwkId.isEmpty())
             throw Stop {ImportResult::Outcome::NoSystemName,
-                QStringLiteral("%1 does not name a BBS system.").arg(QwkField::quoted(fileName))};
+                QStringLiteral("%1 cannot be imported: neither its CONTROL.DAT nor its file "
+                               "name gives the id of the BBS, under which its messages are "
+                               "kept. Rename the file after the BBS (for example MYBBS.QWK) "
+                               "and open it again.")
+                    .arg(QwkField::quoted(fileName))};
 
         writeSystem(control);
         const ControlFile::ConferenceList list = control.conferenceList();
@@ -205,7 +229,13 @@ ImportResult PacketImporter::importPacket(const QString &packetPath)
         QFile messagesFile(folder.find(QStringLiteral("MESSAGES.DAT")));
         if (messagesFile.fileName().isEmpty() || !messagesFile.open(QIODevice::ReadOnly))
             throw Stop {ImportResult::Outcome::MessagesFileMissing,
-                QStringLiteral("Couldn't open: MESSAGES.DAT; no messages were imported.")};
+                QStringLiteral("%1 holds no readable MESSAGES.DAT, the file with the messages%2. "
+                               "The BBS and its conferences were recorded, but no messages were "
+                               "imported.")
+                    .arg(fileName,
+                        messagesFile.fileName().isEmpty()
+                            ? QString()
+                            : QStringLiteral(" (%1)").arg(messagesFile.errorString()))};
         {
             MessageBlocks blocks(messagesFile);
             importMessages(folder, blocks);
@@ -214,15 +244,20 @@ ImportResult PacketImporter::importPacket(const QString &packetPath)
 
         storeScreens(folder, control, list.firstScreenLine);
         storeBulletins(folder);
+        emptyTemp();
 
         m_result.conferencesWithNewMessages = int(m_conferencesWithNew.size());
         showProblems(fileName);
         // No is the default: deleting the packet cannot be undone, and one
         // that lost messages is worth keeping.
         if (m_prompts.ask(QStringLiteral("Delete %1?").arg(fileName))) {
-            m_result.packetDeleted = QFile::remove(packetPath);
+            QFile packet(packetPath);
+            m_result.packetDeleted = packet.remove();
             if (!m_result.packetDeleted)
-                m_prompts.error(QStringLiteral("Couldn't delete %1").arg(packetPath));
+                m_prompts.error(
+                    QStringLiteral("%1 could not be deleted (%2); it is still in %3.")
+                        .arg(fileName, packet.errorString(),
+                            QDir::toNativeSeparators(QFileInfo(packetPath).absolutePath())));
         }
         return m_result;
     } catch (const Stop &stop) {
@@ -247,8 +282,20 @@ ImportResult PacketImporter::importPacket(const QString &packetPath)
     }
     m_result.conferencesWithNewMessages = int(m_conferencesWithNew.size());
     m_result.endedEarly = true;
+    emptyTemp();
     m_progress.hide();
     return m_result;
+}
+
+// The unpacked packet is in the store now, or never will be: its files, as
+// big as the packet unpacked, do not stay behind.
+void PacketImporter::emptyTemp()
+{
+    QString error;
+    if (!PacketFolder::clear(m_tempFolder, &error, [this] { m_progress.processEvents(); }))
+        problem(QStringLiteral("The TEMP folder could not be emptied after the import (%1); the "
+                               "unpacked files stay there until the next import.")
+                    .arg(error));
 }
 
 void PacketImporter::showProblems(const QString &fileName)
@@ -257,11 +304,12 @@ void PacketImporter::showProblems(const QString &fileName)
         return;
     QStringList lines;
     if (m_result.messagesSkipped > 0)
-        lines.append(QStringLiteral("%1 messages of %2 could not be imported.")
+        lines.append(QStringLiteral("%1 messages of %2 could not be imported: the packet is "
+                                    "damaged. Downloading it again from the BBS may bring them.")
                          .arg(m_result.messagesSkipped)
                          .arg(fileName));
     else
-        lines.append(QStringLiteral("%1 was imported, but not all of it was sound:").arg(fileName));
+        lines.append(QStringLiteral("%1 was imported, with these problems:").arg(fileName));
     lines.append(QString());
     lines.append(m_result.problems.mid(0, ProblemsShown));
     const qsizetype more = m_result.problems.size() - ProblemsShown + m_problemsDropped;
@@ -277,7 +325,9 @@ void PacketImporter::readDoorId(const PacketFolder &folder)
     if (file.fileName().isEmpty() || !file.open(QIODevice::ReadOnly))
         return;
     if (file.size() > MaxDoorIdBytes) {
-        problem(QStringLiteral("DOOR.ID is too big to be a door file (%1 bytes)").arg(file.size()));
+        problem(QStringLiteral("DOOR.ID is too big to be a door file (%1 bytes) and was not "
+                               "read; the packet's door and BBS software are not known.")
+                    .arg(file.size()));
         return;
     }
     m_doorSettings = DoorIdFile::parse(file.readAll());
@@ -334,7 +384,8 @@ void PacketImporter::writeConferences(const QList<std::pair<int, QString>> &conf
         // The reserved numbers belong to this program; a packet may not
         // rename them or fill them.
         if (number < 0) {
-            problem(QStringLiteral("CONTROL.DAT: conference %1 %2 has a reserved number")
+            problem(QStringLiteral("CONTROL.DAT lists conference %1 %2, a number Marvik keeps for "
+                                   "its own use; it was left out.")
                         .arg(number)
                         .arg(QwkField::quoted(name)));
             continue;
@@ -371,11 +422,10 @@ bool PacketImporter::ensureConference(int number, const QString &source)
     m_store.saveConferenceName(number, m_result.qwkId, name);
     m_conferenceNames.insert(number, name);
     m_result.conferencesCreated.append(number);
-    problem(QStringLiteral("%1: conference %2 is not in CONTROL.DAT; its messages are put in a "
-                           "new conference \"%3\"")
-                .arg(source)
+    problem(QStringLiteral("Conference %1 is not in CONTROL.DAT's list, yet the packet has "
+                           "messages for it (%2); they were put in a new conference \"%3\".")
                 .arg(number)
-                .arg(name));
+                .arg(source, name));
     return true;
 }
 
@@ -390,31 +440,42 @@ void PacketImporter::markSeen(qint64 headerBlock)
         m_seen[headerBlock] = true;
 }
 
-void PacketImporter::readHeadersFile(const PacketFolder &folder)
+void PacketImporter::readHeadersFile(const PacketFolder &folder, qint64 messagesSize)
 {
     QFile file(folder.find(QStringLiteral("HEADERS.DAT")));
     if (file.fileName().isEmpty() || !file.open(QIODevice::ReadOnly))
         return;
     if (file.size() > MaxHeadersBytes) {
-        problem(QStringLiteral("HEADERS.DAT is too big to be read (%1); names and subjects are "
-                               "taken from the message headers")
+        problem(QStringLiteral("HEADERS.DAT, which holds the full names and subjects, is too big "
+                               "to be a real one (%1) and was not read; names and subjects are "
+                               "as the message headers give them, up to 25 characters.")
                     .arg(megabytes(file.size())));
         return;
     }
-    m_headers = HeadersFile(file, [this] { m_progress.processEvents(); });
+    m_headers = HeadersFile(file, messagesSize, [this] { m_progress.processEvents(); });
+    if (m_headers.sectionsDropped() > 0)
+        problem(QStringLiteral("HEADERS.DAT holds more names and subjects than Marvik keeps; "
+                               "%1 messages have them as their headers give them, up to 25 "
+                               "characters.")
+                    .arg(m_headers.sectionsDropped()));
 }
 
 // Hands an index's block numbers to `take` a chunk at a time, so a big index
 // never sits in memory whole. An index that cannot be read is reported.
 bool PacketImporter::readIndex(const PacketFolder &folder, const QString &fileName,
-    const std::function<void(qint64 total, const QList<qint64> &chunk)> &take)
+    const std::function<void(qint64 total, const QList<qint64> &chunk)> &take, bool report)
 {
     QFile file(folder.filePath(fileName));
     if (!file.open(QIODevice::ReadOnly) || file.size() > MaxIndexBytes) {
-        problem(QStringLiteral("%1: %2").arg(fileName,
-            file.isOpen()
-                ? QStringLiteral("too big to be an index (%1)").arg(megabytes(file.size()))
-                : file.errorString()));
+        // What it lists is looked for along the headers of MESSAGES.DAT.
+        ++m_indexesUnread;
+        if (report)
+            problem(QStringLiteral("The index file %1 could not be read (%2); its messages were "
+                                   "looked for in MESSAGES.DAT instead.")
+                        .arg(fileName,
+                            file.isOpen() ? QStringLiteral("%1, too big to be a real one")
+                                                .arg(megabytes(file.size()))
+                                          : file.errorString()));
         return false;
     }
     const qint64 total = file.size() / ConferenceIndex::RecordSize;
@@ -431,7 +492,7 @@ void PacketImporter::importMessages(const PacketFolder &folder, MessageBlocks &b
 {
     m_seen.assign(size_t(blocks.blockCount()), false);
     m_personalBlocks.assign(size_t(blocks.blockCount()), false);
-    readHeadersFile(folder);
+    readHeadersFile(folder, blocks.blockCount() * MessageHeader::BlockSize);
 
     QStringList indexes;
     QString personalName;
@@ -457,12 +518,15 @@ void PacketImporter::importMessages(const PacketFolder &folder, MessageBlocks &b
         for (const QString &name : std::as_const(indexes)) {
             const std::optional<int> number = QwkField::decimalText(name.left(name.indexOf(u'.')));
             if (!number) {
-                problem(QStringLiteral("%1 is not a conference index name; it was not read")
+                problem(QStringLiteral("The index file %1 is not named after a conference number, "
+                                       "so it cannot say where its messages belong; it was not "
+                                       "read.")
                             .arg(QwkField::quoted(name)));
                 continue;
             }
             if (*number < 0) {
-                problem(QStringLiteral("%1: conference %2 is reserved; the index was not read")
+                problem(QStringLiteral("The index file %1 names conference %2, a number Marvik "
+                                       "keeps for its own use; it was not read.")
                             .arg(name)
                             .arg(*number));
                 continue;
@@ -482,7 +546,7 @@ void PacketImporter::importMessages(const PacketFolder &folder, MessageBlocks &b
                 importPersonalLeftovers(folder, personalName, blocks);
             // Index records that pointed nowhere may hide sound messages; the
             // chain of headers in MESSAGES.DAT finds them.
-            if (m_badRecords > 0)
+            if (m_badRecords > 0 || m_indexesUnread > 0)
                 walkMessages(blocks, true);
         }
     } catch (const Stop &) {
@@ -515,9 +579,11 @@ void PacketImporter::importIndex(const PacketFolder &folder, const QString &file
             }
             // Named only when something goes wrong: formatting it for every
             // message would cost more than the look-up itself.
-            const auto where
-                = [&] { return QStringLiteral("%1 record %2").arg(fileName).arg(count); };
-            const std::optional<MessageHeader> header = takeHeader(blocks, headerBlock, where);
+            const auto where = [&] {
+                return QStringLiteral("listed in %1 (entry %2)").arg(fileName).arg(count);
+            };
+            const std::optional<MessageHeader> header
+                = takeHeader(blocks, headerBlock, fileName, count);
             if (!header)
                 continue;
             importMessage(conference, headerBlock, *header, blocks, where);
@@ -525,8 +591,8 @@ void PacketImporter::importIndex(const PacketFolder &folder, const QString &file
     });
     if (repeats > 0) {
         m_result.repeatsIgnored += repeats;
-        problem(QStringLiteral("%1: %2 records name a message already imported from this packet; "
-                               "it is stored once")
+        problem(QStringLiteral("%1 lists %2 messages a second time (in itself or another index); "
+                               "each was stored once.")
                     .arg(fileName)
                     .arg(repeats));
     }
@@ -534,13 +600,16 @@ void PacketImporter::importIndex(const PacketFolder &folder, const QString &file
 }
 
 std::optional<MessageHeader> PacketImporter::takeHeader(
-    MessageBlocks &blocks, qint64 headerBlock, const std::function<QString()> &where)
+    MessageBlocks &blocks, qint64 headerBlock, const QString &indexName, qint64 entry)
 {
     QString error;
     std::optional<MessageHeader> header = blocks.readHeader(headerBlock, &error);
     if (!header) {
         ++m_badRecords;
-        skip(QStringLiteral("%1: %2").arg(where(), error));
+        skip(QStringLiteral("The index %1 points to a message that is not there (entry %2: %3).")
+                 .arg(indexName)
+                 .arg(entry)
+                 .arg(error));
         return std::nullopt;
     }
     markSeen(headerBlock);
@@ -554,33 +623,38 @@ void PacketImporter::importPersonalLeftovers(
 {
     bool started = false;
     qint64 count = 0;
-    readIndex(folder, fileName, [&](qint64 total, const QList<qint64> &records) {
-        for (const qint64 record : records) {
-            ++count;
-            const qint64 headerBlock = record - 1;
-            if (seen(headerBlock)) {
+    readIndex(
+        folder, fileName,
+        [&](qint64 total, const QList<qint64> &records) {
+            for (const qint64 record : records) {
+                ++count;
+                const qint64 headerBlock = record - 1;
+                if (seen(headerBlock)) {
+                    m_progress.processEvents();
+                    continue;
+                }
+                if (!started) {
+                    m_progress.start(QStringLiteral("Importing Personal Messages"));
+                    started = true;
+                }
+                if (due(count == total)) {
+                    m_progress.setText(
+                        QStringLiteral("Importing %1 of %2 messages.").arg(count).arg(total));
+                    m_progress.setPosition(percent(count, total));
+                }
                 m_progress.processEvents();
-                continue;
+                const auto where = [&] {
+                    return QStringLiteral("listed in %1 (entry %2)").arg(fileName).arg(count);
+                };
+                const std::optional<MessageHeader> header
+                    = takeHeader(blocks, headerBlock, fileName, count);
+                if (!header)
+                    continue;
+                if (ensureConference(header->conference, QStringLiteral("the message ") + where()))
+                    importMessage(header->conference, headerBlock, *header, blocks, where);
             }
-            if (!started) {
-                m_progress.start(QStringLiteral("Importing Personal Messages"));
-                started = true;
-            }
-            if (due(count == total)) {
-                m_progress.setText(
-                    QStringLiteral("Importing %1 of %2 messages.").arg(count).arg(total));
-                m_progress.setPosition(percent(count, total));
-            }
-            m_progress.processEvents();
-            const auto where
-                = [&] { return QStringLiteral("%1 record %2").arg(fileName).arg(count); };
-            const std::optional<MessageHeader> header = takeHeader(blocks, headerBlock, where);
-            if (!header)
-                continue;
-            if (ensureConference(header->conference, where()))
-                importMessage(header->conference, headerBlock, *header, blocks, where);
-        }
-    });
+        },
+        false);
     if (started)
         m_progress.hide();
 }
@@ -608,7 +682,9 @@ void PacketImporter::walkMessages(MessageBlocks &blocks, bool onlyUnseen)
         if (!header) {
             // Step one block at a time until a header turns up again.
             if (!inGarbage && !onlyUnseen)
-                skip(error);
+                skip(QStringLiteral("Part of MESSAGES.DAT could not be read as messages and was "
+                                    "skipped; a message there may be lost (%1).")
+                         .arg(error));
             inGarbage = true;
             ++block;
             showProgress(block);
@@ -623,17 +699,19 @@ void PacketImporter::walkMessages(MessageBlocks &blocks, bool onlyUnseen)
         ++found;
         showProgress(block);
         markSeen(block);
-        const auto where = [&] { return QStringLiteral("MESSAGES.DAT block %1").arg(block + 1); };
-        if (ensureConference(header->conference, where()))
+        const auto where
+            = [&] { return QStringLiteral("at block %1 of MESSAGES.DAT").arg(block + 1); };
+        if (ensureConference(header->conference, QStringLiteral("the message ") + where()))
             importMessage(header->conference, block, *header, blocks, where);
         block += header->blockCount;
     }
     // Each sound message found stands for one of the records that missed it.
     if (onlyUnseen)
-        m_result.messagesSkipped = qMax(0, m_result.messagesSkipped - found);
+        m_result.messagesSkipped = qMax(0, m_result.messagesSkipped - qMin(found, m_badRecords));
     if (onlyUnseen && found > 0)
-        problem(QStringLiteral("%1 messages that no sound index record names were found in "
-                               "MESSAGES.DAT and imported (%2 new)")
+        problem(QStringLiteral("Marvik read MESSAGES.DAT through and found %1 messages that no "
+                               "index entry pointed to correctly; they were imported (%2 of them "
+                               "new).")
                     .arg(found)
                     .arg(m_result.messagesImported + m_result.alreadyStored - importedBefore));
     blocks.setReadAhead(false);
@@ -645,17 +723,21 @@ void PacketImporter::importMessage(int conference, qint64 headerBlock, const Mes
 {
     const std::optional<int> number = header.messageNumber();
     if (!number) {
-        skip(QStringLiteral("%1: %2 is not a message number")
+        skip(QStringLiteral("The message %1 was not imported: its number reads %2, which is not "
+                            "a number; the packet is damaged there.")
                  .arg(where(), QwkField::quoted(QwkField::text(header.numberField))));
         return;
     }
     const std::optional<int> reference = header.referenceNumber();
     if (!reference) {
-        skip(QStringLiteral("%1: %2 is not a reference number")
+        skip(QStringLiteral("The message %1 was not imported: the number of the message it "
+                            "answers reads %2, which is not a number; the packet is damaged "
+                            "there.")
                  .arg(where(), QwkField::quoted(QwkField::text(header.referenceField))));
         return;
     }
-    const HeadersFile::Section *extra = m_headers.section(headerBlock * MessageHeader::BlockSize);
+    const std::optional<HeadersFile::Section> extra
+        = m_headers.section(headerBlock * MessageHeader::BlockSize);
     const bool utf8 = extra && extra->utf8;
 
     store::MessageRecord message;
@@ -675,12 +757,17 @@ void PacketImporter::importMessage(int conference, qint64 headerBlock, const Mes
     const QByteArray bytes = blocks.readTextBytes(headerBlock, header, &cut, &capped);
     message.text = MessageText::decode(bytes, utf8, &fellBack);
     if (cut)
-        problem(QStringLiteral("%1: text cut short at the end of MESSAGES.DAT").arg(where()));
+        problem(QStringLiteral("The message %1 is cut short: MESSAGES.DAT ends before its text "
+                               "does. What there was of it was imported.")
+                    .arg(where()));
     if (capped)
-        problem(QStringLiteral("%1: text longer than %2, cut there")
+        problem(QStringLiteral("The text of the message %1 is longer than %2; it was imported "
+                               "up to there.")
                     .arg(where(), megabytes(MessageBlocks::MaxTextBytes)));
     if (fellBack)
-        problem(QStringLiteral("%1: marked UTF-8 but is not; read as CP437").arg(where()));
+        problem(QStringLiteral("The message %1 is marked as UTF-8 but is not; it was read as "
+                               "CP437, so a few of its characters may look wrong.")
+                    .arg(where()));
 
     MessageText::Fields fields {MessageText::decodeField(header.toBytes, utf8),
         MessageText::decodeField(header.fromBytes, utf8),
@@ -713,10 +800,11 @@ void PacketImporter::importMessage(int conference, qint64 headerBlock, const Mes
         m_store.appendMessage(message);
     } catch (const store::StoreError &e) {
         // SQLite drops the whole transaction on some failures (disk full);
-        // then the batch is gone and the import cannot go on.
-        if (!m_store.inTransaction())
+        // then the batch is gone and the import cannot go on. Nor can it in
+        // a damaged store, where each further message would fail the same.
+        if (!m_store.inTransaction() || e.isDamage())
             throw;
-        skip(QStringLiteral("%1: %2").arg(where(), e.message()));
+        skip(QStringLiteral("The message %1 could not be stored: %2").arg(where(), e.message()));
         return;
     }
     ++m_result.messagesImported;
@@ -750,7 +838,8 @@ QString PacketImporter::readTextFile(const QString &path)
     if (path.isEmpty() || !file.open(QIODevice::ReadOnly))
         return {};
     if (file.size() > MaxScreenBytes) {
-        problem(QStringLiteral("%1 is too big to be stored (%2; at most %3)")
+        problem(QStringLiteral("%1 is too big to be stored (%2; Marvik keeps files of up to %3) "
+                               "and was left out.")
                     .arg(QFileInfo(path).fileName(), megabytes(file.size()),
                         megabytes(MaxScreenBytes)));
         return {};
@@ -782,7 +871,9 @@ void PacketImporter::storeScreens(
     } catch (const std::exception &e) {
         // The screens are a nicety; the import goes on without them.
         m_progress.hide();
-        problem(QStringLiteral("Screens not stored: %1").arg(QString::fromLocal8Bit(e.what())));
+        problem(QStringLiteral("The welcome, news and goodbye screens could not be stored (%1); "
+                               "the messages are not affected.")
+                    .arg(QString::fromLocal8Bit(e.what())));
     }
 }
 
@@ -813,7 +904,8 @@ void PacketImporter::storeBulletins(const PacketFolder &folder)
             m_store.saveBulletin(bulletin);
             ++m_result.bulletinsStored;
         } catch (const store::StoreError &e) {
-            problem(QStringLiteral("%1: %2").arg(name, e.message()));
+            problem(
+                QStringLiteral("The bulletin %1 could not be stored: %2").arg(name, e.message()));
         }
     }
 }

@@ -81,9 +81,11 @@ private:
     void writeConferences(const QList<std::pair<int, QString>> &conferences);
     bool ensureConference(int number, const QString &source);
     void importMessages(const PacketFolder &folder, MessageBlocks &blocks);
-    void readHeadersFile(const PacketFolder &folder);
+    void readHeadersFile(const PacketFolder &folder, qint64 messagesSize);
+    // `report`: a file that cannot be read is listed among the problems.
     bool readIndex(const PacketFolder &folder, const QString &fileName,
-        const std::function<void(qint64 total, const QList<qint64> &chunk)> &take);
+        const std::function<void(qint64 total, const QList<qint64> &chunk)> &take,
+        bool report = true);
     void importIndex(const PacketFolder &folder, const QString &fileName, int conference,
         const QString &caption, MessageBlocks &blocks);
     void importPersonalLeftovers(
@@ -94,7 +96,7 @@ private:
     // The header an index names, marked seen; none, counted and reported as
     // a skipped record, when it cannot be read.
     std::optional<MessageHeader> takeHeader(
-        MessageBlocks &blocks, qint64 headerBlock, const std::function<QString()> &where);
+        MessageBlocks &blocks, qint64 headerBlock, const QString &indexName, qint64 entry);
     bool seen(qint64 headerBlock) const;
     void markSeen(qint64 headerBlock);
     void flushBatch();
@@ -102,6 +104,7 @@ private:
     void storeBulletins(const PacketFolder &folder);
     QString readTextFile(const QString &path);
     void showProblems(const QString &fileName);
+    void emptyTemp();
     bool due(bool force);
     void skip(const QString &problem);
     void problem(const QString &text);
@@ -128,7 +131,8 @@ private:
     // headers PERSONAL.NDX names.
     std::vector<bool> m_seen;
     std::vector<bool> m_personalBlocks;
-    int m_badRecords = 0;
+    int m_badRecords = 0; // index records that named no header
+    int m_indexesUnread = 0;
     QElapsedTimer m_shown;
 };
 

@@ -4,11 +4,14 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSet>
+#include <QStorageInfo>
 #include <QTemporaryFile>
 
 #include <zip.h>
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <memory>
 #include <sys/stat.h>
 
@@ -66,6 +69,16 @@ struct Member
     qint64 declaredSize = 0;
 };
 
+QString sizeText(qint64 bytes)
+{
+    constexpr qint64 MB = 1024 * 1024;
+    if (bytes >= 1024 * MB)
+        return QStringLiteral("%1 GB").arg(double(bytes) / (1024 * MB), 0, 'f', 1);
+    if (bytes >= MB)
+        return QStringLiteral("%1 MB").arg(double(bytes) / MB, 0, 'f', 1);
+    return QStringLiteral("%1 KB").arg((bytes + 1023) / 1024);
+}
+
 int percentOf(qint64 part, qint64 whole)
 {
     if (whole <= 0)
@@ -95,11 +108,10 @@ QString duplicateMemberText(const QString &zipPath)
     if (name.size() > 60)
         name = name.left(60) + QStringLiteral("...");
     return name.isEmpty()
-        ? QStringLiteral("%1 holds two members of the same name; it cannot be known which one "
-                         "to use, so nothing was unpacked")
+        ? QStringLiteral("%1 holds two files of the same name; it cannot be known which one "
+                         "to use.")
               .arg(QFileInfo(zipPath).fileName())
-        : QStringLiteral("%1 holds two members named %2; it cannot be known which one to use, "
-                         "so nothing was unpacked")
+        : QStringLiteral("%1 holds two files named %2; it cannot be known which one to use.")
               .arg(QFileInfo(zipPath).fileName(), name);
 }
 
@@ -125,24 +137,48 @@ QString ZipArchive::safeBaseName(const QString &memberName)
     return base;
 }
 
+QString ZipArchive::refusal(const QString &zipName, qint64 archiveBytes, qint64 unpackedBytes,
+    const QString &destFolder, qint64 freeBytes)
+{
+    if (unpackedBytes > MaxTotalBytes
+        || (unpackedBytes > MaxExpandedBytes && unpackedBytes / MaxExpansion > archiveBytes)) {
+        return QStringLiteral("%1 would unpack to %2 from only %3, far more than a QWK packet "
+                              "holds: it is damaged, or made to fill the disk.")
+            .arg(zipName, sizeText(unpackedBytes), sizeText(archiveBytes));
+    }
+    if (freeBytes >= 0 && unpackedBytes + SpareDiskBytes > freeBytes) {
+        return QStringLiteral("%1 unpacks to %2, but the disk holding %3 has only %4 free. Free "
+                              "some space on it and try again.")
+            .arg(zipName, sizeText(unpackedBytes), QDir::toNativeSeparators(destFolder),
+                sizeText(freeBytes));
+    }
+    return {};
+}
+
 bool ZipArchive::extractAll(const QString &zipPath, const QString &destFolder,
     const ProgressCallback &progress, QString *error)
 {
+    const QString zipName = QFileInfo(zipPath).fileName();
     int code = 0;
     ZipHandle archive(
         zip_open(QFile::encodeName(zipPath).constData(), ZIP_RDONLY | ZIP_CHECKCONS, &code));
     if (!archive && code == ZIP_ER_EXISTS)
         return fail(error, duplicateMemberText(zipPath));
+    if (!archive && code == ZIP_ER_NOENT)
+        return fail(error, QStringLiteral("%1 is not there any more.").arg(zipPath));
     if (!archive)
-        return fail(error, QStringLiteral("Cannot open %1: %2").arg(zipPath, openErrorText(code)));
+        return fail(error,
+            QStringLiteral("%1 is not a zip archive, or it is damaged (%2).")
+                .arg(zipName, openErrorText(code)));
 
     const zip_int64_t count = zip_get_num_entries(archive.get(), 0);
     if (count < 0)
-        return fail(error, QStringLiteral("Cannot read %1").arg(zipPath));
+        return fail(error, QStringLiteral("%1 cannot be read as a zip archive.").arg(zipName));
     if (count > MaxMembers)
         return fail(error,
-            QStringLiteral("%1 holds %2 members, more than %3")
-                .arg(zipPath)
+            QStringLiteral("%1 holds %2 files, far more than a QWK packet (at most %3): it is "
+                           "damaged or not a packet.")
+                .arg(zipName)
                 .arg(count)
                 .arg(MaxMembers));
 
@@ -155,13 +191,15 @@ bool ZipArchive::extractAll(const QString &zipPath, const QString &destFolder,
         zip_stat_init(&stat);
         if (zip_stat_index(archive.get(), zip_uint64_t(i), ZIP_FL_ENC_GUESS, &stat) != 0)
             return fail(error,
-                QStringLiteral("Cannot read member %1 of %2: %3")
+                QStringLiteral("File %1 in %2 cannot be read (%3): the archive is damaged.")
                     .arg(i + 1)
-                    .arg(zipPath, QString::fromUtf8(zip_strerror(archive.get()))));
+                    .arg(zipName, QString::fromUtf8(zip_strerror(archive.get()))));
         const QString name
             = (stat.valid & ZIP_STAT_NAME) ? QString::fromUtf8(stat.name) : QString();
         if ((stat.valid & ZIP_STAT_ENCRYPTION_METHOD) && stat.encryption_method != ZIP_EM_NONE)
-            return fail(error, QStringLiteral("%1 in %2 is encrypted").arg(name, zipPath));
+            return fail(error,
+                QStringLiteral("%1 in %2 is locked with a password; Marvik cannot read it.")
+                    .arg(name, zipName));
         if (name.endsWith(u'/') || !isPlainFileEntry(archive.get(), zip_uint64_t(i)))
             continue;
         const QString base = safeBaseName(name);
@@ -172,12 +210,16 @@ bool ZipArchive::extractAll(const QString &zipPath, const QString &destFolder,
             : 0;
         declaredTotal += size;
         if (declaredTotal > MaxTotalBytes)
-            return fail(error,
-                QStringLiteral("%1 would unpack to more than %2 bytes")
-                    .arg(zipPath)
-                    .arg(MaxTotalBytes));
+            return fail(error, refusal(zipName, QFileInfo(zipPath).size(), declaredTotal, {}, -1));
         members.append({zip_uint64_t(i), name, base, size});
     }
+    // A zip bomb, or a packet the disk has no room for, is refused before the
+    // first byte is written: a full disk would stop more than this import.
+    const QStorageInfo disk(destFolder);
+    const QString refused = refusal(zipName, QFileInfo(zipPath).size(), declaredTotal, destFolder,
+        disk.isValid() ? disk.bytesAvailable() : -1);
+    if (!refused.isEmpty())
+        return fail(error, refused);
 
     const QDir dest(destFolder);
     qint64 written = 0;
@@ -193,8 +235,8 @@ bool ZipArchive::extractAll(const QString &zipPath, const QString &destFolder,
         ZipFileHandle in(zip_fopen_index(archive.get(), member.index, 0));
         if (!in)
             return fail(error,
-                QStringLiteral("Cannot read %1 in %2: %3")
-                    .arg(member.name, zipPath, QString::fromUtf8(zip_strerror(archive.get()))));
+                QStringLiteral("%1 in %2 cannot be read (%3): the archive is damaged.")
+                    .arg(member.name, zipName, QString::fromUtf8(zip_strerror(archive.get()))));
         // Written under a temporary name and renamed when whole. No sync to
         // disk: the folder holds a scratch copy, and syncing a big member
         // would freeze the window for no gain.
@@ -207,8 +249,8 @@ bool ZipArchive::extractAll(const QString &zipPath, const QString &destFolder,
             const zip_int64_t got = zip_fread(in.get(), buffer, sizeof buffer);
             if (got < 0)
                 return fail(error,
-                    QStringLiteral("%1 in %2 is damaged: %3")
-                        .arg(member.name, zipPath, QString::fromUtf8(zip_file_strerror(in.get()))));
+                    QStringLiteral("%1 in %2 is damaged (%3).")
+                        .arg(member.name, zipName, QString::fromUtf8(zip_file_strerror(in.get()))));
             if (got == 0)
                 break;
             memberBytes += got;
@@ -216,8 +258,9 @@ bool ZipArchive::extractAll(const QString &zipPath, const QString &destFolder,
             // Declared sizes can lie; the bytes actually produced cannot.
             if (memberBytes > member.declaredSize || written > MaxTotalBytes)
                 return fail(error,
-                    QStringLiteral("%1 in %2 unpacks to more than it declares")
-                        .arg(member.name, zipPath));
+                    QStringLiteral("%1 in %2 unpacks to more than the archive says it holds: the "
+                                   "archive is damaged, or made to fill the disk.")
+                        .arg(member.name, zipName));
             if (out.write(buffer, got) != got)
                 return fail(
                     error, QStringLiteral("Cannot write %1: %2").arg(target, out.errorString()));
@@ -226,13 +269,17 @@ bool ZipArchive::extractAll(const QString &zipPath, const QString &destFolder,
                 progress(member.baseName, percentOf(written, declaredTotal));
         }
         if (zip_fclose(in.release()) != 0)
-            return fail(error, QStringLiteral("%1 in %2 is damaged").arg(member.name, zipPath));
+            return fail(error, QStringLiteral("%1 in %2 is damaged.").arg(member.name, zipName));
         out.close();
-        if (out.error() != QFileDevice::NoError
-            || std::rename(QFile::encodeName(out.fileName()).constData(),
-                   QFile::encodeName(target).constData())
-                != 0)
-            return fail(error, QStringLiteral("Cannot write %1").arg(target));
+        if (out.error() != QFileDevice::NoError)
+            return fail(
+                error, QStringLiteral("Cannot write %1: %2").arg(target, out.errorString()));
+        if (std::rename(QFile::encodeName(out.fileName()).constData(),
+                QFile::encodeName(target).constData())
+            != 0)
+            return fail(error,
+                QStringLiteral("Cannot write %1: %2")
+                    .arg(target, QString::fromLocal8Bit(std::strerror(errno))));
     }
     if (progress)
         progress(QString(), 100);
@@ -254,6 +301,8 @@ void reportCloseProgress(zip_t *, double done, void *state)
         (*progress->callback)(progress->item, int(qBound(0.0, done, 1.0) * 100));
 }
 
+// `to` is a scratch copy of `from`: a failure to write it is told as one to
+// write `from`, the file the user knows.
 bool copyFile(const QString &from, QFile &to, QString *error)
 {
     QFile in(from);
@@ -267,8 +316,7 @@ bool copyFile(const QString &from, QFile &to, QString *error)
         if (got == 0)
             return true;
         if (to.write(buffer, got) != got)
-            return fail(
-                error, QStringLiteral("Cannot write %1: %2").arg(to.fileName(), to.errorString()));
+            return fail(error, QStringLiteral("Cannot write %1: %2").arg(from, to.errorString()));
     }
 }
 
@@ -287,10 +335,11 @@ bool ZipArchive::addFiles(const QString &zipPath, const QStringList &files, int 
     QTemporaryFile aside(
         target.absolutePath() + u'/' + target.fileName() + QStringLiteral(".XXXXXX"));
     if (!aside.open())
-        return fail(
-            error, QStringLiteral("Cannot write beside %1: %2").arg(zipPath, aside.errorString()));
+        return fail(error, QStringLiteral("Cannot write %1: %2").arg(zipPath, aside.errorString()));
     if (updating && !copyFile(zipPath, aside, error))
         return false;
+    if (!aside.flush())
+        return fail(error, QStringLiteral("Cannot write %1: %2").arg(zipPath, aside.errorString()));
     aside.close();
 
     int code = 0;
@@ -364,7 +413,9 @@ bool ZipArchive::addFiles(const QString &zipPath, const QStringList &files, int 
     ::chmod(asidePath.constData(), mode);
     if (std::rename(asidePath.constData(), QFile::encodeName(target.absoluteFilePath()).constData())
         != 0)
-        return fail(error, QStringLiteral("Cannot replace %1").arg(zipPath));
+        return fail(error,
+            QStringLiteral("Cannot write %1: %2")
+                .arg(zipPath, QString::fromLocal8Bit(std::strerror(errno))));
     return true;
 }
 

@@ -2,11 +2,14 @@
 
 #include "store/StoreError.h"
 
+#include <QFileInfo>
+
 #include <sqlite3.h>
 
 namespace marvik::store {
 
 Database::Database(const QString &path)
+    : m_fileName(QFileInfo(path).fileName())
 {
     const QByteArray name = path.toUtf8();
     const int rc = sqlite3_open_v2(
@@ -34,7 +37,7 @@ void Database::exec(const QString &sql)
     if (sqlite3_exec(m_db, text.constData(), nullptr, nullptr, &error) != SQLITE_OK) {
         const QString message = QString::fromUtf8(error ? error : sqlite3_errmsg(m_db));
         sqlite3_free(error);
-        throw StoreError(message);
+        fail(sqlite3_errcode(m_db), message);
     }
 }
 
@@ -55,9 +58,13 @@ QString Database::errorMessage() const
 
 void Database::fail(const QString &context) const
 {
-    if (context.isEmpty())
-        throw StoreError(errorMessage());
-    throw StoreError(QStringLiteral("%1: %2").arg(context, errorMessage()));
+    fail(sqlite3_errcode(m_db),
+        context.isEmpty() ? errorMessage() : QStringLiteral("%1: %2").arg(context, errorMessage()));
+}
+
+void Database::fail(int rc, const QString &message) const
+{
+    throw StoreError::fromSqlite(rc, message, m_fileName);
 }
 
 } // namespace marvik::store

@@ -26,11 +26,15 @@ public:
     int changes() const;
     QString errorMessage() const;
 
-    // Throws StoreError: "<context>: <SQLite's message>".
+    // Throws StoreError: "<context>: <SQLite's message>", or, where SQLite's
+    // message alone tells the user nothing to do, what it means.
     [[noreturn]] void fail(const QString &context) const;
+    // The same for the result code `rc` of a call that has its own message.
+    [[noreturn]] void fail(int rc, const QString &message) const;
 
 private:
     sqlite3 *m_db = nullptr;
+    QString m_fileName; // as the user sees it, for the messages
 };
 
 } // namespace marvik::store

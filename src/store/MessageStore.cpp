@@ -12,10 +12,34 @@
 #include <QFileInfo>
 #include <QLockFile>
 #include <QSet>
+#include <QTemporaryFile>
 
 #include <sqlite3.h>
 
 namespace marvik::store {
+
+namespace {
+
+// Checked in full only up to this size at start: a few tenths of a second.
+constexpr qint64 kQuickCheckLimit = 64 * 1024 * 1024;
+
+// QLockFile does not say why it could not write its file: a full disk, a
+// folder of that name in the way, an I/O error. Writing a file of our own
+// beside it finds out.
+QString whyNoFileCanBeWritten(const QString &lockPath)
+{
+    const QFileInfo lock(lockPath);
+    if (lock.isDir())
+        return QStringLiteral("a folder named %1 is in the way").arg(lock.fileName());
+    QTemporaryFile probe(lock.absolutePath() + QLatin1String("/.marvik-probe-XXXXXX"));
+    if (!probe.open())
+        return probe.errorString();
+    if (probe.write("marvik\n") < 0 || !probe.flush())
+        return probe.errorString();
+    return QStringLiteral("the reason is unknown");
+}
+
+} // namespace
 
 MessageStore::MessageStore(const QString &path, ui::Progress *upgradeProgress)
     : m_path(path)
@@ -38,7 +62,9 @@ MessageStore::MessageStore(const QString &path, ui::Progress *upgradeProgress)
                                             "denied.")
                                  .arg(path));
         default:
-            throw StoreError(QStringLiteral("Cannot lock %1.").arg(path));
+            throw StoreError(QStringLiteral("Cannot lock %1: %2. Marvik needs to write a small "
+                                            "file beside its message store.")
+                                 .arg(path, whyNoFileCanBeWritten(path + QLatin1String(".lock"))));
         }
     }
 
@@ -105,7 +131,26 @@ void MessageStore::checkExisting()
         throw StoreError(
             QStringLiteral("%1 is not a Marvik database or is damaged (%2). The file was left "
                            "as it is.")
-                .arg(name, e.message()));
+                .arg(name, e.reason()));
+    }
+    // Another program's database (tables, none of them ours) is not ours to
+    // add tables to; nor is one that gave itself a schema version.
+    bool ours = false;
+    for (const TableDef &def : Schema::tables())
+        ours = ours || existing.contains(def.name);
+    QStringList others;
+    for (const QString &table : std::as_const(existing)) {
+        if (!table.startsWith(QLatin1String("sqlite_"), Qt::CaseInsensitive))
+            others << table;
+    }
+    if (!ours && (!others.isEmpty() || version != 0)) {
+        others.sort();
+        throw StoreError(
+            QStringLiteral("%1 is not a Marvik database: it belongs to another "
+                           "program (tables: %2). The file was left as it is; move "
+                           "it aside or start Marvik in another folder.")
+                .arg(name,
+                    others.isEmpty() ? QStringLiteral("none") : others.join(QLatin1String(", "))));
     }
     if (version > Schema::Version) {
         throw StoreError(QStringLiteral("%1 was written by a newer version of Marvik (schema %2; "
@@ -131,6 +176,20 @@ void MessageStore::checkExisting()
                                      .arg(name, def.name, column.name));
             }
         }
+    }
+    // Damage found now is refused before anything is written; found later,
+    // in the middle of a command, it could only stop that command.
+    if (ours && QFileInfo(m_path).size() <= kQuickCheckLimit) {
+        QStringList problems;
+        try {
+            Statement check(*m_db, QStringLiteral("PRAGMA quick_check(3)"));
+            while (check.step())
+                problems << check.text(0);
+        } catch (const StoreError &e) {
+            problems = QStringList {e.reason()};
+        }
+        if (problems != QStringList {QStringLiteral("ok")})
+            throw StoreError(StoreError::damagedText(name, problems.join(QLatin1String("; "))));
     }
 }
 

@@ -90,7 +90,7 @@ bool Statement::step()
     // Read the message before reset clears it.
     const QString message = m_db.errorMessage();
     sqlite3_reset(m_stmt);
-    throw StoreError(message);
+    m_db.fail(rc, message);
 }
 
 void Statement::reset()

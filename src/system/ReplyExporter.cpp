@@ -289,7 +289,7 @@ ReplyExporter::Outcome ReplyExporter::pack(const QString &qwkId)
         QString error;
         if (!packet::ZipArchive::addFiles(
                 packetPath, files, CompressionLevel, shown.callback(), &error))
-            return fail(QStringLiteral("Cannot write %1: %2").arg(packetPath, error));
+            return fail(error); // names the packet and says why
     }
     syncToDisk(packetPath);
     m_packed = int(exported.size());

@@ -6,6 +6,7 @@
 #include "reader/ReaderWindow.h"
 #include "state/AppState.h"
 #include "store/MessageStore.h"
+#include "store/StoreError.h"
 #include "support/FakeFileDialogs.h"
 #include "support/FakePrompts.h"
 #include "support/PacketWriter.h"
@@ -20,10 +21,12 @@
 #include <QMenuBar>
 #include <QPointer>
 #include <QScreen>
+#include <QTableView>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextBrowser>
 #include <QTimer>
+#include <QTreeWidget>
 
 using marvik::app::HelpWindow;
 using marvik::app::MainWindow;
@@ -204,7 +207,7 @@ private Q_SLOTS:
         actionNamed(f.window->menuBar(), "&Open QWK File")->trigger();
 
         QCOMPARE(script->folders, QStringList {f.window->state().folders().work()});
-        QCOMPARE(f.prompts.questions, QStringList {"Delete MYBBS.QW2?"});
+        QCOMPARE(f.prompts.questions, QStringList {"Delete mybbs.qw2?"});
         QVERIFY(f.prompts.errors.isEmpty());
         QVERIFY(!enabledWhileAsking);
         QVERIFY(f.window->isEnabled());
@@ -262,20 +265,146 @@ private Q_SLOTS:
         QCOMPARE(shown, 1);
     }
 
-    void exitClosesAndReleasesTheStore()
+    // Exit closes the window; the store and its lock go only with the window
+    // itself, once the event loop has returned.
+    void exitClosesAndTheStoreGoesWithTheWindow()
     {
         Fixture f;
-        f.window->state().controlLines() << "line";
         f.window->show();
-        QVERIFY(f.window->state().hasStore());
         actionNamed(f.window->menuBar(), "E&xit")->trigger();
         QVERIFY(!f.window->isVisible());
-        QVERIFY(!f.window->state().hasStore());
-        QVERIFY(f.window->state().taglines().isEmpty());
-        QVERIFY(f.window->state().controlLines().isEmpty());
+        QVERIFY(f.window->state().hasStore());
+        const QString storeFile = f.window->state().folders().storeFile();
+        QVERIFY_THROWS_EXCEPTION(
+            marvik::store::StoreError, marvik::store::MessageStore {storeFile});
+        f.window.reset();
         // Closed means closed: another Marvik may open the same store now.
-        marvik::store::MessageStore again(f.window->state().folders().storeFile());
+        marvik::store::MessageStore again(storeFile);
         QVERIFY(again.systemIds().isEmpty());
+    }
+
+    // Closing the main window (close box, Exit or Ctrl+Q) while the systems
+    // list and the windows it opened are up is refused: the topmost window
+    // is brought forward, the store stays open and the reader goes on.
+    void closeWhileWindowsAreOpenIsRefused_data()
+    {
+        QTest::addColumn<int>("depth"); // 1 systems list, 2 system window, 3 reader
+        QTest::addColumn<bool>("byShortcut");
+        QTest::newRow("systems list, close box") << 1 << false;
+        QTest::newRow("system window, close box") << 2 << false;
+        QTest::newRow("reader, close box") << 3 << false;
+        QTest::newRow("reader, Ctrl+Q") << 3 << true;
+    }
+
+    void closeWhileWindowsAreOpenIsRefused()
+    {
+        QFETCH(int, depth);
+        QFETCH(bool, byShortcut);
+        Fixture f;
+        PacketWriter writer;
+        writer.addConference(0, "Main Board");
+        for (int i = 0; i < 3; ++i) {
+            PacketWriter::Message message;
+            message.subject = QByteArray("Message ") + QByteArray::number(i + 1);
+            writer.addMessage(message);
+        }
+        const QString packet = f.dir.filePath("WORK/MYBBS.QWK");
+        QVERIFY(writer.write(packet));
+        auto dialogs = std::make_unique<FakeFileDialogs>();
+        dialogs->nextFileNames = {packet};
+        f.window->setFileDialogs(std::move(dialogs));
+        f.prompts.answers = {false};
+        actionNamed(f.window->menuBar(), "&Open QWK File")->trigger();
+        f.prompts.defaultAnswer = false; // no packing, no clean-up on the way out
+        f.window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(f.window.get()));
+
+        auto &list = f.window->systemsList();
+        auto &system = f.window->systemWindow();
+        auto &reader = f.window->reader();
+        bool reached = false;
+        bool closed = true;
+        bool storeHeld = false;
+        bool lockHeld = false;
+        bool topmostVisible = false;
+        QString messageAfterNext;
+        const QString storeFile = f.window->state().folders().storeFile();
+        QWidget *top = depth == 1 ? static_cast<QWidget *>(&list)
+            : depth == 2          ? static_cast<QWidget *>(&system)
+                                  : static_cast<QWidget *>(&reader);
+        std::function<void()> atTop = [&] {
+            reached = true;
+            if (byShortcut) {
+                // Ctrl+Q reaches the main window's Exit only when it is
+                // enabled; the handler itself must still refuse.
+                f.window->Exit1Click();
+                closed = !f.window->isVisible();
+            } else {
+                closed = f.window->close();
+            }
+            storeHeld = f.window->state().hasStore();
+            try {
+                marvik::store::MessageStore second(storeFile);
+            } catch (const marvik::store::StoreError &) {
+                lockHeld = true;
+            }
+            topmostVisible = top->isVisible();
+            if (depth == 3) {
+                reader.action(marvik::reader::ReaderWindow::Next)->trigger();
+                messageAfterNext = QString::number(f.window->state().messageIndex());
+                reader.Exit1Click();
+            }
+            if (depth >= 2)
+                QTimer::singleShot(0, [&] { system.closeAction()->trigger(); });
+            QTimer::singleShot(0, [&] { list.closeAction()->trigger(); });
+        };
+        QTimer::singleShot(0, [&] {
+            if (!list.isVisible() || list.list()->topLevelItemCount() == 0) {
+                list.closeAction()->trigger();
+                return;
+            }
+            list.list()->setCurrentItem(list.list()->topLevelItem(0));
+            if (depth == 1) {
+                atTop();
+                return;
+            }
+            QTimer::singleShot(0, [&] {
+                if (!system.isVisible()) {
+                    list.closeAction()->trigger();
+                    return;
+                }
+                if (depth == 2) {
+                    atTop();
+                    return;
+                }
+                // Main Board: the third row, after Replies and Personal.
+                system.conferenceView()->selectRow(2);
+                QTimer::singleShot(0, [&] {
+                    if (!reader.isVisible()) {
+                        system.closeAction()->trigger();
+                        QTimer::singleShot(0, [&] { list.closeAction()->trigger(); });
+                        return;
+                    }
+                    atTop();
+                });
+                QTest::keyClick(system.conferenceView(), Qt::Key_Return);
+            });
+            list.OpenSelectedSystem();
+        });
+        actionNamed(f.window->menuBar(), "Open &BBS System")->trigger();
+
+        QVERIFY(reached);
+        QVERIFY(!closed);
+        QVERIFY(storeHeld);
+        QVERIFY(lockHeld);
+        QVERIFY(topmostVisible);
+        if (depth == 3)
+            QCOMPARE(messageAfterNext, QString("2"));
+        QVERIFY(f.window->isVisible());
+        QVERIFY(f.window->isEnabled());
+        QVERIFY(f.prompts.errors.isEmpty());
+        // Once the windows are closed, the main window closes as usual.
+        QVERIFY(f.window->close());
     }
 };
 

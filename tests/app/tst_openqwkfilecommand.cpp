@@ -41,7 +41,7 @@ private slots:
         QTest::addColumn<QString>("error");
         QTest::newRow("cancelled") << "cancel" << false << "";
         QTest::newRow("imported") << "good" << true << "";
-        QTest::newRow("import fails") << "garbage" << true << "Could not unpack";
+        QTest::newRow("import fails") << "garbage" << true << "MYBBS.QWK is not a zip archive";
         QTest::newRow("dialog throws") << "throw" << false << "File not found";
     }
     void run()

@@ -111,6 +111,10 @@ class TestPacketImporter : public QObject
         const ImportResult result = m_importer->importPacket(path);
         verifyCounts();
         [&] { QVERIFY(!m_progress.visible); }();
+        // Whatever the outcome, the unpacked packet does not stay behind.
+        [&] {
+            QCOMPARE(QDir(tempFolder()).entryList(QDir::Files | QDir::Hidden), QStringList());
+        }();
         return result;
     }
 
@@ -287,7 +291,7 @@ private slots:
         const QString path = writePacket(samplePacket(), "mybbs.qw1");
         m_prompts.answers = {true};
         const ImportResult result = import(path);
-        QCOMPARE(m_prompts.questions, QStringList({"Delete MYBBS.QW1?"}));
+        QCOMPARE(m_prompts.questions, QStringList({"Delete mybbs.qw1?"}));
         QVERIFY(result.packetDeleted);
         QVERIFY(!QFile::exists(path));
     }
@@ -364,14 +368,15 @@ private slots:
         QTest::newRow("not a zip") << "garbage" << int(Outcome::ExtractionFailed) << "MYBBS.QWK"
                                    << false << none << 0 << false;
         QTest::newRow("no CONTROL.DAT")
-            << "no control" << int(Outcome::ControlFileMissing) << "Couldn't open: CONTROL.DAT!"
+            << "no control" << int(Outcome::ControlFileMissing)
+            << "MYBBS.QWK is not a QWK packet that Marvik can read: it holds no CONTROL.DAT"
             << false << none << 0 << false;
         QTest::newRow("CONTROL.DAT under 11 lines")
             << "short control" << int(Outcome::ControlFileShort) << "fewer than 11 lines" << false
             << none << 0 << false;
         QTest::newRow("no MESSAGES.DAT")
-            << "no messages" << int(Outcome::MessagesFileMissing) << "Couldn't open: MESSAGES.DAT"
-            << true << all << 0 << false;
+            << "no messages" << int(Outcome::MessagesFileMissing)
+            << "MYBBS.QWK holds no readable MESSAGES.DAT" << true << all << 0 << false;
         // A conference list that cannot be read whole costs only the names
         // it hides: the messages still come in.
         QTest::newRow("conference count not decimal")
@@ -491,9 +496,10 @@ private slots:
         if (damage == "bad bulletin")
             QCOMPARE(result.bulletinsStored, 2);
         // Whatever went wrong is in the one box shown before the delete question.
-        const QString problemName = QMap<QString, QString> {{"bad count", "conference count"},
-            {"bad conference", "not a conference number"}, {"count too big", "3 of 4"},
-            {"bad index name", "0A.NDX"}, {"only bad index", "X.NDX"},
+        const QString problemName = QMap<QString, QString> {
+            {"bad count", "does not say how many conferences"},
+            {"bad conference", "reads \"thousand\" where a conference number belongs"},
+            {"count too big", "3 of 4"}, {"bad index name", "0A.NDX"}, {"only bad index", "X.NDX"},
             {"unknown index", "Conference 77"},
             {"bad bulletin", "BLT-X.1"}}.value(damage);
         if (!problemName.isEmpty()) {
@@ -824,9 +830,10 @@ private slots:
         QCOMPARE(result.messagesSkipped, skipped);
         // The list without numbers is reported, with the rest, in one box.
         QCOMPARE(m_prompts.informations.size(), 1);
-        QVERIFY(m_prompts.informations.at(0).contains("without their numbers"));
+        QVERIFY(m_prompts.informations.at(0).contains("CONTROL.DAT lists its conference"));
         if (file.contains("MULTICNF")) // found by the header chain, not the broken index
-            QVERIFY(m_prompts.informations.at(0).contains("001.NDX record 2"));
+            QVERIFY(m_prompts.informations.at(0).contains(
+                "The index 001.NDX points to a message that is not there (entry 2: block 9"));
     }
 
     // Messages a door lists only in PERSONAL.NDX, or indexes for a conference
@@ -958,7 +965,7 @@ private slots:
         QCOMPARE(result.qwkId, qwkId);
         QCOMPARE(m_store->systemIds(), QStringList({qwkId}));
         QCOMPARE(rows(qwkId).size(), 3);
-        QCOMPARE(m_prompts.questions, QStringList({"Delete " + file.toUpper() + "?"}));
+        QCOMPARE(m_prompts.questions, QStringList({"Delete " + file + "?"}));
     }
 
     // QWKE doors: whole names and subjects from HEADERS.DAT or the lines at
@@ -1076,6 +1083,25 @@ private slots:
 
     // Of two members differing only in case, the upper-case one is used and
     // the other reported; two of one name end the import with a clear word.
+    // An archive that would fill the disk is refused before a byte of it is
+    // written, and says so in words the user can act on.
+    void zipBombRefused()
+    {
+        PacketWriter w = samplePacket();
+        PacketWriter::Members members = w.members();
+        members["MESSAGES.DAT"] += QByteArray(80 * 1024 * 1024, ' ');
+        const QString path = writeMembers(members);
+        QVERIFY(QFileInfo(path).size() < 1024 * 1024);
+        const ImportResult result = import(path);
+        QCOMPARE(result.outcome, Outcome::ExtractionFailed);
+        QCOMPARE(m_prompts.errors.size(), 1);
+        QVERIFY2(m_prompts.errors.at(0).startsWith("MYBBS.QWK would unpack to 80.0 MB from only "),
+            qPrintable(m_prompts.errors.at(0)));
+        QVERIFY2(m_prompts.errors.at(0).endsWith("Nothing was imported."),
+            qPrintable(m_prompts.errors.at(0)));
+        QVERIFY(m_store->systemIds().isEmpty());
+    }
+
     void memberNameClashes()
     {
         PacketWriter w = samplePacket();
@@ -1088,8 +1114,8 @@ private slots:
         QCOMPARE(m_store->findSystem("MYBBS")->bbsName, "Marvik Test BBS");
         QCOMPARE(rows().size(), 3);
         const QString box = m_prompts.informations.value(0);
-        QVERIFY2(box.contains("control.dat (CONTROL.DAT is used)"), qPrintable(box));
-        QVERIFY2(box.contains("000.ndx (000.NDX is used)"), qPrintable(box));
+        QVERIFY2(box.contains("both CONTROL.DAT and control.dat"), qPrintable(box));
+        QVERIFY2(box.contains("both 000.NDX and 000.ndx"), qPrintable(box));
 
         // The writer replaces same-named members, so the second name is
         // patched in afterwards (stored, so the name bytes stand as written).
@@ -1108,7 +1134,7 @@ private slots:
         const ImportResult result = import(path);
         QCOMPARE(result.outcome, Outcome::ExtractionFailed);
         QCOMPARE(m_prompts.errors.size(), 1);
-        QVERIFY2(m_prompts.errors.at(0).contains("two members named CONTROL.DAT"),
+        QVERIFY2(m_prompts.errors.at(0).contains("two files named CONTROL.DAT"),
             qPrintable(m_prompts.errors.at(0)));
         QVERIFY(!m_prompts.errors.at(0).contains("already exists"));
     }
@@ -1147,7 +1173,7 @@ private slots:
         QCOMPARE(result.messagesImported, 1);
         QCOMPARE(rows().at(0).text.size(), MessageBlocks::MaxTextBytes);
         const QString box = m_prompts.informations.value(0);
-        QVERIFY2(box.contains("text longer than 4 MB"), qPrintable(box));
+        QVERIFY2(box.contains("is longer than 4 MB"), qPrintable(box));
         QVERIFY(box.contains(QString(60, 'z')));
         QVERIFY(!box.contains(QString(61, 'z')));
     }

@@ -6,8 +6,11 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <zip.h>
+
+#include <csignal>
 
 using marvik::packet::ZipArchive;
 
@@ -277,6 +280,43 @@ private slots:
         QCOMPARE(filesUnder(root.path()), QStringList({"many.zip"}));
     }
 
+    // Refused before anything is written: an archive that expands far beyond
+    // what text deflates to, once it is big; or one the disk has no room for.
+    void refusal_data()
+    {
+        constexpr qint64 MB = 1024 * 1024;
+        QTest::addColumn<qint64>("archive");
+        QTest::addColumn<qint64>("unpacked");
+        QTest::addColumn<qint64>("free");
+        QTest::addColumn<QString>("expected"); // "" = may be unpacked
+        QTest::newRow("a real packet") << 2 * MB << 9 * MB << 1000 * MB << "";
+        QTest::newRow("small, however packed") << qint64(10 * 1024) << 60 * MB << 1000 * MB << "";
+        QTest::newRow("big, packed 100 times") << 40 * MB << 4000 * MB << 8000 * MB << "";
+        QTest::newRow("zip bomb")
+            << 4 * MB << 3900 * MB << 8000 * MB
+            << "P.QWK would unpack to 3.8 GB from only 4.0 MB, far more than a QWK packet holds: "
+               "it is damaged, or made to fill the disk.";
+        QTest::newRow("over the hard bound")
+            << 100 * MB * 1024 << 5000 * MB << -1LL << "P.QWK would unpack to 4.9 GB";
+        QTest::newRow("no room on the disk")
+            << 20 * MB << 100 * MB << 90 * MB
+            << "P.QWK unpacks to 100.0 MB, but the disk holding /t/TEMP has only 90.0 MB free. "
+               "Free some space on it and try again.";
+        QTest::newRow("room unknown") << 20 * MB << 100 * MB << -1LL << "";
+    }
+    void refusal()
+    {
+        QFETCH(qint64, archive);
+        QFETCH(qint64, unpacked);
+        QFETCH(qint64, free);
+        QFETCH(QString, expected);
+        const QString text = ZipArchive::refusal("P.QWK", archive, unpacked, "/t/TEMP", free);
+        if (expected.isEmpty())
+            QCOMPARE(text, QString());
+        else
+            QVERIFY2(text.startsWith(expected), qPrintable(text));
+    }
+
     void addFilesCreatesAndUpdates()
     {
         QTemporaryDir root;
@@ -336,13 +376,17 @@ private slots:
     // A failed update leaves the archive exactly as it was.
     void addFilesFailureKeepsArchive_data()
     {
-        QTest::addColumn<bool>("corruptArchive");
-        QTest::newRow("missing input file") << false;
-        QTest::newRow("existing archive damaged") << true;
+        QTest::addColumn<QString>("damage");
+        QTest::newRow("missing input file") << "missing";
+        QTest::newRow("existing archive damaged") << "damaged";
+        // A full disk cannot be made here; a file size limit of 0 fails the
+        // writes the same way.
+        QTest::newRow("no room to write") << "no room";
     }
     void addFilesFailureKeepsArchive()
     {
-        QFETCH(bool, corruptArchive);
+        QFETCH(QString, damage);
+        const bool corruptArchive = damage == "damaged";
         QTemporaryDir root;
         const QString zip = root.filePath("MYBBS.REP");
         QVERIFY(makeZip(zip, {{"MYBBS.MSG", "kept"}}));
@@ -357,8 +401,23 @@ private slots:
             ? QStringList {root.filePath("NEW.MSG")}
             : QStringList {root.filePath("NEW.MSG"), root.filePath("GONE.MSG")};
         QString error;
-        QVERIFY(!ZipArchive::addFiles(zip, files, 6, {}, &error));
+        rlimit saved {};
+        QCOMPARE(getrlimit(RLIMIT_FSIZE, &saved), 0);
+        const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+        if (damage == "no room") {
+            rlimit none = saved;
+            none.rlim_cur = 0;
+            QCOMPARE(setrlimit(RLIMIT_FSIZE, &none), 0);
+        }
+        const bool added = ZipArchive::addFiles(zip, files, 6, {}, &error);
+        setrlimit(RLIMIT_FSIZE, &saved);
+        std::signal(SIGXFSZ, oldHandler);
+        QVERIFY(!added);
         QVERIFY(!error.isEmpty());
+        if (damage == "no room") {
+            // Once, with the reason: the archive the user knows, not a scratch file.
+            QCOMPARE(error, "Cannot write " + zip + ": File too large");
+        }
         QCOMPARE(readAll(zip), before);
         QCOMPARE(QDir(root.path()).entryList(QDir::Files), QStringList({"MYBBS.REP", "NEW.MSG"}));
     }

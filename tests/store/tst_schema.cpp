@@ -6,10 +6,16 @@
 #include "store/Statement.h"
 #include "store/StoreError.h"
 
+#include <sqlite3.h>
+
 #include <QLockFile>
 #include <QProcess>
 #include <QRandomGenerator>
 #include <QTest>
+
+#include <sys/resource.h>
+
+#include <csignal>
 
 using namespace marvik::store;
 using namespace storetest;
@@ -32,6 +38,9 @@ private slots:
     void refusedFileUntouched();
     void lockReleasedOnClose();
     void staleLockOfDeadProcessIgnored();
+    void lockFailureSaysWhy();
+    void damageMetLaterIsExplained_data();
+    void damageMetLaterIsExplained();
 };
 
 // Columns as "name|type|notnull|pk" (pk: position in the primary key, 0 if none).
@@ -212,6 +221,34 @@ void tst_Schema::refusedFileUntouched_data()
                                        << "in use by another running Marvik";
     QTest::newRow("written by another program") << "foreign writer"
                                                 << "database is locked";
+    QTest::newRow("another program's database") << "other program"
+                                                << "belongs to another program (tables: notes)";
+    QTest::newRow("another program's, no tables") << "versioned"
+                                                  << "belongs to another program (tables: none)";
+    QTest::newRow("damaged in the middle") << "damaged"
+                                           << "The message store MARVIK.db is damaged";
+}
+
+// A store with enough messages for a page in the middle to hold only
+// message rows; that page is then overwritten.
+static void writeDamagedStore(const QString &path)
+{
+    {
+        MessageStore store(path);
+        addSystem(store, "A", 1);
+        store.beginTransaction();
+        for (int i = 1; i <= 400; ++i) {
+            MessageRecord m = message("A", 0, i);
+            m.text = QString(900, QLatin1Char('a' + i % 26));
+            store.appendMessage(m);
+        }
+        store.commit();
+    }
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::ReadWrite));
+    const qint64 page = 4096;
+    file.seek((file.size() / page / 2) * page);
+    file.write(QByteArray(int(page), char(0x5a)));
 }
 
 void tst_Schema::refusedFileUntouched()
@@ -237,11 +274,23 @@ void tst_Schema::refusedFileUntouched()
         QVERIFY(file.open(QIODevice::WriteOnly));
         file.write(bytes);
     } else if (kind == "newer" || kind == "foreign") {
+        if (kind == "newer")
+            std::make_unique<MessageStore>(path).reset();
         Database db(path);
         if (kind == "newer")
             db.exec(QStringLiteral("PRAGMA user_version = %1").arg(Schema::Version + 1));
         else
             db.exec(QStringLiteral("CREATE TABLE MESSAGES (id INTEGER, body TEXT)"));
+    } else if (kind == "other program" || kind == "versioned") {
+        Database db(path);
+        if (kind == "versioned") {
+            db.exec(QStringLiteral("PRAGMA user_version = 7"));
+        } else {
+            db.exec(QStringLiteral("CREATE TABLE notes (id INTEGER PRIMARY KEY, body TEXT)"));
+            db.exec(QStringLiteral("INSERT INTO notes (body) VALUES ('keep me')"));
+        }
+    } else if (kind == "damaged") {
+        writeDamagedStore(path);
     } else if (kind == "foreign writer") {
         std::make_unique<MessageStore>(path).reset();
         foreign = std::make_unique<Database>(path);
@@ -304,6 +353,78 @@ void tst_Schema::staleLockOfDeadProcessIgnored()
 
     MessageStore store(path);
     QVERIFY(store.systemIds().isEmpty());
+}
+
+// A full disk cannot be made here; a file size limit of 0 fails the lock
+// file's write the same way, and the reason must reach the message.
+void tst_Schema::lockFailureSaysWhy()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("MARVIK.db");
+    rlimit saved {};
+    QCOMPARE(getrlimit(RLIMIT_FSIZE, &saved), 0);
+    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit none = saved;
+    none.rlim_cur = 0;
+    QCOMPARE(setrlimit(RLIMIT_FSIZE, &none), 0);
+    QString error;
+    try {
+        MessageStore store(path);
+    } catch (const StoreError &e) {
+        error = e.message();
+    }
+    setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, oldHandler);
+    QVERIFY2(error.startsWith("Cannot lock " + path + ": "), qPrintable(error));
+    QVERIFY2(error.contains("File too large"), qPrintable(error));
+    QVERIFY(!QFile::exists(path));
+}
+
+// Damage that the start-up check does not look for (a larger store) shows
+// first in the middle of a command: the message says what it means.
+void tst_Schema::damageMetLaterIsExplained_data()
+{
+    QTest::addColumn<int>("code");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("malformed") << SQLITE_CORRUPT
+                               << "The message store MARVIK.db is damaged "
+                                  "(database disk image is malformed). ";
+    QTest::newRow("not a database") << SQLITE_NOTADB << "The message store MARVIK.db is damaged";
+    QTest::newRow("disk full") << SQLITE_FULL
+                               << "There is no room left on the disk for the "
+                                  "message store MARVIK.db";
+    QTest::newRow("other errors as SQLite says") << SQLITE_CONSTRAINT << "";
+}
+
+void tst_Schema::damageMetLaterIsExplained()
+{
+    QFETCH(int, code);
+    QFETCH(QString, expected);
+    const QString reason = code == SQLITE_CORRUPT ? "database disk image is malformed" : "why";
+    const StoreError error = StoreError::fromSqlite(code, reason, "MARVIK.db");
+    QCOMPARE(error.reason(), reason);
+    QCOMPARE(error.isDamage(), code == SQLITE_CORRUPT || code == SQLITE_NOTADB);
+    if (expected.isEmpty())
+        QCOMPARE(error.message(), reason);
+    else
+        QVERIFY2(error.message().startsWith(expected), qPrintable(error.message()));
+
+    if (code != SQLITE_CORRUPT)
+        return;
+    // And as a query on a damaged page meets it.
+    QTemporaryDir dir;
+    const QString path = dir.filePath("MARVIK.db");
+    writeDamagedStore(path);
+    Database db(path);
+    QString met;
+    try {
+        Statement s(db, QStringLiteral("SELECT \"Message\" FROM MESSAGES"));
+        while (s.step()) { }
+    } catch (const StoreError &e) {
+        met = e.message();
+    }
+    QVERIFY2(met.startsWith("The message store MARVIK.db is damaged ("), qPrintable(met));
+    QVERIFY(met.contains("backup"));
 }
 
 QTEST_GUILESS_MAIN(tst_Schema)

@@ -117,7 +117,8 @@ void MainWindow::createWindows()
 
     m_search = std::make_unique<search::SearchWindow>(
         state.store(), &state.searchIndexer(), m_help.get());
-    m_search->setOpenHit([this](const QList<qint64> &keys, int row) { openSearchHit(keys, row); });
+    m_search->setOpenHit(
+        [this](const QList<qint64> &keys, int row) { return openSearchHit(keys, row); });
     calls.runSearch = [this](const QString &qwkId, std::optional<int> conference) {
         if (m_search->isShowingHit()) {
             // From a reader the search opened: back to its list.
@@ -132,27 +133,30 @@ void MainWindow::createWindows()
     state.searchIndexer().start();
 }
 
-void MainWindow::openSearchHit(const QList<qint64> &recordNumbers, int row)
+qint64 MainWindow::openSearchHit(const QList<qint64> &recordNumbers, int row)
 {
     // The hits become the reader's selection, in the list's order; each
     // shows the conference it is in (as the personal conference does).
     m_state->messages().openKeys(recordNumbers);
     if (m_state->messageCount() == 0)
-        return;
+        return 0;
     if (m_reader->isReading()) {
         // Searched from the reader: it goes on with the hits, and the
         // search window leaves.
         m_state->setOpenConference(-1);
         m_reader->showSelection(-1, row + 1);
         m_search->close();
-        return;
+        return 0;
     }
     const QString system = m_state->currentQwkId();
     const int conference = m_state->openConference();
     m_state->setOpenConference(-1);
     m_reader->RunReader(-1, row + 1);
+    const qint64 last
+        = m_state->messageCount() > 0 ? m_state->messages().message().recordNumber : 0;
     m_state->setCurrentQwkId(system);
     m_state->setOpenConference(conference);
+    return last;
 }
 
 void MainWindow::Search1Click()

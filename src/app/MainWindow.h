@@ -115,8 +115,9 @@ private:
     // Makes the windows that open one another and tells the application
     // state how each is opened.
     void createWindows();
-    // Opens the reader on a search's hits at `row` (0-based).
-    void openSearchHit(const QList<qint64> &recordNumbers, int row);
+    // Opens the reader on a search's hits at `row` (0-based); returns the
+    // record number of the message shown last.
+    qint64 openSearchHit(const QList<qint64> &recordNumbers, int row);
     // The visible window highest in the stack the running command opened.
     QWidget *topmostOpenWindow() const;
 

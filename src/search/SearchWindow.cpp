@@ -86,8 +86,10 @@ SearchWindow::SearchWindow(store::MessageStore &store, store::SearchIndexer *ind
         [this](const QModelIndex &index) { openRow(index.row()); });
     // The first hit is chosen when a result comes, so Enter in the box opens it.
     connect(&m_session.model(), &QAbstractItemModel::modelReset, this, [this] {
-        if (m_session.model().rowCount() > 0)
-            m_results->selectRow(0);
+        if (m_session.model().rowCount() == 0)
+            return;
+        m_results->resizeColumnsToContents();
+        m_results->selectRow(0);
     });
     auto *helpKey = new QShortcut(QKeySequence::HelpContents, this);
     connect(helpKey, &QShortcut::activated, this, [this] {
@@ -155,8 +157,9 @@ void SearchWindow::openRow(int row)
     const QList<qint64> keys = model.recordNumbers();
     hide();
     m_showingHit = true;
+    qint64 last = 0;
     try {
-        m_open(keys, row);
+        last = m_open(keys, row);
     } catch (...) {
         m_showingHit = false;
         show();
@@ -165,14 +168,22 @@ void SearchWindow::openRow(int row)
     m_showingHit = false;
     if (m_done)
         return;
-    // What was read or deleted there shows here.
-    const int current = row;
+    // What was read or deleted there shows here, on the message read last.
     m_session.run();
     show();
     raise();
     activateWindow();
-    if (m_session.model().rowCount() > 0)
-        m_results->selectRow(std::min(current, m_session.model().rowCount() - 1));
+    const int rows = m_session.model().rowCount();
+    if (rows > 0) {
+        int current = std::min(row, rows - 1);
+        for (int i = 0; i < rows; ++i) {
+            if (m_session.model().hits().at(i).recordNumber == last) {
+                current = i;
+                break;
+            }
+        }
+        m_results->selectRow(current);
+    }
     m_results->setFocus();
 }
 

@@ -38,8 +38,9 @@ class SearchWindow : public QDialog
 
 public:
     // Opens the reader on the listed messages at row `row` (0-based) and
-    // returns when the reader is left.
-    using OpenHit = std::function<void(const QList<qint64> &recordNumbers, int row)>;
+    // returns when the reader is left, with the record number of the message
+    // shown last (0: none), which the list then has chosen.
+    using OpenHit = std::function<qint64(const QList<qint64> &recordNumbers, int row)>;
 
     SearchWindow(store::MessageStore &store, store::SearchIndexer *indexer, ui::HelpTopics *help,
         QWidget *parent = nullptr);

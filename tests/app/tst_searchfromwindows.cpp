@@ -105,6 +105,8 @@ void tst_SearchFromWindows::hitOpensTheReaderOnTheHits()
     QCOMPARE(count, 3);
     QCOMPARE(seen, (QStringList {"2 TWO General", "3 ONE Main"}));
     QVERIFY(search.isVisible());
+    // The list is back on the message read last.
+    QCOMPARE(search.resultView()->currentIndex().row(), 2);
     QCOMPARE(state.currentQwkId(), QStringLiteral("ONE"));
     const auto read = state.store().findMessage(f.keys.at(1));
     QVERIFY(read && read->read);

@@ -61,9 +61,11 @@ void tst_SearchWindow::typingFindsAndEnterOpens()
 {
     SearchWindow window(*m_store, nullptr, nullptr);
     QList<std::pair<QList<qint64>, int>> opened;
-    window.setOpenHit([&](const QList<qint64> &keys, int row) {
-        QVERIFY(!window.isVisible()); // the reader takes its place
+    bool hidden = true;
+    window.setOpenHit([&](const QList<qint64> &keys, int row) -> qint64 {
+        hidden = hidden && !window.isVisible(); // the reader takes its place
         opened.append({keys, row});
+        return keys.value(row);
     });
     window.openFor(QStringLiteral("ONE"), std::nullopt, SearchSession::Scope::System);
     QTest::keyClicks(window.queryBox(), QStringLiteral("scsi"));
@@ -72,6 +74,7 @@ void tst_SearchWindow::typingFindsAndEnterOpens()
     QCOMPARE(opened.size(), 1);
     QCOMPARE(opened.first().first, (QList<qint64> {3, 1}));
     QCOMPARE(opened.first().second, 0);
+    QVERIFY(hidden);
     QVERIFY(window.isVisible());
 
     const QModelIndex second = window.resultView()->model()->index(1, 0);

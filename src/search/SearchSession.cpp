@@ -97,6 +97,13 @@ void SearchSession::run()
         setMessage(translation.error);
         return;
     }
+    if (m_indexer) {
+        try {
+            m_indexer->catchUp(CatchUpRows);
+        } catch (const store::StoreError &) {
+            // The indexer tries again later; what is indexed is searched.
+        }
+    }
     const store::SearchScope scope = storeScope();
     const store::SearchOrder order = m_order;
     const QString match = m_match;

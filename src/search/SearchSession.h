@@ -36,6 +36,10 @@ public:
 
     static constexpr int PageSize = 100;
     static constexpr int PauseMilliseconds = 250;
+    // A backlog of the index this small is indexed before a search runs, so
+    // a packet just opened is found whole; a larger one is left to the
+    // indexer, and what it has done so far is found.
+    static constexpr int CatchUpRows = 1000;
 
     // `indexer` may be null (its progress is then not shown).
     SearchSession(

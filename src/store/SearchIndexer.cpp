@@ -98,6 +98,15 @@ void SearchIndexer::refreshTotal()
     m_total = m_done + waiting;
 }
 
+bool SearchIndexer::catchUp(int rows)
+{
+    refreshTotal();
+    if (isComplete() || m_total - m_done > rows || m_store.inTransaction())
+        return isComplete();
+    while (!isComplete() && runSlice() > 0) { }
+    return isComplete();
+}
+
 int SearchIndexer::runSlice()
 {
     if (m_store.inTransaction())

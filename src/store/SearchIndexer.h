@@ -40,6 +40,11 @@ public:
     // indexed (0 when none wait or the store is in a transaction).
     int runSlice();
 
+    // Indexes what waits now, when that is at most `rows` messages (a small
+    // packet just opened): a search then finds all of it at once. Returns
+    // whether the index is complete.
+    bool catchUp(int rows);
+
     // How far the catch-up has come: messages indexed since it began, and
     // those plus the ones still waiting. Both 0 when nothing waits.
     qint64 done() const { return m_done; }

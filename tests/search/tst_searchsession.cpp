@@ -55,6 +55,7 @@ private Q_SLOTS:
     void tellsWhatIsWrongOrFound();
     void runsOnceTheUserPauses();
     void indexStatusWhileCatchingUp();
+    void smallBacklogIndexedBeforeSearching();
     void snippetHtml_data();
     void snippetHtml();
 
@@ -233,6 +234,18 @@ void tst_SearchSession::indexStatusWhileCatchingUp()
     QTRY_VERIFY_WITH_TIMEOUT(indexer.isComplete(), 20000);
     QCOMPARE(session.indexStatus(), QString());
     QCOMPARE(status.last().first().toString(), QString());
+}
+
+void tst_SearchSession::smallBacklogIndexedBeforeSearching()
+{
+    append(QStringLiteral("ONE"), 0, QStringLiteral("modem"), SearchSession::CatchUpRows);
+    store::SearchIndexer indexer(*m_store);
+    SearchSession session(*m_store, &indexer);
+    session.setQuery(QStringLiteral("modem"));
+    session.run();
+    session.model().fetchAll();
+    QCOMPARE(session.model().rowCount(), SearchSession::CatchUpRows);
+    QVERIFY(indexer.isComplete());
 }
 
 void tst_SearchSession::snippetHtml_data()

@@ -2,8 +2,8 @@
 
 #include "reader/ReaderNavigator.h"
 #include "state/WindowCalls.h"
+#include "ui/WaitLoop.h"
 
-#include <QEventLoop>
 #include <QHash>
 #include <QMainWindow>
 
@@ -59,8 +59,10 @@ public:
     // current system on the selection the system window opened in
     // state.messages(). Returns when the user leaves the conference; the
     // counts in state.conferences() then say what was read and deleted.
-    // `startRow` (1-based) opens on that row of the selection instead of the
-    // first unread one (a search's hit).
+    // Called while the reader already waits, it only raises it: one wait
+    // inside another could never let the first one end. `startRow` (1-based)
+    // opens on that row of the selection instead of the first unread one (a
+    // search's hit).
     void RunReader(int conferenceNumber, int startRow = 0);
     // While reading: goes on with the selection now open in the state (a
     // search's hits), on row `row`.
@@ -127,9 +129,10 @@ private:
 
     state::AppState &m_state;
     ReaderNavigator m_navigator;
-    QEventLoop m_loop;
+    ui::WaitLoop m_wait;
     bool m_leave = true;
     bool m_open = false;
+    bool m_saidNothingUnread = false;
     std::function<QDateTime()> m_clock;
 
     QHash<int, QAction *> m_actions;

@@ -271,10 +271,9 @@ int StoreOperations::deleteSelection(const Selection &selection, const RowProgre
     return deleteInBatches(selection, progress);
 }
 
-QList<MessageRecord> StoreOperations::storeWrittenMessage(
-    const QString &qwkId, QList<MessageRecord> parts)
+void StoreOperations::appendWrittenParts(
+    const QString &qwkId, QList<MessageRecord> &parts, CountChanges &changes)
 {
-    Transaction transaction(m_store);
     const auto system = m_store.findSystem(qwkId);
     if (!system)
         throw StoreError(QStringLiteral("The system %1 is not in the message store.").arg(qwkId));
@@ -292,8 +291,37 @@ QList<MessageRecord> StoreOperations::storeWrittenMessage(
     // before it still wait for the indexer (it then takes these in turn).
     if (!parts.isEmpty())
         SearchIndex::indexAppended(m_store, parts.first().recordNumber, parts.last().recordNumber);
+    changes[{qwkId, -2}].total += int(parts.size());
+}
+
+QList<MessageRecord> StoreOperations::storeWrittenMessage(
+    const QString &qwkId, QList<MessageRecord> parts)
+{
+    Transaction transaction(m_store);
     CountChanges changes;
-    changes[{qwkId, -2}].total = int(parts.size());
+    appendWrittenParts(qwkId, parts, changes);
+    applyCounts(changes);
+    transaction.commit();
+    tellList(changes);
+    return parts;
+}
+
+QList<MessageRecord> StoreOperations::replaceWrittenMessage(
+    const QString &qwkId, qint64 replaced, QList<MessageRecord> parts)
+{
+    Transaction transaction(m_store);
+    CountChanges changes;
+    Statement &s = m_store.prepared(
+        QStringLiteral("DELETE FROM MESSAGES WHERE rowid = ? AND \"QwkID\" = ? AND "
+                       "\"Conference Number\" = -2 RETURNING rowid"));
+    {
+        Rewind rewind(s);
+        s.bind(1, replaced);
+        s.bind(2, qwkId);
+        while (s.step())
+            changes[{qwkId, -2}].total -= 1;
+    }
+    appendWrittenParts(qwkId, parts, changes);
     applyCounts(changes);
     transaction.commit();
     tellList(changes);

@@ -136,6 +136,7 @@ private Q_SLOTS:
     void keptInStep_data();
     void keptInStep();
     void storedReplyIndexedAtOnceOnlyWhenCaughtUp();
+    void replacedReplyReadsAnew();
     void indexerCatchesUpAndResumesAfterKill();
     void indexerWaitsForLargeCommits();
     void scopes();
@@ -309,6 +310,36 @@ void tst_SearchIndex::storedReplyIndexedAtOnceOnlyWhenCaughtUp()
     QCOMPARE(SearchIndex::indexNext(store, 10), 2);
     store.commit();
     QCOMPARE(found(store, QStringLiteral("\"zebra\"")).size(), 3);
+    checkIntegrity(store);
+}
+
+void tst_SearchIndex::replacedReplyReadsAnew()
+{
+    TempStore temp;
+    MessageStore &store = *temp;
+    addSystem(store, QStringLiteral("ONE"), 1);
+    StoreOperations operations(store);
+    const QList<MessageRecord> first = operations.storeWrittenMessage(QStringLiteral("ONE"),
+        {textMessage(QStringLiteral("ONE"), -2, 0, QStringLiteral("zebra"))});
+    operations.replaceWrittenMessage(QStringLiteral("ONE"), first.first().recordNumber,
+        {textMessage(QStringLiteral("ONE"), -2, 0, QStringLiteral("yak"))});
+    QCOMPARE(found(store, QStringLiteral("\"zebra\"")).size(), 0);
+    QCOMPARE(found(store, QStringLiteral("\"yak\"")).size(), 1);
+    checkIntegrity(store);
+
+    // With an import's rows waiting, the old text leaves at once and the new
+    // one comes with the indexer.
+    store.appendMessage(textMessage(QStringLiteral("ONE"), 0, 1, QStringLiteral("other")));
+    const qint64 yak = found(store, QStringLiteral("\"yak\"")).first();
+    operations.replaceWrittenMessage(QStringLiteral("ONE"), yak,
+        {textMessage(QStringLiteral("ONE"), -2, 0, QStringLiteral("gnu"))});
+    QCOMPARE(found(store, QStringLiteral("\"yak\"")).size(), 0);
+    QCOMPARE(found(store, QStringLiteral("\"gnu\"")).size(), 0);
+    checkIntegrity(store);
+    store.beginTransaction();
+    SearchIndex::indexNext(store, 10);
+    store.commit();
+    QCOMPARE(found(store, QStringLiteral("\"gnu\"")).size(), 1);
     checkIntegrity(store);
 }
 

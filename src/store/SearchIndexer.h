@@ -23,7 +23,7 @@ class SearchIndexer : public QObject
     Q_OBJECT
 
 public:
-    static constexpr int SliceMilliseconds = 20;
+    static constexpr int SliceMilliseconds = 12;
     static constexpr int QuietMilliseconds = 1000;
     // A foreign commit that changed more rows than this is long work.
     static constexpr int LargeCommitRows = 64;

@@ -9,7 +9,7 @@ namespace marvik::app {
 Startup::Startup() = default;
 Startup::~Startup() = default;
 
-bool Startup::run(const QString &currentFolder)
+bool Startup::run(const QString &currentFolder, ui::Progress *upgradeProgress)
 {
     m_error.clear();
     m_warning.clear();
@@ -21,7 +21,7 @@ bool Startup::run(const QString &currentFolder)
         return false;
 
     try {
-        m_store = std::make_unique<store::MessageStore>(m_folders.storeFile());
+        m_store = std::make_unique<store::MessageStore>(m_folders.storeFile(), upgradeProgress);
     } catch (const store::StoreError &e) {
         m_error = e.message();
         return false;

@@ -3,6 +3,7 @@
 #include "app/Startup.h"
 #include "store/MessageStore.h"
 #include "ui/MessageBoxPrompts.h"
+#include "ui/ProgressWindow.h"
 
 #include <QApplication>
 #include <QDir>
@@ -26,7 +27,10 @@ int main(int argc, char *argv[])
 
     ui::MessageBoxPrompts prompts;
     app::Startup startup;
-    if (!startup.run(QDir::currentPath())) {
+    // Shown only when opening the store takes long: the first start after an
+    // upgrade of the program builds the search index.
+    ui::ProgressWindow upgradeProgress;
+    if (!startup.run(QDir::currentPath(), &upgradeProgress)) {
         splash.reset();
         prompts.error(startup.errorText());
         return 1;

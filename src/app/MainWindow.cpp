@@ -4,6 +4,7 @@
 #include "app/HelpWindow.h"
 #include "app/ImportSummary.h"
 #include "app/OpenQwkFileCommand.h"
+#include "app/PacketCheck.h"
 #include "editor/EditorWindow.h"
 #include "maint/BulkDeleteDialog.h"
 #include "maint/SettingsDialog.h"
@@ -23,13 +24,21 @@
 #include "ui/QtFileDialogs.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCloseEvent>
+#include <QDir>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMimeData>
 #include <QScreen>
 #include <QShortcut>
+#include <QUrl>
+#include <algorithm>
 
 namespace marvik::app {
 
@@ -74,6 +83,12 @@ MainWindow::MainWindow(const state::AppFolders &folders, const state::Settings &
     m_status->setContentsMargins(6, 2, 6, 2);
     m_status->setTextInteractionFlags(Qt::TextSelectableByMouse);
     setCentralWidget(m_status);
+
+    // Packet files dropped on the window are imported.
+    setAcceptDrops(true);
+    m_waitingTimer.setSingleShot(true);
+    m_waitingTimer.setInterval(150);
+    connect(&m_waitingTimer, &QTimer::timeout, this, &MainWindow::importWaiting);
 
     placeAtTop();
 }
@@ -159,13 +174,20 @@ void MainWindow::setFirstShownHandler(std::function<void()> handler)
 
 void MainWindow::OpenQWKFile1Click()
 {
+    importPacket([this] {
+        return OpenQwkFileCommand::askForPacket(*m_fileDialogs, m_state->folders().work());
+    });
+}
+
+void MainWindow::importPacket(const std::function<QString()> &choosePacket)
+{
     if (!m_state->hasStore() || m_commandsRunning > 0)
         return;
     const Running running(m_commandsRunning);
     packet::PacketImporter importer(
         m_state->store(), *m_progress, m_prompts, *m_doorInfo, m_state->folders().temp());
-    const std::optional<packet::ImportResult> result = OpenQwkFileCommand::run(*m_fileDialogs,
-        importer, m_state->folders().work(), [this](bool enabled) { setEnabled(enabled); });
+    const std::optional<packet::ImportResult> result = OpenQwkFileCommand::run(
+        choosePacket, importer, [this](bool enabled) { setEnabled(enabled); });
     if (!result)
         return;
     m_status->setText(ImportSummary::text(*result));
@@ -174,6 +196,107 @@ void MainWindow::OpenQWKFile1Click()
     m_state->setCurrentQwkId(result->qwkId);
     m_state->doorSettings() = importer.doorSettings();
     m_state->controlLines() = importer.controlLines();
+}
+
+void MainWindow::openPackets(const QStringList &paths)
+{
+    if (m_closed)
+        return;
+    m_packets.add(paths);
+    comeForward();
+    if (m_packets.hasWaiting())
+        QTimer::singleShot(0, this, &MainWindow::importWaiting);
+}
+
+bool MainWindow::isBusy() const
+{
+    return m_commandsRunning > 0 || !m_state->hasStore() || QApplication::activeModalWidget()
+        || QApplication::activePopupWidget();
+}
+
+void MainWindow::comeForward()
+{
+    // While a command runs, its topmost window is where the user works; a
+    // dialog it opened stays above it.
+    QWidget *window = QApplication::activeModalWidget();
+    if (!window)
+        window = topmostOpenWindow();
+    if (!window)
+        window = this;
+    if (window->isMinimized())
+        window->showNormal();
+    window->raise();
+    window->activateWindow();
+}
+
+void MainWindow::importWaiting()
+{
+    if (m_closed || !m_packets.hasWaiting())
+        return;
+    if (isBusy()) {
+        const QStringList waiting = m_packets.waiting();
+        QStringList names;
+        for (const QString &path : waiting)
+            names << QFileInfo(path).fileName();
+        m_status->setText(QStringLiteral("Waiting to import %1: it follows as soon as the "
+                                         "window or question open now is closed.")
+                              .arg(names.join(QStringLiteral(", "))));
+        m_waitingTimer.start();
+        return;
+    }
+    // Everything that is no packet is said at once, in one box, before the
+    // first import asks anything.
+    QStringList refusals;
+    QString next;
+    while (next.isEmpty() && m_packets.hasWaiting()) {
+        const QString path = m_packets.takeNext();
+        const QString refusal = PacketCheck::refusal(path);
+        if (refusal.isEmpty()) {
+            next = path;
+            break;
+        }
+        refusals << refusal;
+        m_packets.finished();
+    }
+    if (!refusals.isEmpty()) {
+        m_prompts.error(refusals.size() == 1
+                ? refusals.first()
+                : QStringLiteral("These files were not imported:\n\n") + refusals.join(u'\n'));
+    }
+    if (!next.isEmpty()) {
+        importPacket([&next] { return next; });
+        m_packets.finished();
+    }
+    if (m_packets.hasWaiting())
+        QTimer::singleShot(0, this, &MainWindow::importWaiting);
+}
+
+void MainWindow::dragEnterEvent(QDragEnterEvent *event)
+{
+    // Files only; what they are is said when they are dropped.
+    const QList<QUrl> urls = event->mimeData()->urls();
+    const bool files = !urls.isEmpty()
+        && std::all_of(
+            urls.cbegin(), urls.cend(), [](const QUrl &url) { return url.isLocalFile(); });
+    if (files)
+        event->acceptProposedAction();
+    else
+        event->ignore();
+}
+
+void MainWindow::dropEvent(QDropEvent *event)
+{
+    QStringList paths;
+    for (const QUrl &url : event->mimeData()->urls()) {
+        if (url.isLocalFile())
+            paths << url.toLocalFile();
+    }
+    if (paths.isEmpty()) {
+        event->ignore();
+        return;
+    }
+    event->acceptProposedAction();
+    openPackets(paths);
 }
 
 void MainWindow::OpenBBSSystem1Click()
@@ -257,6 +380,8 @@ void MainWindow::closeEvent(QCloseEvent *event)
     m_doorInfo->close();
     m_screenViewer->close();
     m_settings->close();
+    m_closed = true;
+    m_waitingTimer.stop();
     event->accept();
 }
 

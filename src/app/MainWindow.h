@@ -1,10 +1,12 @@
 #pragma once
 
+#include "app/PacketQueue.h"
 #include "state/AppFolders.h"
 #include "state/Settings.h"
 
 #include <QMainWindow>
 #include <QStringList>
+#include <QTimer>
 
 class QLabel;
 
@@ -92,6 +94,17 @@ public:
     // Called once, the first time the window is shown (the splash goes then).
     void setFirstShownHandler(std::function<void()> handler);
 
+    // Packets from outside: named on the command line, dropped on the window
+    // or handed over by a second start. Each is imported as "&Open QWK File"
+    // does, one after another, as soon as Marvik is free (no command running,
+    // no dialog open); what is not a packet is refused with its reason.
+    void openPackets(const QStringList &paths);
+    QStringList packetsWaiting() const { return m_packets.waiting(); }
+    // A command or a dialog is up: packets handed over wait for it.
+    bool isBusy() const;
+    // Brings the window the user works in to the front.
+    void comeForward();
+
 public Q_SLOTS:
     void OpenQWKFile1Click();
     void OpenBBSSystem1Click();
@@ -103,6 +116,8 @@ public Q_SLOTS:
 protected:
     void showEvent(QShowEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
+    void dragEnterEvent(QDragEnterEvent *event) override;
+    void dropEvent(QDropEvent *event) override;
 
 private:
     void createMenus();
@@ -111,6 +126,12 @@ private:
     void createWindows();
     // The visible window highest in the stack the running command opened.
     QWidget *topmostOpenWindow() const;
+    // Imports one packet with the main window disabled meanwhile;
+    // `choosePacket` gives its path, or none when the user cancelled.
+    void importPacket(const std::function<QString()> &choosePacket);
+    // Refuses what is not a packet, then imports the first waiting one; runs
+    // again until none waits, or later when Marvik is busy.
+    void importWaiting();
 
     // Counts a command of this window for as long as it runs.
     struct Running
@@ -146,6 +167,10 @@ private:
     std::unique_ptr<maint::SettingsDialog> m_settings;
 
     std::function<void()> m_firstShown;
+    PacketQueue m_packets;
+    // Looks again at the waiting packets while Marvik is busy.
+    QTimer m_waitingTimer;
+    bool m_closed = false;
 };
 
 } // namespace marvik::app

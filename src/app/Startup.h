@@ -25,6 +25,8 @@ public:
     bool run(const QString &currentFolder);
 
     QString errorText() const { return m_error; }
+    // After a failed run(): another running Marvik holds the store.
+    bool storeInUse() const { return m_storeInUse; }
     // Something went wrong that does not stop the program (the settings file
     // could not be written back).
     QString warningText() const { return m_warning; }
@@ -41,6 +43,7 @@ private:
     std::unique_ptr<store::MessageStore> m_store;
     QString m_error;
     QString m_warning;
+    bool m_storeInUse = false;
 };
 
 } // namespace marvik::app

@@ -19,6 +19,7 @@
 #include <QMap>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMimeData>
 #include <QPointer>
 #include <QScreen>
 #include <QTableView>
@@ -280,6 +281,109 @@ private Q_SLOTS:
         // Closed means closed: another Marvik may open the same store now.
         marvik::store::MessageStore again(storeFile);
         QVERIFY(again.systemIds().isEmpty());
+    }
+
+    // Packets from outside are imported one after another, each once however
+    // often it was named; what is no packet is refused in one box first.
+    void packetsFromOutside()
+    {
+        Fixture f;
+        PacketWriter writer;
+        writer.addConference(0, "Main Board");
+        writer.addMessage({});
+        const QString first = f.dir.filePath("FIRST.QWK");
+        const QString second = f.dir.filePath("SECOND.QWK");
+        QVERIFY(writer.write(first));
+        QVERIFY(writer.write(second));
+        const QString missing = f.dir.filePath("NONE.QWK");
+        const QString text = f.dir.filePath("notes.txt");
+        QFile notes(text);
+        QVERIFY(notes.open(QIODevice::WriteOnly));
+        notes.write("hello\n");
+        notes.close();
+        f.prompts.defaultAnswer = false; // keep the packets
+        f.window->show();
+
+        f.window->openPackets({first, missing, first, text, second});
+        f.window->openPackets({second});
+        QTRY_VERIFY(f.window->packetsWaiting().isEmpty());
+        QTRY_COMPARE(f.prompts.questions.size(), 2);
+        QTest::qWait(50);
+
+        QCOMPARE(f.prompts.questions, (QStringList {"Delete FIRST.QWK?", "Delete SECOND.QWK?"}));
+        QCOMPARE(f.prompts.errors.size(), 1);
+        QVERIFY(f.prompts.errors[0].contains(missing + " does not exist."));
+        QVERIFY(f.prompts.errors[0].contains(text + " is not a QWK packet"));
+        QVERIFY(f.prompts.errors[0].indexOf(missing) < f.prompts.errors[0].indexOf(text));
+        QVERIFY(!f.window->state().currentQwkId().isEmpty());
+        QVERIFY(f.window->isEnabled());
+    }
+
+    // Handed over while a dialog is up, a packet waits for it to close and is
+    // imported then, once.
+    void packetsWaitWhileADialogIsOpen()
+    {
+        Fixture f;
+        PacketWriter writer;
+        writer.addConference(0, "Main Board");
+        writer.addMessage({});
+        const QString packet = f.dir.filePath("MYBBS.QWK");
+        QVERIFY(writer.write(packet));
+        f.prompts.defaultAnswer = false;
+        f.window->show();
+
+        bool waitedWhileOpen = false;
+        int questionsWhileOpen = -1;
+        QTimer::singleShot(0, [&] {
+            f.window->openPackets({packet});
+            QTest::qWait(400);
+            f.window->openPackets({packet});
+            waitedWhileOpen = f.window->packetsWaiting() == QStringList {packet};
+            questionsWhileOpen = f.prompts.questions.size();
+            f.window->settingsDialog().reject();
+        });
+        actionNamed(f.window->menuBar(), "&Settings")->trigger();
+
+        QVERIFY(waitedWhileOpen);
+        QCOMPARE(questionsWhileOpen, 0);
+        QTRY_COMPARE(f.prompts.questions, QStringList {"Delete MYBBS.QWK?"});
+        QTest::qWait(300);
+        QCOMPARE(f.prompts.questions.size(), 1);
+        const auto conference = f.window->state().store().findConference(0, "MYBBS");
+        QVERIFY(conference);
+        QCOMPARE(conference->totalMsgs, 1);
+    }
+
+    // Files dropped on the window are imported; anything but local files is
+    // not taken at all.
+    void droppedPacketsAreImported()
+    {
+        Fixture f;
+        PacketWriter writer;
+        writer.addConference(0, "Main Board");
+        writer.addMessage({});
+        const QString packet = f.dir.filePath("MYBBS.QWK");
+        QVERIFY(writer.write(packet));
+        f.prompts.defaultAnswer = false;
+        f.window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(f.window.get()));
+
+        QMimeData web;
+        web.setUrls({QUrl("https://example.org/MYBBS.QWK")});
+        QDragEnterEvent refused(QPoint(5, 5), Qt::CopyAction, &web, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(f.window.get(), &refused);
+        QVERIFY(!refused.isAccepted());
+
+        QMimeData files;
+        files.setUrls({QUrl::fromLocalFile(packet)});
+        QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &files, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(f.window.get(), &enter);
+        QVERIFY(enter.isAccepted());
+        QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &files, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(f.window.get(), &drop);
+        QVERIFY(drop.isAccepted());
+        QTRY_COMPARE(f.prompts.questions, QStringList {"Delete MYBBS.QWK?"});
+        QVERIFY(f.prompts.errors.isEmpty());
     }
 
     // Closing the main window (close box, Exit or Ctrl+Q) while the systems

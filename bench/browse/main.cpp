@@ -76,7 +76,8 @@ class NoFileDialogs : public ui::FileDialogs
 {
 public:
     QString openFile(const QString &, const QString &, const QString &) override { return {}; }
-    QString saveFile(const QString &, const QString &, const QString &, const QString &) override
+    QString saveFile(
+        const QString &, const QString &, const QString &, const QString &, Existing) override
     {
         return {};
     }

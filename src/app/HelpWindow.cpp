@@ -1,5 +1,7 @@
 #include "app/HelpWindow.h"
 
+#include "ui/WindowPlacement.h"
+
 #include <QHBoxLayout>
 #include <QPushButton>
 #include <QShortcut>
@@ -85,6 +87,7 @@ QUrl HelpWindow::pageFor(int context)
 void HelpWindow::showTopic(int context)
 {
     m_browser->setSource(pageFor(context));
+    ui::WindowPlacement::fitIntoScreen(this);
     show();
     raise();
     activateWindow();

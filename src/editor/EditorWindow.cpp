@@ -7,6 +7,7 @@
 #include "ui/FileDialogs.h"
 #include "ui/HelpTopics.h"
 #include "ui/Prompts.h"
+#include "ui/WindowPlacement.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QAction>
@@ -16,7 +17,6 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QDateTime>
-#include <QEventLoop>
 #include <QFileInfo>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -24,6 +24,7 @@
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QMimeData>
+#include <QPointer>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -78,13 +79,13 @@ EditorWindow::EditorWindow(state::AppState &state, QWidget *parent)
         header->addWidget(label, row, column);
         header->addWidget(field, row, column + 1);
     };
-    addField(0, 0, tr("Conference:"), m_conference);
+    addField(0, 0, tr("&Conference:"), m_conference);
     addField(0, 2, tr("Date:"), m_date);
-    addField(1, 0, tr("From:"), m_from);
+    addField(1, 0, tr("F&rom:"), m_from);
     addField(1, 2, tr("Refers To:"), m_refersTo);
-    addField(2, 0, tr("To:"), m_to);
-    addField(2, 2, tr("Private:"), m_private);
-    addField(3, 0, tr("Subject:"), m_subject);
+    addField(2, 0, tr("&To:"), m_to);
+    addField(2, 2, tr("&Private:"), m_private);
+    addField(3, 0, tr("&Subject:"), m_subject);
     header->setColumnStretch(1, 1);
     header->setColumnStretch(3, 1);
 
@@ -97,6 +98,14 @@ EditorWindow::EditorWindow(state::AppState &state, QWidget *parent)
     m_text->setTabChangesFocus(false);
     layout->addWidget(m_text, 1);
     setCentralWidget(central);
+    // Tab from Subject goes on to the text: on the Private box, typing would
+    // be lost and Space would tick it. Private comes after the text, and
+    // has its Alt key.
+    setTabOrder(m_conference, m_from);
+    setTabOrder(m_from, m_to);
+    setTabOrder(m_to, m_subject);
+    setTabOrder(m_subject, m_text);
+    setTabOrder(m_text, m_private);
 
     buildMenus();
     const QFontMetrics metrics(messageFont());
@@ -152,6 +161,11 @@ void EditorWindow::buildMenus()
     edit->addAction(m_deleteAction);
     edit->addAction(m_selectAllAction);
     connect(edit, &QMenu::aboutToShow, this, &EditorWindow::Edit4Click);
+    // Esc is Abort, with its question.
+    m_escapeAction = new QAction(this);
+    m_escapeAction->setShortcut(QKeySequence(Qt::Key_Escape));
+    connect(m_escapeAction, &QAction::triggered, this, &EditorWindow::AbortMessage1Click);
+    addAction(m_escapeAction);
     auto *help = new QAction(this);
     help->setShortcut(QKeySequence::HelpContents);
     connect(help, &QAction::triggered, this,
@@ -178,6 +192,8 @@ void EditorWindow::fill(const state::EditorRequest &request)
     m_subject->setText(request.subject);
     m_refersTo->setText(request.refersTo);
     m_private->setChecked(request.isPrivate);
+    m_conferenceNumber = request.conferenceNumber;
+    m_replacesRecord = request.replacesRecord;
     m_date->setText(MessageSaver::dateValue(QDateTime::currentDateTime()));
     // The last line end of a stored text only closes its last line; shown,
     // it would add an empty line at every re-edit.
@@ -192,34 +208,41 @@ void EditorWindow::fill(const state::EditorRequest &request)
 
 void EditorWindow::RunEditor(const state::EditorRequest &request)
 {
+    if (m_wait.isWaiting()) {
+        // The draft comes to the front as it is: the user finishes it first.
+        raise();
+        activateWindow();
+        return;
+    }
+    // The keys go back to the window the message was started from.
+    const QPointer<QWidget> caller = QApplication::activeWindow();
     fill(request);
     m_done = false;
+    ui::WindowPlacement::fitIntoScreen(this);
     show();
     raise();
     activateWindow();
     m_text->setFocus();
-    QEventLoop loop;
-    m_loop = &loop;
-    if (!m_done)
-        loop.exec();
-    m_loop = nullptr;
+    m_wait.wait(m_done);
     hide();
+    if (caller && caller != this && caller->isVisible())
+        caller->activateWindow();
 }
 
 void EditorWindow::finish(bool saved)
 {
     m_saved = saved;
     m_done = true;
-    if (m_loop)
-        m_loop->quit();
-    else
-        hide();
+    // Gone at once, also when a window opened meanwhile still waits above
+    // this editor's wait.
+    hide();
+    m_wait.quit();
 }
 
 void EditorWindow::SaveMessage1Click()
 {
-    const auto conference
-        = MessageSaver::conferenceNumber(m_state.conferences(), m_conference->currentText());
+    const auto conference = MessageSaver::conferenceNumber(
+        m_state.conferences(), m_conference->currentText(), m_conferenceNumber);
     if (!conference) {
         m_state.prompts().inform(tr("Invalid Conference Name."));
         m_conference->setFocus();
@@ -234,6 +257,21 @@ void EditorWindow::SaveMessage1Click()
     draft.lines = displayedLines();
     draft.isPrivate = m_private->isChecked();
     draft.dateValue = m_date->text();
+    draft.replacesRecord = m_replacesRecord;
+    switch (MessageSaver::missing(draft)) {
+    case MessageSaver::Missing::To:
+        m_state.prompts().inform(tr("The message is not addressed to anyone. Enter a name in "
+                                    "To, or ALL for everyone."));
+        m_to->setFocus();
+        return;
+    case MessageSaver::Missing::Text:
+        m_state.prompts().inform(
+            tr("The message has no text. Write it, or abort the message to leave."));
+        m_text->setFocus();
+        return;
+    case MessageSaver::Missing::Nothing:
+        break;
+    }
     try {
         MessageSaver::save(
             m_state.operations(), m_state.currentQwkId(), draft, *conference, m_state.taglines());
@@ -282,7 +320,7 @@ void EditorWindow::AbortMessage1Click()
 void EditorWindow::ImportFile1Click()
 {
     const QString path = m_state.fileDialogs().openFile(
-        tr("Import File"), m_state.folders().base(), tr("All Files (*.*)"));
+        tr("Import File"), m_state.folders().base(), tr("All Files (*)"));
     if (path.isEmpty() || !QFileInfo(path).isFile())
         return;
     bool tooLarge = false;

@@ -1,13 +1,15 @@
 #pragma once
 
 #include "state/WindowCalls.h"
+#include "ui/WaitLoop.h"
 
 #include <QMainWindow>
+
+#include <optional>
 
 class QAction;
 class QCheckBox;
 class QComboBox;
-class QEventLoop;
 class QLabel;
 class QLineEdit;
 class QTextEdit;
@@ -32,7 +34,10 @@ public:
 
     // Fills the window from `request`, shows it and returns once the message
     // is saved or the user confirmed Abort. What was stored is in the store.
+    // While a message is being written, a second call never replaces it:
+    // the editor comes to the front with it, and the call returns at once.
     void RunEditor(const state::EditorRequest &request);
+    bool isOpen() const { return m_wait.isWaiting(); }
 
     // For the caller and tests: whether the last RunEditor ended by Save.
     bool saved() const { return m_saved; }
@@ -57,6 +62,7 @@ public:
     QAction *copyAction() const { return m_copyAction; }
     QAction *pasteAction() const { return m_pasteAction; }
     QAction *deleteAction() const { return m_deleteAction; }
+    QAction *escapeAction() const { return m_escapeAction; }
 
 public Q_SLOTS:
     void SaveMessage1Click();
@@ -89,7 +95,11 @@ private:
     QAction *m_pasteAction = nullptr;
     QAction *m_deleteAction = nullptr;
     QAction *m_selectAllAction = nullptr;
-    QEventLoop *m_loop = nullptr;
+    QAction *m_escapeAction = nullptr;
+    ui::WaitLoop m_wait;
+    // Of the request being edited: see EditorRequest.
+    std::optional<int> m_conferenceNumber;
+    qint64 m_replacesRecord = 0;
     bool m_done = true;
     bool m_saved = false;
 };

@@ -10,10 +10,25 @@ QString MessageSaver::dateValue(const QDateTime &when)
     return when.toString(QStringLiteral("MM-dd-yy hh:mm"));
 }
 
+MessageSaver::Missing MessageSaver::missing(const Draft &draft)
+{
+    if (draft.to.trimmed().isEmpty())
+        return Missing::To;
+    const QString &text = draft.lines.isEmpty() ? draft.text : draft.lines.join(u'\n');
+    if (text.trimmed().isEmpty())
+        return Missing::Text;
+    return Missing::Nothing;
+}
+
 std::optional<int> MessageSaver::conferenceNumber(
-    const store::ConferenceList &conferences, const QString &name)
+    const store::ConferenceList &conferences, const QString &name, std::optional<int> kept)
 {
     const QString wanted = name.toUpper();
+    if (kept && *kept >= 0) {
+        const int index = conferences.indexOfConference(*kept);
+        if (index >= 0 && conferences.at(index).name.toUpper() == wanted)
+            return kept;
+    }
     for (const store::ConferenceEntry &entry : conferences.entries()) {
         if (entry.number < 0)
             continue;
@@ -56,7 +71,10 @@ QList<store::MessageRecord> MessageSaver::save(store::StoreOperations &operation
     const QString &qwkId, const Draft &draft, int conference, const QStringList &taglines,
     const MessageParts::TaglinePicker &pick)
 {
-    return operations.storeWrittenMessage(qwkId, buildParts(draft, conference, taglines, pick));
+    QList<store::MessageRecord> parts = buildParts(draft, conference, taglines, pick);
+    if (draft.replacesRecord != 0)
+        return operations.replaceWrittenMessage(qwkId, draft.replacesRecord, std::move(parts));
+    return operations.storeWrittenMessage(qwkId, std::move(parts));
 }
 
 } // namespace marvik::editor

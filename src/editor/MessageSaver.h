@@ -35,16 +35,28 @@ public:
         QStringList lines;
         bool isPrivate = false;
         QString dateValue; // "MM-dd-yy hh:mm"
+        // A stored reply this message replaces (a re-edit); 0 for none.
+        qint64 replacesRecord = 0;
     };
+
+    // What a draft lacks to be sent: a BBS takes no message to nobody, and
+    // an empty one is a slip, not a message.
+    enum class Missing
+    {
+        Nothing,
+        To,
+        Text,
+    };
+    static Missing missing(const Draft &draft);
 
     // The editor's date value for `when`, for example 12-24-96 18:05.
     static QString dateValue(const QDateTime &when);
 
-    // The conference a name typed in the drop-down stands for: the first
-    // packet conference (reserved ones never) whose name matches without
-    // regard to case.
-    static std::optional<int> conferenceNumber(
-        const store::ConferenceList &conferences, const QString &name);
+    // The conference a name typed in the drop-down stands for: `kept` while
+    // the name is still that conference's, else the first packet conference
+    // (reserved ones never) whose name matches without regard to case.
+    static std::optional<int> conferenceNumber(const store::ConferenceList &conferences,
+        const QString &name, std::optional<int> kept = std::nullopt);
 
     // The reply rows for the draft, addressed to `conference`; record and
     // message numbers are left to the store.
@@ -53,7 +65,8 @@ public:
         const MessageParts::TaglinePicker &pick = MessageParts::TaglinePicker());
 
     // Builds the parts and stores them for system `qwkId` in one
-    // transaction. Throws StoreError when nothing could be stored.
+    // transaction, in place of the reply the draft replaces. Throws
+    // StoreError when nothing could be stored; the replaced reply then stays.
     static QList<store::MessageRecord> save(store::StoreOperations &operations,
         const QString &qwkId, const Draft &draft, int conference, const QStringList &taglines,
         const MessageParts::TaglinePicker &pick = MessageParts::TaglinePicker());

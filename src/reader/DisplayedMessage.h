@@ -11,6 +11,8 @@ namespace marvik::reader {
 struct DisplayedMessage
 {
     QString conference;
+    int conferenceNumber = 0; // the conference that name stands for
+    qint64 recordNumber = 0; // the stored row shown
     QString messageNumber;
     QString position; // "3 of 12"
     QString from;

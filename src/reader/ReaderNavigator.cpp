@@ -143,20 +143,29 @@ QString ReaderNavigator::conferenceName(int number)
     return name;
 }
 
+bool ReaderNavigator::otherUnread() const
+{
+    const store::LiveQuery &messages = m_state.messages();
+    const int at = index();
+    if (messages.nextUnreadAfter(at) != 0)
+        return true;
+    const int wrapped = messages.nextUnreadAfter(0);
+    return wrapped != 0 && wrapped != at;
+}
+
 void ReaderNavigator::displayCurrent()
 {
-    if (count() == 1)
-        m_nextUnreadEnabled = false;
-
     store::LiveQuery &messages = m_state.messages();
     const store::MessageRecord message = messages.message();
     DisplayedMessage shown;
     if (m_conference == -2)
-        shown.conference = conferenceName(message.replyConferenceNumber);
+        shown.conferenceNumber = message.replyConferenceNumber;
     else if (m_conference == -1)
-        shown.conference = conferenceName(message.conferenceNumber);
+        shown.conferenceNumber = message.conferenceNumber;
     else
-        shown.conference = conferenceName(m_conference);
+        shown.conferenceNumber = m_conference;
+    shown.conference = conferenceName(shown.conferenceNumber);
+    shown.recordNumber = message.recordNumber;
     shown.messageNumber = QString::number(message.messageNumber);
     shown.position = QStringLiteral("%1 of %2").arg(index()).arg(count());
     shown.from = message.from;
@@ -177,6 +186,9 @@ void ReaderNavigator::displayCurrent()
         m_state.operations().markRead(message);
         messages.refresh();
     }
+    // Offered only while some other message waits to be read: the read
+    // flags are kept with the selection, so this reads no row.
+    m_nextUnreadEnabled = count() > 1 && otherUnread();
 }
 
 } // namespace marvik::reader

@@ -37,9 +37,8 @@ public:
 
     bool canGoBack() const { return index() > 1; }
     bool canGoOn() const { return index() < count(); }
-    // Cleared when the selection holds a single message or a search found
-    // nothing (also the quiet one at start); only the next start() sets it
-    // again.
+    // Whether Next Unread has anywhere to go: some message other than the
+    // one shown is unread. Never with a single message.
     bool nextUnreadEnabled() const { return m_nextUnreadEnabled; }
 
     const DisplayedMessage &current() const { return m_current; }
@@ -74,6 +73,7 @@ public:
 
 private:
     QString conferenceName(int number);
+    bool otherUnread() const;
 
     state::AppState &m_state;
     int m_conference = 0;

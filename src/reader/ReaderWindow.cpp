@@ -9,6 +9,7 @@
 #include "ui/FileDialogs.h"
 #include "ui/HelpTopics.h"
 #include "ui/Prompts.h"
+#include "ui/WindowPlacement.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -223,10 +224,14 @@ void ReaderWindow::buildHeader(QWidget *panel)
 
 void ReaderWindow::RunReader(int conferenceNumber)
 {
+    if (m_wait.isWaiting()) {
+        raise();
+        activateWindow();
+        return;
+    }
     if (!openConference(conferenceNumber))
         return;
-    if (!m_leave)
-        m_loop.exec();
+    m_wait.wait(m_leave);
     closeConference();
 }
 
@@ -244,9 +249,11 @@ bool ReaderWindow::openConference(int conferenceNumber)
         return false;
     }
     m_open = true;
+    m_saidNothingUnread = false;
     const bool canForward = !m_navigator.isRepliesConference();
     action(Forward)->setEnabled(canForward);
     showCurrent();
+    ui::WindowPlacement::fitIntoScreen(this);
     show();
     raise();
     activateWindow();
@@ -264,7 +271,10 @@ void ReaderWindow::closeConference()
 void ReaderWindow::leave()
 {
     m_leave = true;
-    m_loop.quit();
+    // Gone at once, also while an editor opened from here is still up: the
+    // wait ends when that editor's does.
+    hide();
+    m_wait.quit();
 }
 
 void ReaderWindow::guarded(const std::function<void()> &command)
@@ -358,19 +368,11 @@ void ReaderWindow::Reply1Click()
         return;
     }
 
-    // A stored reply is taken out before the editor opens: saving stores
-    // the edited text as a new reply, cancelling drops it.
-    const int index = m_navigator.index();
-    try {
-        m_navigator.deleteCurrent();
-    } catch (const store::StoreError &error) {
-        // Still stored: opening the editor now would make a second copy.
-        m_state.prompts().error(error.message());
-        showCurrent();
-        return;
-    }
+    // The stored reply stays until the edited one is saved in its place;
+    // aborting the editor leaves it as it was.
     callEditor(EditorRequests::reEdit(shown));
-    showOrLeave([&] { return m_navigator.reopen(index); });
+    // The user may have read on meanwhile.
+    showOrLeave([this] { return m_navigator.reopen(m_navigator.index()); });
 }
 
 void ReaderWindow::ForwardMessage1Click()
@@ -409,8 +411,9 @@ void ReaderWindow::SaveMessage1Click()
     if (!m_open)
         return;
     const QString path
-        = m_state.fileDialogs().saveFile(QStringLiteral("Save Message"), m_state.folders().base(),
-            QStringLiteral("All Files (*)"), m_state.settings().archiveName());
+        = m_state.fileDialogs().saveFile(QStringLiteral("Save Message: Append to File"),
+            m_state.folders().base(), QStringLiteral("All Files (*)"),
+            m_state.settings().archiveName(), ui::FileDialogs::Existing::Append);
     if (path.isEmpty())
         return;
     m_state.settings().setArchiveName(path);
@@ -490,8 +493,14 @@ void ReaderWindow::ReadOnKeyPress()
         bar->triggerAction(QAbstractSlider::SliderPageStepAdd);
         return;
     }
-    if (action(NextUnread)->isEnabled())
+    if (action(NextUnread)->isEnabled()) {
         SpeedButton5Click();
+    } else if (!m_saidNothingUnread) {
+        // Once, rather than doing nothing: a held Space must not bring box
+        // after box.
+        m_saidNothingUnread = true;
+        m_state.prompts().inform(NoMoreUnread);
+    }
 }
 
 void ReaderWindow::HelpKeyPress()

@@ -2,8 +2,8 @@
 
 #include "reader/ReaderNavigator.h"
 #include "state/WindowCalls.h"
+#include "ui/WaitLoop.h"
 
-#include <QEventLoop>
 #include <QHash>
 #include <QMainWindow>
 
@@ -59,6 +59,8 @@ public:
     // current system on the selection the system window opened in
     // state.messages(). Returns when the user leaves the conference; the
     // counts in state.conferences() then say what was read and deleted.
+    // Called while the reader already waits, it only raises it: one wait
+    // inside another could never let the first one end.
     void RunReader(int conferenceNumber);
 
     // The parts of RunReader around its wait loop. openConference shows the
@@ -120,9 +122,10 @@ private:
 
     state::AppState &m_state;
     ReaderNavigator m_navigator;
-    QEventLoop m_loop;
+    ui::WaitLoop m_wait;
     bool m_leave = true;
     bool m_open = false;
+    bool m_saidNothingUnread = false;
     std::function<QDateTime()> m_clock;
 
     QHash<int, QAction *> m_actions;

@@ -270,10 +270,9 @@ int StoreOperations::deleteSelection(const Selection &selection, const RowProgre
     return deleteInBatches(selection, progress);
 }
 
-QList<MessageRecord> StoreOperations::storeWrittenMessage(
-    const QString &qwkId, QList<MessageRecord> parts)
+void StoreOperations::appendWrittenParts(
+    const QString &qwkId, QList<MessageRecord> &parts, CountChanges &changes)
 {
-    Transaction transaction(m_store);
     const auto system = m_store.findSystem(qwkId);
     if (!system)
         throw StoreError(QStringLiteral("The system %1 is not in the message store.").arg(qwkId));
@@ -287,8 +286,37 @@ QList<MessageRecord> StoreOperations::storeWrittenMessage(
         part.recordNumber = m_store.appendMessage(part);
     }
     m_store.setLastReply(qwkId, lastReply);
+    changes[{qwkId, -2}].total += int(parts.size());
+}
+
+QList<MessageRecord> StoreOperations::storeWrittenMessage(
+    const QString &qwkId, QList<MessageRecord> parts)
+{
+    Transaction transaction(m_store);
     CountChanges changes;
-    changes[{qwkId, -2}].total = int(parts.size());
+    appendWrittenParts(qwkId, parts, changes);
+    applyCounts(changes);
+    transaction.commit();
+    tellList(changes);
+    return parts;
+}
+
+QList<MessageRecord> StoreOperations::replaceWrittenMessage(
+    const QString &qwkId, qint64 replaced, QList<MessageRecord> parts)
+{
+    Transaction transaction(m_store);
+    CountChanges changes;
+    Statement &s = m_store.prepared(
+        QStringLiteral("DELETE FROM MESSAGES WHERE rowid = ? AND \"QwkID\" = ? AND "
+                       "\"Conference Number\" = -2 RETURNING rowid"));
+    {
+        Rewind rewind(s);
+        s.bind(1, replaced);
+        s.bind(2, qwkId);
+        while (s.step())
+            changes[{qwkId, -2}].total -= 1;
+    }
+    appendWrittenParts(qwkId, parts, changes);
     applyCounts(changes);
     transaction.commit();
     tellList(changes);

@@ -83,6 +83,15 @@ public:
     // the stored parts with their record and message numbers.
     QList<MessageRecord> storeWrittenMessage(const QString &qwkId, QList<MessageRecord> parts);
 
+    // A stored reply edited again: in one transaction the reply's row
+    // `replaced` goes and the new parts are stored as storeWrittenMessage()
+    // stores them, the replies total moving by the difference. So the old
+    // text stays until the new one is stored, and a failure keeps it. A
+    // reply no longer there (deleted meanwhile) leaves just the new parts;
+    // a row that is not a reply of system `qwkId` is never touched.
+    QList<MessageRecord> replaceWrittenMessage(
+        const QString &qwkId, qint64 replaced, QList<MessageRecord> parts);
+
     // Deletes a system from all four tables: its row, then its bulletins,
     // messages and conferences, each with progress (the table being emptied,
     // 1-based index, count). Messages go in batches like deleteSelection().
@@ -102,6 +111,10 @@ private:
     // Deletes the rows keys[from, to) inside the open transaction, adding
     // their count changes; returns how many were still there.
     int removeRows(const QList<qint64> &keys, qsizetype from, qsizetype to, CountChanges &changes);
+    // Numbers and appends the parts of a written message inside the open
+    // transaction, adding their count changes.
+    void appendWrittenParts(
+        const QString &qwkId, QList<MessageRecord> &parts, CountChanges &changes);
     void applyCounts(const CountChanges &changes);
     void tellList(const CountChanges &changes);
     QList<qint64> selectKeys(const Selection &selection);

@@ -1,5 +1,7 @@
 #include "ui/MessageBoxPrompts.h"
 
+#include "ui/DialogOwner.h"
+
 #include <QMessageBox>
 
 namespace marvik::ui {
@@ -19,21 +21,24 @@ MessageBoxPrompts::MessageBoxPrompts(QWidget *parent)
 
 bool MessageBoxPrompts::ask(const QString &question, bool yesIsDefault)
 {
-    QMessageBox box(
-        QMessageBox::Question, title(), question, QMessageBox::Yes | QMessageBox::No, m_parent);
+    const DialogOwner owner(m_parent);
+    QMessageBox box(QMessageBox::Question, title(), question, QMessageBox::Yes | QMessageBox::No,
+        owner.window());
     box.setDefaultButton(yesIsDefault ? QMessageBox::Yes : QMessageBox::No);
     return box.exec() == QMessageBox::Yes;
 }
 
 void MessageBoxPrompts::inform(const QString &text)
 {
-    QMessageBox box(QMessageBox::Information, title(), text, QMessageBox::Ok, m_parent);
+    const DialogOwner owner(m_parent);
+    QMessageBox box(QMessageBox::Information, title(), text, QMessageBox::Ok, owner.window());
     box.exec();
 }
 
 void MessageBoxPrompts::error(const QString &text)
 {
-    QMessageBox box(QMessageBox::Critical, title(), text, QMessageBox::Ok, m_parent);
+    const DialogOwner owner(m_parent);
+    QMessageBox box(QMessageBox::Critical, title(), text, QMessageBox::Ok, owner.window());
     box.exec();
 }
 

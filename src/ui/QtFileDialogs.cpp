@@ -1,5 +1,7 @@
 #include "ui/QtFileDialogs.h"
 
+#include "ui/DialogOwner.h"
+
 #include <QDir>
 #include <QFileDialog>
 
@@ -29,18 +31,25 @@ QtFileDialogs::QtFileDialogs(QWidget *parent)
 QString QtFileDialogs::openFile(
     const QString &caption, const QString &folder, const QString &filter)
 {
-    QFileDialog dialog(m_parent, caption, folder);
+    const DialogOwner owner(m_parent);
+    QFileDialog dialog(owner.window(), caption, folder);
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setFileMode(QFileDialog::ExistingFile);
     return run(dialog, filter);
 }
 
 QString QtFileDialogs::saveFile(const QString &caption, const QString &folder,
-    const QString &filter, const QString &proposedName)
+    const QString &filter, const QString &proposedName, Existing existing)
 {
-    QFileDialog dialog(m_parent, caption, folder);
+    const DialogOwner owner(m_parent);
+    QFileDialog dialog(owner.window(), caption, folder);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
+    if (existing == Existing::Append) {
+        // Nothing is replaced, so there is nothing to confirm.
+        dialog.setOption(QFileDialog::DontConfirmOverwrite);
+        dialog.setLabelText(QFileDialog::Accept, QStringLiteral("&Append"));
+    }
     if (!proposedName.isEmpty())
         dialog.selectFile(proposedName);
     return run(dialog, filter);

@@ -7,5 +7,7 @@ add_library(marvik_ui STATIC
   ${CMAKE_CURRENT_LIST_DIR}/DoorInfoWindow.cpp ${CMAKE_CURRENT_LIST_DIR}/DoorInfoWindow.h
   ${CMAKE_CURRENT_LIST_DIR}/OkButtonRow.cpp ${CMAKE_CURRENT_LIST_DIR}/OkButtonRow.h
   ${CMAKE_CURRENT_LIST_DIR}/WaitLoop.cpp ${CMAKE_CURRENT_LIST_DIR}/WaitLoop.h
+  ${CMAKE_CURRENT_LIST_DIR}/DialogOwner.cpp ${CMAKE_CURRENT_LIST_DIR}/DialogOwner.h
+  ${CMAKE_CURRENT_LIST_DIR}/WindowPlacement.cpp ${CMAKE_CURRENT_LIST_DIR}/WindowPlacement.h
 )
 target_link_libraries(marvik_ui PUBLIC marvik_uicore Qt6::Widgets)

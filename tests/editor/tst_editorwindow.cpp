@@ -3,8 +3,11 @@
 #include "system/ReplyFixture.h"
 
 #include <QAction>
+#include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
 #include <QLabel>
+#include <QLineEdit>
 #include <QTest>
 #include <QTextEdit>
 #include <QTimer>
@@ -40,6 +43,12 @@ private Q_SLOTS:
     void reEditKeepsOneTagBlock();
     void importsTextFiles_data();
     void importsTextFiles();
+    void tabGoesFromSubjectToText();
+    void refusesMessagesToNobodyOrEmpty_data();
+    void refusesMessagesToNobodyOrEmpty();
+    void escapeAsksLikeAbort();
+    void reEditReplacesOnlyWhenSaved_data();
+    void reEditReplacesOnlyWhenSaved();
 };
 
 void TestEditorWindow::opensFilledAndSavesOnSave()
@@ -175,11 +184,126 @@ void TestEditorWindow::importsTextFiles()
     window.ImportFile1Click();
     QCOMPARE(window.textEdit()->toPlainText(), expected);
 
+    // Files without a dot are offered too.
+    const QString filter = f.dialogs.filters.value(0);
+    const QString patterns = filter.section(u'(', 1).section(u')', 0, 0);
+    QVERIFY2(QDir::match(patterns, QStringLiteral("README")), qPrintable(filter));
+
     // A file that is not there changes nothing and says nothing.
     f.dialogs.nextFileNames = {f.dir.filePath(QStringLiteral("missing.txt"))};
     window.ImportFile1Click();
     QCOMPARE(window.textEdit()->toPlainText(), expected);
     QVERIFY(f.prompts.informations.isEmpty());
+}
+
+void TestEditorWindow::tabGoesFromSubjectToText()
+{
+    ReplyFixture f;
+    editor::EditorWindow window(*f.state);
+    window.fill(reply());
+    window.show();
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+    window.subjectEdit()->setFocus();
+    QTest::keyClick(window.subjectEdit(), Qt::Key_Tab);
+    QCOMPARE(QApplication::focusWidget(), window.textEdit());
+    QTest::keyClicks(window.textEdit(), QStringLiteral(" typed"));
+    QVERIFY(window.textEdit()->toPlainText().contains(u"typed"_qs));
+    QVERIFY(window.privateBox()->isChecked()); // as the request had it
+}
+
+void TestEditorWindow::refusesMessagesToNobodyOrEmpty_data()
+{
+    QTest::addColumn<QString>("to");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<bool>("toFocused"); // where the user is sent to fix it
+
+    QTest::newRow("empty To") << QString() << u"Hello"_qs << true;
+    QTest::newRow("blank To") << u"   "_qs << u"Hello"_qs << true;
+    QTest::newRow("empty text") << u"ALL"_qs << QString() << false;
+    QTest::newRow("only blanks and lines") << u"ALL"_qs << u"  \n\n \n"_qs << false;
+}
+
+void TestEditorWindow::refusesMessagesToNobodyOrEmpty()
+{
+    QFETCH(QString, to);
+    QFETCH(QString, text);
+    QFETCH(bool, toFocused);
+    ReplyFixture f;
+    editor::EditorWindow window(*f.state);
+    // A new message starts addressed to everyone.
+    state::EditorRequest request;
+    request.conferenceName = u"Conference 5"_qs;
+    window.fill(request);
+    QCOMPARE(window.toEdit()->text(), u"ALL"_qs);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+    window.toEdit()->setText(to);
+    window.textEdit()->setPlainText(text);
+    window.SaveMessage1Click();
+    QVERIFY(!window.saved());
+    QCOMPARE(f.replies(), 0);
+    QCOMPARE(f.prompts.informations.size(), 1);
+    QCOMPARE(QApplication::focusWidget(),
+        toFocused ? static_cast<QWidget *>(window.toEdit()) : window.textEdit());
+}
+
+void TestEditorWindow::escapeAsksLikeAbort()
+{
+    ReplyFixture f;
+    editor::EditorWindow window(*f.state);
+    f.prompts.answers = {false, true};
+    bool stillOpenAfterNo = false;
+    QTimer::singleShot(0, &window, [&] {
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+        QTest::keyClick(window.textEdit(), Qt::Key_Escape);
+        stillOpenAfterNo = window.isVisible();
+        QTest::keyClick(window.subjectEdit(), Qt::Key_Escape);
+    });
+    QTimer::singleShot(5000, &window, [&] {
+        f.prompts.defaultAnswer = true;
+        window.abortAction()->trigger();
+    });
+    window.RunEditor(reply());
+    QVERIFY(stillOpenAfterNo);
+    QCOMPARE(f.prompts.questions, QStringList(2, u"Abort the message?"_qs));
+    QCOMPARE(f.prompts.yesDefaults, QList<bool>(2, false));
+    QCOMPARE(window.textEdit()->toPlainText(), u" SS> quoted\n"_qs); // never saved
+    QCOMPARE(f.replies(), 0);
+}
+
+void TestEditorWindow::reEditReplacesOnlyWhenSaved_data()
+{
+    QTest::addColumn<bool>("save");
+    QTest::newRow("saved") << true;
+    QTest::newRow("aborted") << false;
+}
+
+void TestEditorWindow::reEditReplacesOnlyWhenSaved()
+{
+    QFETCH(bool, save);
+    ReplyFixture f;
+    const qint64 key = f.storeReply(u"Old text\r\n"_qs, 300).first().recordNumber;
+    editor::EditorWindow window(*f.state);
+    state::EditorRequest request = reply();
+    request.conferenceName = u"Conference 300"_qs;
+    request.conferenceNumber = 300;
+    request.body = u"Old text\r\n"_qs;
+    request.replacesRecord = key;
+    QTimer::singleShot(0, &window, [&] {
+        QTest::keyClicks(window.textEdit(), QStringLiteral("New "));
+        if (save)
+            window.saveAction()->trigger();
+        else
+            window.abortAction()->trigger();
+    });
+    QTimer::singleShot(5000, &window, [&] { window.abortAction()->trigger(); });
+    window.RunEditor(request);
+    const auto stored = f.storedReplies();
+    QCOMPARE(stored.size(), 1);
+    QCOMPARE(f.total(-2), 1);
+    QCOMPARE(bool(f.store().findMessage(key)), !save);
+    QCOMPARE(stored.first().text.startsWith(u"New Old text"_qs), save);
+    QCOMPARE(stored.first().replyConferenceNumber, 300);
 }
 
 QTEST_MAIN(TestEditorWindow)

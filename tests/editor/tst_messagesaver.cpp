@@ -75,6 +75,12 @@ private Q_SLOTS:
     void fields();
     void storesEveryPart();
     void failedPartStoresNothing();
+    void keptConference_data();
+    void keptConference();
+    void missing_data();
+    void missing();
+    void reEditTakesThePlaceOfTheReply_data();
+    void reEditTakesThePlaceOfTheReply();
 };
 
 void TestMessageSaver::conferenceByName_data()
@@ -168,6 +174,83 @@ void TestMessageSaver::failedPartStoresNothing()
     QCOMPARE(f.lastReply(), 41);
     QCOMPARE(f.total(-2), 0);
     QCOMPARE(f.state->conferences().at(0).total, 0);
+}
+
+void TestMessageSaver::keptConference_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<int>("kept"); // -99: none
+    QTest::addColumn<int>("number");
+
+    QTest::newRow("the second of two same names") << u"programming"_qs << 9 << 9;
+    QTest::newRow("same name typed in other case") << u"PROGRAMMING"_qs << 9 << 9;
+    QTest::newRow("name changed") << u"Conference 5"_qs << 9 << 5;
+    QTest::newRow("kept one has another name") << u"programming"_qs << 5 << 7;
+    QTest::newRow("kept one is gone") << u"programming"_qs << 44 << 7;
+    QTest::newRow("none kept") << u"programming"_qs << -99 << 7;
+}
+
+void TestMessageSaver::keptConference()
+{
+    QFETCH(QString, name);
+    QFETCH(int, kept);
+    QFETCH(int, number);
+    Fixture f;
+    const std::optional<int> keep = kept == -99 ? std::nullopt : std::optional<int>(kept);
+    QCOMPARE(
+        MessageSaver::conferenceNumber(f.state->conferences(), name, keep).value_or(-99), number);
+}
+
+void TestMessageSaver::missing_data()
+{
+    QTest::addColumn<QString>("to");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("missing");
+
+    using M = MessageSaver::Missing;
+    QTest::newRow("complete") << u"ALL"_qs << u"Hi"_qs << int(M::Nothing);
+    QTest::newRow("no To") << QString() << u"Hi"_qs << int(M::To);
+    QTest::newRow("blank To") << u" "_qs << u"Hi"_qs << int(M::To);
+    QTest::newRow("no text") << u"ALL"_qs << QString() << int(M::Text);
+    QTest::newRow("blank lines only") << u"ALL"_qs << u" \r\n\t\r\n"_qs << int(M::Text);
+    QTest::newRow("neither: To first") << QString() << QString() << int(M::To);
+}
+
+void TestMessageSaver::missing()
+{
+    QFETCH(QString, to);
+    QFETCH(QString, text);
+    QFETCH(int, missing);
+    MessageSaver::Draft d = draft(text);
+    d.to = to;
+    QCOMPARE(int(MessageSaver::missing(d)), missing);
+}
+
+void TestMessageSaver::reEditTakesThePlaceOfTheReply_data()
+{
+    QTest::addColumn<bool>("failing");
+    QTest::newRow("saved") << false;
+    QTest::newRow("store fails: the reply stays") << true;
+}
+
+void TestMessageSaver::reEditTakesThePlaceOfTheReply()
+{
+    QFETCH(bool, failing);
+    Fixture f;
+    const qint64 key = f.storeReply(u"Old\r\n"_qs).first().recordNumber;
+    MessageSaver::Draft d = draft(linesText(100));
+    d.replacesRecord = key;
+    if (failing) {
+        f.failMessagesStartingWith(QStringLiteral("Part 2 of 2"));
+        QVERIFY_THROWS_EXCEPTION(
+            store::StoreError, MessageSaver::save(f.state->operations(), Id, d, 5, {}));
+    } else {
+        QCOMPARE(MessageSaver::save(f.state->operations(), Id, d, 5, {}).size(), 2);
+    }
+    QCOMPARE(bool(f.store().findMessage(key)), failing);
+    QCOMPARE(f.replies(), failing ? 1 : 2);
+    QCOMPARE(f.total(-2), f.replies());
+    QCOMPARE(f.state->conferences().at(0).total, f.replies());
 }
 
 QTEST_GUILESS_MAIN(TestMessageSaver)

@@ -13,6 +13,8 @@ DisplayedMessage sample()
 {
     DisplayedMessage m;
     m.conference = "General";
+    m.conferenceNumber = 12;
+    m.recordNumber = 77;
     m.messageNumber = "314";
     m.from = "ALICE";
     m.to = "BOB";
@@ -63,14 +65,68 @@ private Q_SLOTS:
             QStringLiteral("On 12-24-96, ALICE wrote:\r\n\r\n>Hello Bob,\r\n>\r\n>bye\r\n"));
     }
 
+    void replyLeavesOutKludges_data()
+    {
+        QTest::addColumn<QString>("line");
+        QTest::addColumn<bool>("quoted");
+
+        QTest::newRow("Ctrl+A line") << "\x01MSGID: 1:2/3 4567" << false;
+        QTest::newRow("@MSGID") << "@MSGID: 1:2/3 89ab" << false;
+        QTest::newRow("@REPLY") << "@REPLY: 1:2/3 89aa" << false;
+        QTest::newRow("@TZ") << "@TZ: 0100" << false;
+        QTest::newRow("@VIA") << "@VIA: somewhere" << false;
+        QTest::newRow("SEEN-BY") << "SEEN-BY: 1/2 3/4" << false;
+        QTest::newRow("PATH") << "PATH: 1/2" << false;
+        QTest::newRow("text naming a kludge") << "I read the @MSGID: line" << true;
+        QTest::newRow("indented") << " SEEN-BY: 1/2" << true;
+        QTest::newRow("other case") << "Path: down the hill" << true;
+    }
+    void replyLeavesOutKludges()
+    {
+        QFETCH(QString, line);
+        QFETCH(bool, quoted);
+        DisplayedMessage m = sample();
+        m.lines = {line, "text"};
+        const QString quote = EditorRequests::reply(m, "JOHN DOE").body;
+        QCOMPARE(quote.contains(">" + line.left(20)), quoted);
+        QVERIFY(quote.endsWith(">text\r\n"));
+        // A forward copies the text the same way.
+        QCOMPARE(EditorRequests::forward(m, "JOHN DOE", QDateTime()).body.contains(line), quoted);
+    }
+
+    void repliesKeepTheConference()
+    {
+        // A name may stand for two conferences: the number goes along.
+        const DisplayedMessage m = sample();
+        QCOMPARE(EditorRequests::reply(m, "JOHN DOE").conferenceNumber, 12);
+        QCOMPARE(EditorRequests::forward(m, "JOHN DOE", QDateTime()).conferenceNumber, 12);
+        QCOMPARE(EditorRequests::reEdit(m).conferenceNumber, 12);
+        QCOMPARE(EditorRequests::reply(m, "JOHN DOE").replacesRecord, 0);
+    }
+
+    void reEditKeepsTheReplyAsItWas_data()
+    {
+        QTest::addColumn<QString>("shownRefersTo");
+        QTest::addColumn<QString>("refersTo");
+        QTest::newRow("a reply to 106") << "106"
+                                        << "106";
+        QTest::newRow("a new message") << "None"
+                                       << "0";
+    }
     void reEditKeepsTheReplyAsItWas()
     {
+        QFETCH(QString, shownRefersTo);
+        QFETCH(QString, refersTo);
         DisplayedMessage m = sample();
         m.privateText = "No";
+        m.refersTo = shownRefersTo;
         m.lines.append(QString(100, 'x'));
         const auto r = EditorRequests::reEdit(m);
-        QCOMPARE(QStringList({r.from, r.to, r.refersTo}), QStringList({"ALICE", "BOB", "314"}));
+        // The message it answers, never the reply's own number (314).
+        QCOMPARE(QStringList({r.conferenceName, r.from, r.to, r.refersTo}),
+            QStringList({"General", "ALICE", "BOB", refersTo}));
         QVERIFY(!r.isPrivate);
+        QCOMPARE(r.replacesRecord, 77);
         QCOMPARE(r.body, "Hello Bob,\r\n\r\nbye\r\n" + QString(100, 'x') + "\r\n");
     }
 

@@ -21,7 +21,8 @@ private Q_SLOTS:
         QTest::addColumn<bool>("nextUnread");
 
         QTest::newRow("first unread") << "uur" << 1 << true;
-        QTest::newRow("third unread") << "rru" << 3 << true;
+        QTest::newRow("third unread, the only one") << "rru" << 3 << false;
+        QTest::newRow("second unread, one more") << "ruu" << 2 << true;
         QTest::newRow("all read: first, button off") << "rrr" << 1 << false;
         QTest::newRow("single message: button off") << "u" << 1 << false;
     }
@@ -48,13 +49,15 @@ private Q_SLOTS:
         QTest::addColumn<int>("from"); // moved to before searching
         QTest::addColumn<int>("found"); // 0: none
         QTest::addColumn<int>("index");
+        QTest::addColumn<bool>("more"); // Next Unread still enabled after
 
         // Reading starts on the first unread message, which is read from then on.
-        QTest::newRow("forward") << "uruu" << 1 << 3 << 3;
-        QTest::newRow("wraps from last") << "uurr" << 4 << 2 << 2;
-        QTest::newRow("wraps from the middle") << "uurrr" << 3 << 2 << 2;
-        QTest::newRow("none: stays") << "rrrr" << 3 << 0 << 3;
-        QTest::newRow("only the last") << "urrru" << 1 << 5 << 5;
+        QTest::newRow("forward") << "uruu" << 1 << 3 << 3 << true;
+        QTest::newRow("wraps from last") << "uurr" << 4 << 2 << 2 << false;
+        QTest::newRow("wraps from the middle") << "uurrr" << 3 << 2 << 2 << false;
+        QTest::newRow("wraps, one more before") << "uuurr" << 4 << 2 << 2 << true;
+        QTest::newRow("none: stays") << "rrrr" << 3 << 0 << 3 << false;
+        QTest::newRow("only the last") << "urrru" << 1 << 5 << 5 << false;
     }
 
     void nextUnread()
@@ -63,6 +66,7 @@ private Q_SLOTS:
         QFETCH(int, from);
         QFETCH(int, found);
         QFETCH(int, index);
+        QFETCH(bool, more);
         ReaderFixture f;
         f.addMessages(1, reads);
         f.open(1);
@@ -73,9 +77,27 @@ private Q_SLOTS:
         QCOMPARE(nav.findNextUnread(), found != 0);
         QCOMPARE(nav.index(), index);
         QCOMPARE(nav.current().position, QStringLiteral("%1 of %2").arg(index).arg(reads.size()));
-        QCOMPARE(nav.nextUnreadEnabled(), found != 0);
+        QCOMPARE(nav.nextUnreadEnabled(), more);
         if (found)
             QVERIFY(f.state->messages().message().read);
+    }
+
+    void nextUnreadOffOnceAllAreRead()
+    {
+        ReaderFixture f;
+        f.addMessages(1, "uuru");
+        f.open(1);
+        ReaderNavigator nav(*f.state);
+        nav.start(1);
+        QList<bool> enabled;
+        for (int i = 0; i < 3; ++i) {
+            nav.next();
+            enabled.append(nav.nextUnreadEnabled());
+        }
+        // On 2 and 3 message 4 is still unread; on 4 nothing is left.
+        QCOMPARE(enabled, QList<bool>({true, true, false}));
+        nav.first();
+        QVERIFY(!nav.nextUnreadEnabled());
     }
 
     void readMarkingMovesCountsOnce()

@@ -1,6 +1,7 @@
 // ReaderWindow: what the window shows, its keys, the commands that call the
 // editor, save, print and delete, and leaving through its wait loop.
 #include "ReaderFixture.h"
+#include "editor/EditorWindow.h"
 #include "reader/ReaderWindow.h"
 
 #include <QAction>
@@ -10,6 +11,7 @@
 #include <QPrinter>
 #include <QScrollBar>
 #include <QTest>
+#include <QTextEdit>
 #include <QTimer>
 
 using namespace readertest;
@@ -158,27 +160,78 @@ private Q_SLOTS:
         w.closeConference();
     }
 
-    void reEditTakesTheReplyOutFirst()
+    void reEditKeepsTheReplyUntilSaved()
     {
         ReaderFixture f;
-        f.addMessages(-2, "rr");
+        f.addMessages(-2, "r");
+        auto reply = storetest::message("A", -2, 2, true);
+        reply.referenceNumber = 106;
+        reply.replyConferenceNumber = 2;
+        f.add(reply);
         f.open(-2);
+        QList<EditorRequest> requests;
         QList<int> totalsSeen;
-        f.state->windows().runEditor = [&](const EditorRequest &) {
-            totalsSeen.append(f.counts(-2).first); // then cancelled
+        f.state->windows().runEditor = [&](const EditorRequest &r) {
+            requests.append(r);
+            totalsSeen.append(f.counts(-2).first); // then aborted
         };
         ReaderWindow w(*f.state);
         QVERIFY(w.openConference(-2));
         QVERIFY(!w.action(ReaderWindow::Forward)->isEnabled());
         w.action(ReaderWindow::Last)->trigger();
+        const qint64 key = f.state->messages().message().recordNumber;
         w.action(ReaderWindow::Reply)->trigger();
-        QCOMPARE(totalsSeen, QList<int> {1});
-        QCOMPARE(value(w, "Position"), QStringLiteral("1 of 1"));
+        QCOMPARE(requests.size(), 1);
+        QCOMPARE(requests.at(0).refersTo, QStringLiteral("106"));
+        QCOMPARE(requests.at(0).conferenceNumber, 2);
+        QCOMPARE(requests.at(0).replacesRecord, key);
+        // Nothing is taken out while the editor is open, nor after an abort.
+        QCOMPARE(totalsSeen, QList<int> {2});
+        QCOMPARE(f.counts(-2), std::pair(2, 0));
+        QCOMPARE(value(w, "Position"), QStringLiteral("2 of 2"));
+        QCOMPARE(value(w, "Refers To"), QStringLiteral("106"));
         QVERIFY(!w.isLeaving());
-        w.action(ReaderWindow::Reply)->trigger();
-        QCOMPARE(f.counts(-2), std::pair(0, 0));
-        QVERIFY(w.isLeaving());
         w.closeConference();
+    }
+
+    // A second Reply or Forward while the editor is open keeps the draft,
+    // and leaving the reader meanwhile takes effect once the editor closes.
+    void editorOpenTwiceKeepsTheDraft()
+    {
+        ReaderFixture f;
+        f.addMessages(1, "uu");
+        f.open(1);
+        marvik::editor::EditorWindow editor(*f.state);
+        f.state->windows().runEditor = [&](const EditorRequest &r) { editor.RunEditor(r); };
+        ReaderWindow w(*f.state);
+        QString textAfter;
+        bool readerHidden = false;
+        bool editorWaiting = false;
+        QTimer::singleShot(0, &w, [&] {
+            QTimer::singleShot(0, &w, [&] {
+                editor.textEdit()->setPlainText(QStringLiteral("My draft"));
+                w.action(ReaderWindow::Next)->trigger();
+                w.action(ReaderWindow::Reply)->trigger();
+                w.action(ReaderWindow::Forward)->trigger();
+                textAfter = editor.textEdit()->toPlainText();
+                w.action(ReaderWindow::Exit)->trigger();
+                readerHidden = !w.isVisible();
+                editorWaiting = editor.isOpen() && editor.isVisible();
+                editor.abortAction()->trigger(); // answered Yes
+            });
+            w.action(ReaderWindow::Reply)->trigger();
+        });
+        // Never wait forever: a wait nested wrongly ends only with all of them.
+        QTimer::singleShot(5000, &w, [] { QCoreApplication::exit(1); });
+        w.RunReader(1);
+        QCOMPARE(textAfter, QStringLiteral("My draft"));
+        QVERIFY(f.prompts.informations.isEmpty());
+        QVERIFY(readerHidden);
+        QVERIFY(editorWaiting);
+        QVERIFY(!editor.isVisible());
+        QVERIFY(!w.isVisible());
+        QVERIFY(!editor.isOpen());
+        QCOMPARE(f.prompts.questions, QStringList {"Abort the message?"});
     }
 
     void deletingTheLastMessageEndsTheWaitLoop()
@@ -215,6 +268,9 @@ private Q_SLOTS:
         for (int i = 0; i < 3; ++i)
             QTest::keyClick(&w, Qt::Key_S, Qt::ControlModifier);
         QCOMPARE(f.files.proposedNames.size(), 3);
+        // Saving appends, so the dialog has no replace question to ask.
+        QCOMPARE(f.files.existing,
+            QList<marvik::ui::FileDialogs::Existing>(3, marvik::ui::FileDialogs::Existing::Append));
         QCOMPARE(f.files.proposedNames.at(0), f.state->settings().defaultArchiveName());
         QCOMPARE(f.files.proposedNames.at(1), good);
         QCOMPARE(storetest::fileBytes(good).count(QByteArray(79, '=')), 4);

@@ -28,6 +28,8 @@ private slots:
     void singleMessage_data();
     void singleMessage();
     void writtenMessageAllOrNothing();
+    void reEditReplacesInOneStep_data();
+    void reEditReplacesInOneStep();
     void selectionDeleteInBatches();
     void failedBatchLeavesCountsAgreeing();
     void systemDeletionLeavesOthers();
@@ -208,6 +210,71 @@ void tst_StoreOperations::writtenMessageAllOrNothing()
     QVERIFY_THROWS_EXCEPTION(StoreError, operations.storeWrittenMessage("NOSUCH", parts));
 }
 
+void tst_StoreOperations::reEditReplacesInOneStep_data()
+{
+    QTest::addColumn<QString>("replaced"); // which row the key names
+    QTest::addColumn<bool>("failing"); // the store refuses the new parts
+    QTest::addColumn<int>("replies"); // stored afterwards
+    QTest::addColumn<bool>("keyStays"); // the named row is still there
+
+    QTest::newRow("stored reply") << "reply" << false << 3 << false;
+    QTest::newRow("failed save keeps the reply") << "reply" << true << 2 << true;
+    QTest::newRow("reply deleted meanwhile") << "gone" << false << 3 << false;
+    QTest::newRow("a received message is never touched") << "received" << false << 4 << true;
+    QTest::newRow("another system's reply is never touched") << "other" << false << 4 << true;
+}
+
+void tst_StoreOperations::reEditReplacesInOneStep()
+{
+    QFETCH(QString, replaced);
+    QFETCH(bool, failing);
+    QFETCH(int, replies);
+    QFETCH(bool, keyStays);
+    TempStore store;
+    addSystem(*store, "A", 1);
+    addSystem(*store, "B", 1);
+    StoreOperations operations(*store);
+    ConferenceList list;
+    list.setConferences("A", store->conferences("A"));
+    operations.setConferenceList(&list);
+
+    MessageRecord part = message("A", 0, 0);
+    part.replyConferenceNumber = 0;
+    const QList<MessageRecord> old = operations.storeWrittenMessage("A", {part, part});
+    qint64 key = old.first().recordNumber;
+    if (replaced == "gone") {
+        QVERIFY(operations.deleteMessage(old.first()));
+    } else if (replaced == "received") {
+        key = store->appendMessage(message("A", 0, 5, true));
+        store->addToConferenceCounts(0, "A", 1, 0);
+        list.setConferences("A", store->conferences("A")); // as an import ends
+    } else if (replaced == "other") {
+        key = operations.storeWrittenMessage("B", {message("B", 0, 0)}).first().recordNumber;
+    }
+    if (failing)
+        store->database().exec("CREATE TRIGGER failing BEFORE INSERT ON MESSAGES "
+                               "WHEN NEW.\"Message Number\" = 4 BEGIN SELECT RAISE(ABORT, "
+                               "'disk full'); END");
+
+    MessageRecord edited = part;
+    edited.text = "Edited\r\n";
+    const QList<MessageRecord> parts {edited, edited};
+    if (failing) {
+        QVERIFY_THROWS_EXCEPTION(StoreError, operations.replaceWrittenMessage("A", key, parts));
+    } else {
+        const QList<MessageRecord> stored = operations.replaceWrittenMessage("A", key, parts);
+        QCOMPARE(stored.size(), 2);
+        QCOMPARE(store->findMessage(stored.at(1).recordNumber)->messageNumber, 4);
+        QCOMPARE(store->findMessage(stored.at(1).recordNumber)->text, edited.text);
+    }
+    QCOMPARE(CountSelection(*store, Selections::replyMessages("A")), replies);
+    QCOMPARE(bool(store->findMessage(key)), keyStays);
+    QCOMPARE(store->findSystem("A")->lastReply, failing ? 2 : 4);
+    QCOMPARE(countMismatch(*store, "A"), QString());
+    QCOMPARE(countMismatch(*store, "B"), QString());
+    listShowsRows(*store, list);
+}
+
 void tst_StoreOperations::selectionDeleteInBatches()
 {
     TempStore store;
@@ -347,16 +414,17 @@ void tst_StoreOperations::invariantAfterRandomOperations()
 
 void tst_StoreOperations::invariantAfterKill_data()
 {
-    QTest::addColumn<bool>("selectionDelete");
-    QTest::newRow("selection delete") << true;
-    QTest::newRow("multi-part saves") << false;
+    QTest::addColumn<QString>("operation");
+    QTest::newRow("selection delete") << "delete";
+    QTest::newRow("multi-part saves") << "save";
+    QTest::newRow("re-edits") << "re-edit";
 }
 
 // A child process is killed with SIGKILL in the middle of the operation;
 // what it committed must agree with itself.
 void tst_StoreOperations::invariantAfterKill()
 {
-    QFETCH(bool, selectionDelete);
+    QFETCH(QString, operation);
     constexpr int parts = 40;
     QTemporaryDir dir;
     const QString path = dir.filePath("MARVIK.db");
@@ -369,36 +437,46 @@ void tst_StoreOperations::invariantAfterKill()
     if (child == 0) {
         MessageStore store(path);
         StoreOperations operations(store);
-        if (selectionDelete) {
+        if (operation == "delete") {
             operations.deleteSelection(Selections::systemMessages("A"), [](int index, int) {
                 if (index == 2700)
                     raise(SIGKILL);
             });
-        } else {
+        } else if (operation == "save") {
             for (;;)
                 operations.storeWrittenMessage(
                     "A", QList<MessageRecord>(parts, message("A", 0, 0)));
+        } else {
+            // The same reply edited again and again: one version of it is
+            // stored at any time.
+            QList<MessageRecord> stored = operations.storeWrittenMessage("A", {message("A", 0, 0)});
+            for (;;)
+                stored = operations.replaceWrittenMessage(
+                    "A", stored.first().recordNumber, {message("A", 0, 0)});
         }
         _exit(0);
     }
-    if (!selectionDelete)
+    if (operation != "delete") {
         QTest::qSleep(400);
-    if (!selectionDelete)
         kill(child, SIGKILL);
+    }
     int status = 0;
     waitpid(child, &status, 0);
     QVERIFY(WIFSIGNALED(status));
 
     MessageStore store(path);
     QCOMPARE(countMismatch(store, "A"), QString());
-    if (selectionDelete) {
+    const int replies = CountSelection(store, Selections::replyMessages("A"));
+    if (operation == "delete") {
         const int left = CountSelection(store, Selections::systemMessages("A"));
         QVERIFY(left > 0 && left < 6000);
-    } else {
-        const int replies = CountSelection(store, Selections::replyMessages("A"));
+    } else if (operation == "save") {
         QVERIFY(replies > 0);
         QCOMPARE(replies % parts, 0);
         QCOMPARE(store.findSystem("A")->lastReply, replies);
+    } else {
+        QVERIFY(store.findSystem("A")->lastReply > 1);
+        QCOMPARE(replies, 1);
     }
 }
 

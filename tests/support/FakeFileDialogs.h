@@ -14,6 +14,7 @@ public:
     QStringList folders;
     QStringList filters;
     QStringList proposedNames;
+    QList<Existing> existing; // of each save
 
     QString openFile(const QString &, const QString &folder, const QString &filter) override
     {
@@ -22,8 +23,9 @@ public:
         return nextFileNames.isEmpty() ? QString() : nextFileNames.takeFirst();
     }
     QString saveFile(const QString &, const QString &folder, const QString &filter,
-        const QString &proposedName) override
+        const QString &proposedName, Existing whenExisting) override
     {
+        existing.append(whenExisting);
         folders.append(folder);
         filters.append(filter);
         proposedNames.append(proposedName);

@@ -1,6 +1,7 @@
 #include "ui/MessageBoxPrompts.h"
 
 #include <QApplication>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTest>
@@ -17,6 +18,7 @@ struct SeenBox
     QMessageBox::Icon icon = QMessageBox::NoIcon;
     QMessageBox::StandardButtons buttons;
     QMessageBox::StandardButton defaultButton = QMessageBox::NoButton;
+    QWidget *parent = nullptr;
 };
 
 // Answers the next message box with `button` and records what it showed.
@@ -30,6 +32,7 @@ void answerNextBox(SeenBox *seen, QMessageBox::StandardButton button)
         seen->text = box->text();
         seen->icon = box->icon();
         seen->buttons = box->standardButtons();
+        seen->parent = box->parentWidget();
         if (box->defaultButton())
             seen->defaultButton = box->standardButton(box->defaultButton());
         box->button(button)->click();
@@ -94,6 +97,27 @@ private Q_SLOTS:
         QCOMPARE(seen.text, text);
         QCOMPARE(int(seen.icon), icon);
         QCOMPARE(seen.buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
+    }
+
+    // A box belongs to the window whose command asked, not to the main
+    // window, and that window has the keys again afterwards.
+    void boxesBelongToTheActiveWindow()
+    {
+        QWidget main;
+        QWidget reader;
+        auto *text = new QLineEdit(&reader);
+        main.show();
+        reader.show();
+        reader.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&reader));
+        text->setFocus();
+        MessageBoxPrompts prompts(&main);
+        SeenBox seen;
+        answerNextBox(&seen, QMessageBox::No);
+        QVERIFY(!prompts.ask(QStringLiteral("Abort the message?")));
+        QCOMPARE(seen.parent, &reader);
+        QVERIFY(QTest::qWaitForWindowActive(&reader));
+        QCOMPARE(QApplication::focusWidget(), text);
     }
 };
 

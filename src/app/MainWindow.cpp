@@ -58,7 +58,7 @@ MainWindow::MainWindow(const state::AppFolders &folders, const state::Settings &
     m_progress = std::make_unique<ui::ProgressWindow>();
     m_doorInfo = std::make_unique<ui::DoorInfoWindow>();
     m_fileDialogs = std::make_unique<ui::QtFileDialogs>(this);
-    m_help = std::make_unique<HelpWindow>();
+    m_help = std::make_unique<HelpWindow>(m_state->layouts());
     m_screenViewer = std::make_unique<screens::ScreenViewer>(m_prompts);
     m_state->setServices({&m_prompts, m_progress.get(), m_fileDialogs.get(), m_help.get()});
     createWindows();

@@ -18,6 +18,10 @@ namespace marvik::state {
 class AppState;
 }
 
+namespace marvik::ui {
+class WindowMemory;
+}
+
 namespace marvik::editor {
 
 // "Marvik Message Editor": where a new message, a reply or a forwarded
@@ -97,6 +101,7 @@ private:
     QAction *m_selectAllAction = nullptr;
     QAction *m_escapeAction = nullptr;
     ui::WaitLoop m_wait;
+    ui::WindowMemory *m_memory = nullptr;
     // Of the request being edited: see EditorRequest.
     std::optional<int> m_conferenceNumber;
     qint64 m_replacesRecord = 0;

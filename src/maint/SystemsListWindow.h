@@ -13,6 +13,10 @@ namespace marvik::state {
 class AppState;
 }
 
+namespace marvik::ui {
+class WindowMemory;
+}
+
 namespace marvik::maint {
 
 // "BBS Systems": every system held in the store, by BBS id, with its BBS
@@ -68,6 +72,7 @@ private:
     QAction *m_delete = nullptr;
     QAction *m_close = nullptr;
     ui::WaitLoop m_wait;
+    ui::WindowMemory *m_memory = nullptr;
     bool m_closing = true;
 };
 

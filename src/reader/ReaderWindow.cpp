@@ -9,6 +9,7 @@
 #include "ui/FileDialogs.h"
 #include "ui/HelpTopics.h"
 #include "ui/Prompts.h"
+#include "ui/WindowMemory.h"
 #include "ui/WindowPlacement.h"
 
 #include <QAction>
@@ -61,6 +62,7 @@ ReaderWindow::ReaderWindow(state::AppState &state, QWidget *parent)
     // No title-bar buttons: the reader is left through Exit Conference.
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
     resize(800, 580);
+    m_memory = new ui::WindowMemory(this, QStringLiteral("Reader"), state.layouts());
 
     makeAction(First, QStringLiteral("&First Message"), QStringLiteral("First Message"), {},
         &ReaderWindow::SpeedButton3Click)
@@ -253,6 +255,7 @@ bool ReaderWindow::openConference(int conferenceNumber)
     const bool canForward = !m_navigator.isRepliesConference();
     action(Forward)->setEnabled(canForward);
     showCurrent();
+    m_memory->restore();
     ui::WindowPlacement::fitIntoScreen(this);
     show();
     raise();

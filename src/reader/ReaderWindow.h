@@ -20,6 +20,10 @@ namespace marvik::state {
 class AppState;
 }
 
+namespace marvik::ui {
+class WindowMemory;
+}
+
 namespace marvik::reader {
 
 // The message reader: one message of the open conference at a time, its
@@ -123,6 +127,7 @@ private:
     state::AppState &m_state;
     ReaderNavigator m_navigator;
     ui::WaitLoop m_wait;
+    ui::WindowMemory *m_memory = nullptr;
     bool m_leave = true;
     bool m_open = false;
     bool m_saidNothingUnread = false;

@@ -4,6 +4,7 @@
 #include "state/AppFolders.h"
 #include "state/Settings.h"
 #include "state/WindowCalls.h"
+#include "state/WindowSettings.h"
 #include "store/BulletinList.h"
 #include "store/ConferenceList.h"
 #include "store/LiveQuery.h"
@@ -65,6 +66,9 @@ public:
 
     const AppFolders &folders() const { return m_folders; }
     Settings &settings() { return m_settings; }
+    // Where windows keep their size, place and columns: [Windows] in
+    // MARVIK.INI, read when the state is made.
+    ui::LayoutStore *layouts() { return &m_windowSettings; }
     QStringList &taglines() { return m_taglines; }
 
     // The system open in the system window (or last imported).
@@ -95,6 +99,7 @@ public:
 private:
     AppFolders m_folders;
     Settings m_settings;
+    WindowSettings m_windowSettings;
     QStringList m_taglines;
     std::unique_ptr<store::MessageStore> m_store;
     std::unique_ptr<store::StoreOperations> m_operations;

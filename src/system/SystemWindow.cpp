@@ -6,6 +6,7 @@
 #include "system/ConferenceTableModel.h"
 #include "ui/HelpTopics.h"
 #include "ui/Prompts.h"
+#include "ui/WindowMemory.h"
 
 #include <QCloseEvent>
 #include <QGridLayout>
@@ -72,7 +73,7 @@ QTableView *makeGrid(QAbstractItemModel *model, const QList<int> &widths, QWidge
     view->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     view->verticalHeader()->setDefaultSectionSize(view->fontMetrics().height() + 4);
     QHeaderView *header = view->horizontalHeader();
-    header->setSectionResizeMode(QHeaderView::Fixed);
+    header->setSectionResizeMode(QHeaderView::Interactive);
     header->setSectionsClickable(false);
     header->setHighlightSections(false);
     int width = 2 * view->frameWidth() + view->style()->pixelMetric(QStyle::PM_ScrollBarExtent);
@@ -84,6 +85,24 @@ QTableView *makeGrid(QAbstractItemModel *model, const QList<int> &widths, QWidge
     }
     view->setMinimumWidth(width);
     return view;
+}
+
+// Widens the columns that their heading or their texts (the counts of a
+// large conference) would not fit; narrows none. Returns the width that
+// shows every column.
+int fitColumns(QTableView *view)
+{
+    QHeaderView *header = view->horizontalHeader();
+    int width = 2 * view->frameWidth() + view->style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+    for (int column = 0; column < header->count(); ++column) {
+        // Public through the base class: the texts of the rows in view.
+        const int texts = static_cast<const QAbstractItemView *>(view)->sizeHintForColumn(column);
+        const int wanted = qMax(texts, header->sectionSizeHint(column));
+        if (view->columnWidth(column) < wanted)
+            view->setColumnWidth(column, wanted);
+        width += view->columnWidth(column);
+    }
+    return width;
 }
 
 // Centres the window on the available screen (the screen less panels and
@@ -183,6 +202,9 @@ SystemWindow::SystemWindow(state::AppState &state, QWidget *parent)
     m_bulletinModel = new BulletinTableModel(state.bulletins(), this);
     m_conferenceView = makeGrid(m_conferenceModel, {50, 119, 54}, central);
     m_bulletinView = makeGrid(m_bulletinModel, {66, 66}, central);
+    m_memory = new ui::WindowMemory(this, QStringLiteral("SystemWindow"), state.layouts());
+    m_memory->remember(m_conferenceView->horizontalHeader(), QStringLiteral("Conferences"));
+    m_memory->remember(m_bulletinView->horizontalHeader(), QStringLiteral("Bulletins"));
     auto *conferencesLabel = new QLabel(QStringLiteral("Conferences:"), central);
     conferencesLabel->setBuddy(m_conferenceView);
     auto *bulletinsLabel = new QLabel(QStringLiteral("Bulletins:"), central);
@@ -258,7 +280,17 @@ bool SystemWindow::openSystem()
         m_bulletinView->scrollToTop();
         m_closing = false;
     }
-    placeOnScreen(this);
+    // Where the user left it (this run or the last), else centred.
+    const bool placed = m_memory->restore();
+    const int conferencesWidth = fitColumns(m_conferenceView);
+    const int bulletinsWidth = fitColumns(m_bulletinView);
+    if (!placed) {
+        // The first time ever: wide enough for every column.
+        m_conferenceView->setMinimumWidth(qMax(m_conferenceView->minimumWidth(), conferencesWidth));
+        m_bulletinView->setMinimumWidth(qMax(m_bulletinView->minimumWidth(), bulletinsWidth));
+        resize(size().expandedTo(minimumSizeHint()));
+        placeOnScreen(this);
+    }
     show();
     raise();
     activateWindow();

@@ -15,6 +15,10 @@ namespace marvik::state {
 class AppState;
 }
 
+namespace marvik::ui {
+class WindowMemory;
+}
+
 namespace marvik::system {
 
 class BulletinTableModel;
@@ -107,6 +111,7 @@ private:
     QAction *m_close = nullptr;
     std::function<void()> m_eraseReplyPacket;
     ui::WaitLoop m_wait;
+    ui::WindowMemory *m_memory = nullptr;
     bool m_closing = true;
 };
 

@@ -1,5 +1,6 @@
 #include "system/BrowseFixture.h"
 
+#include "state/WindowSettings.h"
 #include "store/StoreError.h"
 #include "system/ConferenceTableModel.h"
 #include "system/SystemWindow.h"
@@ -8,6 +9,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QFile>
+#include <QHeaderView>
 #include <QTableView>
 #include <QTimer>
 
@@ -32,6 +34,7 @@ private Q_SLOTS:
     void storeErrorIsShown();
     void closeRunsExportThenCleanUp_data();
     void closeRunsExportThenCleanUp();
+    void widthsAndPlaceAreKeptForTheNextRun();
 
 private:
     void wireFakes();
@@ -112,6 +115,14 @@ void TestSystemWindow::opening()
     QCOMPARE(m_window->bulletinView()->model()->rowCount(), 2);
     QVERIFY(!m_window->composeAction()->isEnabled());
     QVERIFY(!m_window->bulkDeleteAction()->isEnabled());
+    // Every heading and every count is seen whole.
+    for (QTableView *grid : {conferences, m_window->bulletinView()}) {
+        for (int column = 0; column < grid->model()->columnCount(); ++column) {
+            QVERIFY(grid->columnWidth(column) >= grid->horizontalHeader()->sectionSizeHint(column));
+            QVERIFY(grid->columnWidth(column)
+                >= static_cast<QAbstractItemView *>(grid)->sizeHintForColumn(column));
+        }
+    }
 
     QApplication::setActiveWindow(m_window.get());
     QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
@@ -312,3 +323,24 @@ void TestSystemWindow::closeRunsExportThenCleanUp()
 
 QTEST_MAIN(TestSystemWindow)
 #include "tst_systemwindow.moc"
+
+// Closed, the window leaves its size and column widths in the settings
+// file; the next run's window opens with them.
+void TestSystemWindow::widthsAndPlaceAreKeptForTheNextRun()
+{
+    QVERIFY(m_window->openSystem());
+    m_window->resize(m_window->width() + 60, m_window->height() + 30);
+    const QSize size = m_window->size();
+    m_window->conferenceView()->setColumnWidth(1, 260);
+    m_window->closeAction()->trigger();
+    m_window->closeSystem();
+
+    state::WindowSettings file(m_f->state->folders().iniFile());
+    QVERIFY(file.load());
+    QCOMPARE(file.layoutValue("SystemWindow.Conferences").split(',').value(1), QString("260"));
+
+    m_window = std::make_unique<SystemWindow>(*m_f->state);
+    QVERIFY(m_window->openSystem());
+    QCOMPARE(m_window->size(), size);
+    QCOMPARE(m_window->conferenceView()->columnWidth(1), 260);
+}

@@ -82,6 +82,9 @@ QUrl HelpWindow::pageFor(int context)
     case BulkDeleteTopic:
         page = "bulkdelete";
         break;
+    case SearchTopic:
+        page = "search";
+        break;
     }
     return QUrl(QStringLiteral("qrc:/help/%1.html").arg(QLatin1String(page)));
 }

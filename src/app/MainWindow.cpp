@@ -12,8 +12,10 @@
 #include "packet/PacketImporter.h"
 #include "reader/ReaderWindow.h"
 #include "screens/ScreenViewer.h"
+#include "search/SearchWindow.h"
 #include "state/AppState.h"
 #include "store/MessageStore.h"
+#include "store/SearchIndexer.h"
 #include "system/ReadMessageCleanup.h"
 #include "system/ReplyExporter.h"
 #include "system/ReplyPacketEraser.h"
@@ -110,7 +112,13 @@ void MainWindow::createWindows()
     m_settings = std::make_unique<maint::SettingsDialog>(state);
 
     state::WindowCalls &calls = state.windows();
-    calls.runReader = [this] { m_reader->RunReader(m_state->openConference()); };
+    calls.runReader = [this] {
+        // A search's hits may lead the reader to other systems; the window
+        // below it goes on with its own.
+        const QString system = m_state->currentQwkId();
+        m_reader->RunReader(m_state->openConference());
+        m_state->setCurrentQwkId(system);
+    };
     calls.runEditor = [this](const state::EditorRequest &request) { m_editor->RunEditor(request); };
     calls.runBulkDelete = [this](int entry) { m_bulkDelete->run(entry); };
     calls.showScreen = [this](const QString &title, const QString &text) {
@@ -121,6 +129,55 @@ void MainWindow::createWindows()
         = [this] { system::ReadMessageCleanup::CleanUpReadMessages(*m_state); };
     m_systemWindow->setEraseReplyPacket(
         [this] { system::ReplyPacketEraser::EraseRepFile(*m_state); });
+
+    m_search = std::make_unique<search::SearchWindow>(
+        state.store(), &state.searchIndexer(), m_help.get());
+    m_search->setOpenHit(
+        [this](const QList<qint64> &keys, int row) { return openSearchHit(keys, row); });
+    calls.runSearch = [this](const QString &qwkId, std::optional<int> conference) {
+        if (m_search->isShowingHit()) {
+            // From a reader the search opened: back to its list.
+            m_reader->Exit1Click();
+            return;
+        }
+        m_search->run(qwkId, conference,
+            conference            ? search::SearchSession::Scope::Conference
+                : qwkId.isEmpty() ? search::SearchSession::Scope::AllSystems
+                                  : search::SearchSession::Scope::System);
+    };
+    state.searchIndexer().start();
+}
+
+qint64 MainWindow::openSearchHit(const QList<qint64> &recordNumbers, int row)
+{
+    // The hits become the reader's selection, in the list's order; each
+    // shows the conference it is in (as the personal conference does).
+    m_state->messages().openKeys(recordNumbers);
+    if (m_state->messageCount() == 0)
+        return 0;
+    if (m_reader->isReading()) {
+        // Searched from the reader: it goes on with the hits, and the
+        // search window leaves.
+        m_state->setOpenConference(-1);
+        m_reader->showSelection(-1, row + 1);
+        m_search->close();
+        return 0;
+    }
+    const QString system = m_state->currentQwkId();
+    const int conference = m_state->openConference();
+    m_state->setOpenConference(-1);
+    m_reader->RunReader(-1, row + 1);
+    const qint64 last
+        = m_state->messageCount() > 0 ? m_state->messages().message().recordNumber : 0;
+    m_state->setCurrentQwkId(system);
+    m_state->setOpenConference(conference);
+    return last;
+}
+
+void MainWindow::Search1Click()
+{
+    if (m_state->windows().runSearch)
+        m_state->windows().runSearch(QString(), std::nullopt);
 }
 
 void MainWindow::createMenus()
@@ -130,6 +187,8 @@ void MainWindow::createMenus()
         QStringLiteral("&Open QWK File"), QKeySequence::Open, this, &MainWindow::OpenQWKFile1Click);
     file->addAction(QStringLiteral("Open &BBS System"), QKeySequence(Qt::CTRL | Qt::Key_B), this,
         &MainWindow::OpenBBSSystem1Click);
+    file->addAction(QStringLiteral("Se&arch Messages"),
+        QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_F), this, &MainWindow::Search1Click);
     file->addAction(QStringLiteral("&Settings"), this, &MainWindow::Options1Click);
     file->addSeparator();
     file->addAction(QStringLiteral("E&xit"), QKeySequence::Quit, this, &MainWindow::Exit1Click);

@@ -43,6 +43,10 @@ class SettingsDialog;
 class SystemsListWindow;
 } // namespace marvik::maint
 
+namespace marvik::search {
+class SearchWindow;
+}
+
 namespace marvik::ui {
 class DoorInfoWindow;
 class FileDialogs;
@@ -90,6 +94,7 @@ public:
     editor::EditorWindow &editor() const { return *m_editor; }
     maint::BulkDeleteDialog &bulkDelete() const { return *m_bulkDelete; }
     maint::SettingsDialog &settingsDialog() const { return *m_settings; }
+    search::SearchWindow &searchWindow() const { return *m_search; }
 
     // Called once, the first time the window is shown (the splash goes then).
     void setFirstShownHandler(std::function<void()> handler);
@@ -109,6 +114,7 @@ public Q_SLOTS:
     void OpenQWKFile1Click();
     void OpenBBSSystem1Click();
     void Options1Click();
+    void Search1Click();
     void Exit1Click();
     void Help2Click();
     void AboutMarvik1Click();
@@ -124,6 +130,9 @@ private:
     // Makes the windows that open one another and tells the application
     // state how each is opened.
     void createWindows();
+    // Opens the reader on a search's hits at `row` (0-based); returns the
+    // record number of the message shown last.
+    qint64 openSearchHit(const QList<qint64> &recordNumbers, int row);
     // The visible window highest in the stack the running command opened.
     QWidget *topmostOpenWindow() const;
     // Imports one packet with the main window disabled meanwhile;
@@ -165,6 +174,7 @@ private:
     std::unique_ptr<system::SystemWindow> m_systemWindow;
     std::unique_ptr<maint::SystemsListWindow> m_systemsList;
     std::unique_ptr<maint::SettingsDialog> m_settings;
+    std::unique_ptr<search::SearchWindow> m_search;
 
     std::function<void()> m_firstShown;
     PacketQueue m_packets;

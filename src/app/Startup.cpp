@@ -11,7 +11,7 @@ namespace marvik::app {
 Startup::Startup() = default;
 Startup::~Startup() = default;
 
-bool Startup::run(const QString &currentFolder)
+bool Startup::run(const QString &currentFolder, ui::Progress *upgradeProgress)
 {
     m_error.clear();
     m_warning.clear();
@@ -24,7 +24,7 @@ bool Startup::run(const QString &currentFolder)
         return false;
 
     try {
-        m_store = std::make_unique<store::MessageStore>(m_folders.storeFile());
+        m_store = std::make_unique<store::MessageStore>(m_folders.storeFile(), upgradeProgress);
     } catch (const store::StoreError &e) {
         m_error = e.message();
         // Asked of the lock itself rather than read from the message.

@@ -11,6 +11,10 @@ namespace marvik::store {
 class MessageStore;
 }
 
+namespace marvik::ui {
+class Progress;
+}
+
 namespace marvik::app {
 
 // The start-up work that needs no window: folders, the store, the settings
@@ -22,7 +26,9 @@ public:
     ~Startup();
 
     // False when the program cannot run; errorText() says why.
-    bool run(const QString &currentFolder);
+    // A store of an earlier Marvik is upgraded first; a long upgrade (the
+    // search index built for every message) reports to `upgradeProgress`.
+    bool run(const QString &currentFolder, ui::Progress *upgradeProgress = nullptr);
 
     QString errorText() const { return m_error; }
     // After a failed run(): another running Marvik holds the store.

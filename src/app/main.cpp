@@ -5,6 +5,7 @@
 #include "app/Startup.h"
 #include "store/MessageStore.h"
 #include "ui/MessageBoxPrompts.h"
+#include "ui/ProgressWindow.h"
 
 #include <QApplication>
 #include <QDeadlineTimer>
@@ -76,7 +77,10 @@ int main(int argc, char *argv[])
     splash->showNow();
 
     app::Startup startup;
-    if (!startup.run(folder)) {
+    // Shown only when opening the store takes long: the first start after an
+    // upgrade of the program builds the search index.
+    ui::ProgressWindow upgradeProgress;
+    if (!startup.run(folder, &upgradeProgress)) {
         if (startup.storeInUse() && handOverToStarting(serverName, options.files()))
             return 0;
         splash.reset();

@@ -28,7 +28,7 @@ store::MessageRecord ReaderNavigator::currentRecord() const
     return m_state.messages().message();
 }
 
-bool ReaderNavigator::start(int conference)
+bool ReaderNavigator::start(int conference, int startRow)
 {
     m_conference = conference;
     m_nextUnreadEnabled = true;
@@ -36,6 +36,11 @@ bool ReaderNavigator::start(int conference)
     m_current = DisplayedMessage();
     if (count() == 0)
         return false;
+    if (startRow > 0) {
+        m_state.messages().moveToRow(std::clamp(startRow, 1, count()));
+        displayCurrent();
+        return true;
+    }
     m_state.messages().moveToRow(1);
     // Quietly: when every message is read the first one is shown, with Next
     // Unread disabled and no notice.
@@ -157,6 +162,12 @@ void ReaderNavigator::displayCurrent()
 {
     store::LiveQuery &messages = m_state.messages();
     const store::MessageRecord message = messages.message();
+    // A search's hits may come from several systems: names, replies and
+    // counts then belong to the system of the message shown.
+    if (!message.qwkId.isEmpty() && message.qwkId != m_state.currentQwkId()) {
+        m_state.setCurrentQwkId(message.qwkId);
+        m_names.clear();
+    }
     DisplayedMessage shown;
     if (m_conference == -2)
         shown.conferenceNumber = message.replyConferenceNumber;

@@ -28,7 +28,8 @@ public:
     // selection already open in the state: on the first unread message, or
     // on the first message when all are read, with no notice either way.
     // False when the selection is empty (nothing is shown then).
-    bool start(int conference);
+    // With `startRow` (1-based), on that row instead (a search's hit).
+    bool start(int conference, int startRow = 0);
 
     int conference() const { return m_conference; }
     bool isRepliesConference() const { return m_conference == -2; }

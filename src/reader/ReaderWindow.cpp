@@ -112,6 +112,10 @@ ReaderWindow::ReaderWindow(state::AppState &state, QWidget *parent)
     for (Command command : {Reply, Forward, Save, Print, Delete})
         file->addAction(action(command));
     file->addSeparator();
+    // Searching every message; its hits come back here as the selection.
+    file->addAction(QStringLiteral("Se&arch Messages"), QKeySequence(Qt::CTRL | Qt::Key_F), this,
+        &ReaderWindow::Search1Click);
+    file->addSeparator();
     file->addAction(action(Exit));
 
     m_editMenu = menuBar()->addMenu(QStringLiteral("&Edit"));
@@ -224,25 +228,25 @@ void ReaderWindow::buildHeader(QWidget *panel)
     grid->setColumnStretch(4, 1);
 }
 
-void ReaderWindow::RunReader(int conferenceNumber)
+void ReaderWindow::RunReader(int conferenceNumber, int startRow)
 {
     if (m_wait.isWaiting()) {
         raise();
         activateWindow();
         return;
     }
-    if (!openConference(conferenceNumber))
+    if (!openConference(conferenceNumber, startRow))
         return;
     m_wait.wait(m_leave);
     closeConference();
 }
 
-bool ReaderWindow::openConference(int conferenceNumber)
+bool ReaderWindow::openConference(int conferenceNumber, int startRow)
 {
     m_leave = false;
     bool started = false;
     try {
-        started = m_navigator.start(conferenceNumber);
+        started = m_navigator.start(conferenceNumber, startRow);
     } catch (const store::StoreError &error) {
         m_state.prompts().error(error.message());
     }
@@ -262,6 +266,30 @@ bool ReaderWindow::openConference(int conferenceNumber)
     activateWindow();
     m_text->setFocus();
     return true;
+}
+
+void ReaderWindow::showSelection(int conferenceNumber, int row)
+{
+    if (!m_open)
+        return;
+    showOrLeave([&] { return m_navigator.start(conferenceNumber, row); });
+    action(Forward)->setEnabled(!m_navigator.isRepliesConference());
+}
+
+void ReaderWindow::Search1Click()
+{
+    if (!m_open || !m_state.windows().runSearch)
+        return;
+    // The search takes the reader's place; a hit opened there comes back
+    // as this window's selection (showSelection).
+    hide();
+    m_state.windows().runSearch(m_state.currentQwkId(), m_navigator.conference());
+    if (!m_open)
+        return;
+    show();
+    raise();
+    activateWindow();
+    m_text->setFocus();
 }
 
 void ReaderWindow::closeConference()

@@ -64,12 +64,18 @@ public:
     // state.messages(). Returns when the user leaves the conference; the
     // counts in state.conferences() then say what was read and deleted.
     // Called while the reader already waits, it only raises it: one wait
-    // inside another could never let the first one end.
-    void RunReader(int conferenceNumber);
+    // inside another could never let the first one end. `startRow` (1-based)
+    // opens on that row of the selection instead of the first unread one (a
+    // search's hit).
+    void RunReader(int conferenceNumber, int startRow = 0);
+    // While reading: goes on with the selection now open in the state (a
+    // search's hits), on row `row`.
+    void showSelection(int conferenceNumber, int row);
+    bool isReading() const { return m_open; }
 
     // The parts of RunReader around its wait loop. openConference shows the
     // window on the first unread message; false when there is nothing to read.
-    bool openConference(int conferenceNumber);
+    bool openConference(int conferenceNumber, int startRow = 0);
     void closeConference();
     bool isLeaving() const { return m_leave; }
 
@@ -104,6 +110,7 @@ public Q_SLOTS:
     void SelectAll1Click();
     void ReadOnKeyPress();
     void HelpKeyPress();
+    void Search1Click();
 
 protected:
     void closeEvent(QCloseEvent *event) override;

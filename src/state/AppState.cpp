@@ -1,6 +1,7 @@
 #include "state/AppState.h"
 
 #include "store/MessageStore.h"
+#include "store/SearchIndexer.h"
 #include "ui/Progress.h"
 
 namespace marvik::state {
@@ -25,6 +26,7 @@ AppState::AppState(const AppFolders &folders, const Settings &settings,
                 m_services.progress->processEvents();
         });
         m_messages = std::make_unique<store::LiveQuery>(*m_store);
+        m_indexer = std::make_unique<store::SearchIndexer>(*m_store);
     }
 }
 
@@ -50,6 +52,7 @@ void AppState::release()
     m_controlLines.clear();
     m_taglines.clear();
     m_messages.reset();
+    m_indexer.reset();
     m_operations.reset();
     m_store.reset();
 }

@@ -18,7 +18,8 @@
 
 namespace marvik::store {
 class MessageStore;
-}
+class SearchIndexer;
+} // namespace marvik::store
 
 namespace marvik::ui {
 class FileDialogs;
@@ -63,6 +64,9 @@ public:
     bool hasStore() const { return m_store != nullptr; }
     store::MessageStore &store() const { return *m_store; }
     store::StoreOperations &operations() { return *m_operations; }
+    // Brings the search index up to the stored messages in the background;
+    // the application starts it.
+    store::SearchIndexer &searchIndexer() const { return *m_indexer; }
 
     const AppFolders &folders() const { return m_folders; }
     Settings &settings() { return m_settings; }
@@ -103,6 +107,7 @@ private:
     QStringList m_taglines;
     std::unique_ptr<store::MessageStore> m_store;
     std::unique_ptr<store::StoreOperations> m_operations;
+    std::unique_ptr<store::SearchIndexer> m_indexer;
     std::unique_ptr<store::LiveQuery> m_messages;
     store::ConferenceList m_conferences;
     store::BulletinList m_bulletins;

@@ -43,6 +43,9 @@ struct WindowCalls
     // the read messages.
     std::function<void()> exportReplies;
     std::function<void()> cleanUpReadMessages;
+    // The search window, opened from a system and conference (either may be
+    // missing: from the main window, all systems).
+    std::function<void(const QString &qwkId, std::optional<int> conference)> runSearch;
 };
 
 } // namespace marvik::state

@@ -4,6 +4,8 @@
 #include "store/RowMapper.h"
 #include "store/Statement.h"
 
+#include <QHash>
+
 #include <algorithm>
 
 namespace marvik::store {
@@ -33,6 +35,40 @@ void LiveQuery::open(const Selection &selection)
         throw;
     }
     s.reset();
+    m_open = true;
+    first();
+}
+
+void LiveQuery::openKeys(const QList<qint64> &keys)
+{
+    close();
+    QByteArray list = "[";
+    for (qsizetype i = 0; i < keys.size(); ++i) {
+        if (i > 0)
+            list += ',';
+        list += QByteArray::number(keys.at(i));
+    }
+    list += ']';
+    m_selection = Selection {Table::Messages,
+        QStringLiteral("rowid IN (SELECT value FROM json_each(?))"), {QString::fromLatin1(list)}};
+    QHash<qint64, bool> read;
+    Statement &s = m_store.prepared(m_selection.sql(QStringLiteral("rowid, \"Read Flag\"")));
+    bindSelection(s, m_selection);
+    try {
+        while (s.step())
+            read.insert(s.int64(0), s.int64(1) != 0);
+    } catch (...) {
+        s.reset();
+        throw;
+    }
+    s.reset();
+    for (const qint64 key : keys) {
+        const auto it = read.constFind(key);
+        if (it == read.constEnd())
+            continue;
+        m_keys.append(key);
+        m_read.append(*it);
+    }
     m_open = true;
     first();
 }

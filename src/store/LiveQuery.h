@@ -30,6 +30,10 @@ public:
 
     // Closes any previous selection and opens this one on its first row.
     void open(const Selection &selection);
+    // The same over messages named by key, in the order given (a search's
+    // hits); keys no longer stored are left out. Opened again through
+    // selection(), the rows come in key order.
+    void openKeys(const QList<qint64> &keys);
     void close();
     bool isOpen() const { return m_open; }
     const Selection &selection() const { return m_selection; }

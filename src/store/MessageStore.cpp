@@ -4,6 +4,7 @@
 #include "store/Rewind.h"
 #include "store/RowMapper.h"
 #include "store/Schema.h"
+#include "store/SchemaSteps.h"
 #include "store/Statement.h"
 #include "store/StoreError.h"
 #include "store/WalCheckpointer.h"
@@ -40,7 +41,7 @@ QString whyNoFileCanBeWritten(const QString &lockPath)
 
 } // namespace
 
-MessageStore::MessageStore(const QString &path)
+MessageStore::MessageStore(const QString &path, ui::Progress *upgradeProgress)
     : m_path(path)
 {
     const QString name = QFileInfo(path).fileName();
@@ -87,6 +88,13 @@ MessageStore::MessageStore(const QString &path)
     if (m_checkpointer->isRunning()) {
         m_checkpointer->attachTo(m_db->handle());
         m_db->exec(QStringLiteral("PRAGMA journal_size_limit = 67108864"));
+    }
+    // After the checkpointer is attached: a long upgrade's commit then hands
+    // the copy of its log to that thread instead of making the window wait.
+    try {
+        SchemaSteps::upgrade(*this, storedVersion(), upgradeProgress);
+    } catch (const StoreError &e) {
+        throw StoreError(QStringLiteral("Cannot upgrade %1: %2").arg(name, e.message()));
     }
 }
 
@@ -196,7 +204,9 @@ void MessageStore::createSchema()
     try {
         for (const QString &sql : Schema::createStatements())
             m_db->exec(sql);
-        m_db->exec(QStringLiteral("PRAGMA user_version = %1").arg(Schema::Version));
+        if (storedVersion() < SchemaSteps::BaseVersion) {
+            m_db->exec(QStringLiteral("PRAGMA user_version = %1").arg(SchemaSteps::BaseVersion));
+        }
         m_db->exec(QStringLiteral("COMMIT"));
     } catch (...) {
         if (inTransaction()) {
@@ -208,6 +218,12 @@ void MessageStore::createSchema()
         }
         throw;
     }
+}
+
+int MessageStore::storedVersion() const
+{
+    Statement v(*m_db, QStringLiteral("PRAGMA user_version"));
+    return v.step() ? v.integer(0) : 0;
 }
 
 Statement &MessageStore::prepared(const QString &sql) const

@@ -12,6 +12,10 @@
 
 class QLockFile;
 
+namespace marvik::ui {
+class Progress;
+}
+
 namespace marvik::store {
 
 class Database;
@@ -29,7 +33,9 @@ public:
     // WAL journal. Throws StoreError with a clear message when the file is
     // locked by another running Marvik, is not a database or is corrupt, or has
     // a newer schema than the program; the file is then left untouched.
-    explicit MessageStore(const QString &path);
+    // A store of an earlier program is upgraded step by step; a long step
+    // reports to `upgradeProgress` when one is given.
+    explicit MessageStore(const QString &path, ui::Progress *upgradeProgress = nullptr);
     ~MessageStore();
     MessageStore(const MessageStore &) = delete;
     MessageStore &operator=(const MessageStore &) = delete;
@@ -88,6 +94,7 @@ public:
 private:
     void checkExisting();
     void createSchema();
+    int storedVersion() const;
 
     QString m_path;
     std::unique_ptr<QLockFile> m_lock;

@@ -37,8 +37,8 @@ class Schema
 {
 public:
     // Stored in PRAGMA user_version; a file with a higher number came from a
-    // newer program and is refused.
-    static constexpr int Version = 1;
+    // newer program and is refused, a lower one is upgraded (SchemaSteps).
+    static constexpr int Version = 2;
 
     static const TableDef &table(Table table);
     static const QList<TableDef> &tables();

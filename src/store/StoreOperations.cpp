@@ -4,6 +4,7 @@
 #include "store/Database.h"
 #include "store/MessageStore.h"
 #include "store/Rewind.h"
+#include "store/SearchIndex.h"
 #include "store/Statement.h"
 #include "store/StoreError.h"
 #include "store/Transaction.h"
@@ -286,6 +287,10 @@ void StoreOperations::appendWrittenParts(
         part.recordNumber = m_store.appendMessage(part);
     }
     m_store.setLastReply(qwkId, lastReply);
+    // Searchable at once, in the same transaction, unless an import's rows
+    // before it still wait for the indexer (it then takes these in turn).
+    if (!parts.isEmpty())
+        SearchIndex::indexAppended(m_store, parts.first().recordNumber, parts.last().recordNumber);
     changes[{qwkId, -2}].total += int(parts.size());
 }
 

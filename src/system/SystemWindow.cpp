@@ -163,6 +163,8 @@ SystemWindow::SystemWindow(state::AppState &state, QWidget *parent)
         &SystemWindow::NextConferenceWithMessages1Click);
     m_bulkDelete = file->addAction(
         QStringLiteral("Bul&k Delete Messages"), this, &SystemWindow::BulkDeleteMessages1Click);
+    file->addAction(QStringLiteral("Se&arch Messages"), QKeySequence(Qt::CTRL | Qt::Key_F), this,
+        &SystemWindow::SearchMessages1Click);
     file->addSeparator();
     m_eraseRep = file->addAction(
         QStringLiteral("&Erase REP File"), this, &SystemWindow::EraseREPFile1Click);
@@ -412,6 +414,19 @@ void SystemWindow::OpenConference()
         {
             ShowAgain showAgain(this);
             m_state.windows().runReader();
+        }
+        m_conferenceView->viewport()->update();
+    });
+}
+
+void SystemWindow::SearchMessages1Click()
+{
+    guarded([this] {
+        if (!m_state.windows().runSearch)
+            return;
+        {
+            ShowAgain showAgain(this);
+            m_state.windows().runSearch(m_state.currentQwkId(), std::nullopt);
         }
         m_conferenceView->viewport()->update();
     });

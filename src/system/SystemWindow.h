@@ -82,6 +82,7 @@ private:
     void ComposeNewMessage1Click();
     void NextConferenceWithMessages1Click();
     void BulkDeleteMessages1Click();
+    void SearchMessages1Click();
     void EraseREPFile1Click();
     void CloseBBSSystem1Click();
     void OpenConference();

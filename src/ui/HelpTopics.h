@@ -19,6 +19,7 @@ public:
         EditorTopic = 10,
         SettingsTopic = 11,
         BulkDeleteTopic = 12,
+        SearchTopic = 13,
     };
 
     virtual ~HelpTopics() = default;

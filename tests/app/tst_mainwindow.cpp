@@ -99,7 +99,8 @@ private Q_SLOTS:
         const QList<QAction *> menus = f.window->menuBar()->actions();
         QCOMPARE(captionsOf(menus), (QStringList {"&File", "&Help"}));
         QCOMPARE(captionsOf(menus[0]->menu()->actions()),
-            (QStringList {"&Open QWK File", "Open &BBS System", "&Settings", "-", "E&xit"}));
+            (QStringList {"&Open QWK File", "Open &BBS System", "Se&arch Messages", "&Settings",
+                "-", "E&xit"}));
         QCOMPARE(captionsOf(menus[1]->menu()->actions()),
             (QStringList {"&Help Topics", "&About Marvik"}));
     }

@@ -24,6 +24,7 @@ private slots:
     void readFlagsWithoutTexts();
     void typedRecords();
     void reopenReplacesSelection();
+    void keysInTheOrderGiven();
 };
 
 // Five messages, numbers 1..5, in conference 1 of system A; one elsewhere.
@@ -243,6 +244,27 @@ void tst_LiveQuery::reopenReplacesSelection()
     q.close();
     QVERIFY(!q.isOpen());
     QVERIFY(!q.hasRow());
+}
+
+void tst_LiveQuery::keysInTheOrderGiven()
+{
+    // A search's hits: newest first, one of them deleted since.
+    TempStore store;
+    const qint64 a = store->appendMessage(message(QStringLiteral("ONE"), 0, 1, true));
+    const qint64 b = store->appendMessage(message(QStringLiteral("TWO"), 3, 2));
+    const qint64 c = store->appendMessage(message(QStringLiteral("ONE"), 1, 3));
+    LiveQuery q(*store);
+    q.openKeys({c, 999, a, b});
+    QCOMPARE(q.count(), 3);
+    QCOMPARE(q.message().recordNumber, c);
+    QCOMPARE(q.nextUnreadAfter(1), 3);
+    q.next();
+    QCOMPARE(q.message().recordNumber, a);
+    QVERIFY(q.isRowRead(2));
+    q.last();
+    QCOMPARE(q.message().qwkId, QStringLiteral("TWO"));
+    q.openKeys({});
+    QVERIFY(q.eof() && q.bof());
 }
 
 QTEST_GUILESS_MAIN(tst_LiveQuery)

@@ -1,3 +1,4 @@
+#include "app/AppController.h"
 #include "app/InstanceChannel.h"
 #include "app/LaunchOptions.h"
 #include "app/MainWindow.h"
@@ -88,8 +89,9 @@ int main(int argc, char *argv[])
         return 1;
     }
 
-    app::MainWindow window(
+    app::AppController controller(
         startup.folders(), startup.settings(), startup.takeStore(), startup.taglines(), prompts);
+    app::MainWindow &window = controller.mainWindow();
     prompts.setParent(&window);
     window.setFirstShownHandler([&splash] { splash.reset(); });
 

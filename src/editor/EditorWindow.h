@@ -1,6 +1,6 @@
 #pragma once
 
-#include "state/WindowCalls.h"
+#include "state/EditorRequest.h"
 #include "ui/WaitLoop.h"
 
 #include <QMainWindow>

@@ -36,11 +36,9 @@ enum Column
 
 } // namespace
 
-SystemsListWindow::SystemsListWindow(
-    state::AppState &state, std::function<void()> runSystemWindow, QWidget *parent)
+SystemsListWindow::SystemsListWindow(state::AppState &state, QWidget *parent)
     : QMainWindow(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint)
     , m_state(state)
-    , m_runSystemWindow(std::move(runSystemWindow))
 {
     setWindowTitle(QStringLiteral("BBS Systems"));
     resize(320, 321);
@@ -182,9 +180,7 @@ void SystemsListWindow::OpenSelectedSystem()
     if (qwkId.isEmpty())
         return;
     hide();
-    m_state.setCurrentQwkId(qwkId);
-    if (m_runSystemWindow)
-        m_runSystemWindow();
+    Q_EMIT systemRequested(qwkId);
     // Reading, writing and the clean-up on close change the unread totals.
     fillList();
     if (m_closing)

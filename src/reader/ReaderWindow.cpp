@@ -278,12 +278,12 @@ void ReaderWindow::showSelection(int conferenceNumber, int row)
 
 void ReaderWindow::Search1Click()
 {
-    if (!m_open || !m_state.windows().runSearch)
+    if (!m_open)
         return;
     // The search takes the reader's place; a hit opened there comes back
     // as this window's selection (showSelection).
     hide();
-    m_state.windows().runSearch(m_state.currentQwkId(), m_navigator.conference());
+    Q_EMIT searchRequested(m_state.currentQwkId(), m_navigator.conference());
     if (!m_open)
         return;
     show();
@@ -381,11 +381,6 @@ void ReaderWindow::Reply1Click()
 {
     if (!m_open)
         return;
-    const auto &runEditor = m_state.windows().runEditor;
-    if (!runEditor) {
-        m_state.prompts().error(QStringLiteral("The message editor is not available."));
-        return;
-    }
     const DisplayedMessage shown = m_navigator.current();
     if (!m_navigator.isRepliesConference()) {
         state::EditorRequest request;
@@ -410,11 +405,6 @@ void ReaderWindow::ForwardMessage1Click()
 {
     if (!m_open || m_navigator.isRepliesConference())
         return;
-    const auto &runEditor = m_state.windows().runEditor;
-    if (!runEditor) {
-        m_state.prompts().error(QStringLiteral("The message editor is not available."));
-        return;
-    }
     const QDateTime now = m_clock ? m_clock() : QDateTime::currentDateTime();
     state::EditorRequest request;
     try {
@@ -431,7 +421,7 @@ void ReaderWindow::callEditor(const state::EditorRequest &request)
     // The editor stores what the user saves; a store failure there ends
     // that command, not the reader.
     try {
-        m_state.windows().runEditor(request);
+        Q_EMIT editorRequested(request);
     } catch (const store::StoreError &error) {
         m_state.prompts().error(error.message());
     }

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "reader/ReaderNavigator.h"
-#include "state/WindowCalls.h"
+#include "state/EditorRequest.h"
 #include "ui/WaitLoop.h"
 
 #include <QHash>
@@ -111,6 +111,13 @@ public Q_SLOTS:
     void ReadOnKeyPress();
     void HelpKeyPress();
     void Search1Click();
+
+Q_SIGNALS:
+    // The editor on a reply, re-edit or forward; returns when it is closed
+    // (the application connects it directly).
+    void editorRequested(const marvik::state::EditorRequest &request);
+    // The search window over the system, from the conference being read.
+    void searchRequested(const QString &qwkId, std::optional<int> conference);
 
 protected:
     void closeEvent(QCloseEvent *event) override;

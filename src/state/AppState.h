@@ -2,8 +2,8 @@
 
 #include "packet/DoorIdFile.h"
 #include "state/AppFolders.h"
+#include "state/EditorRequest.h"
 #include "state/Settings.h"
-#include "state/WindowCalls.h"
 #include "state/WindowSettings.h"
 #include "store/BulletinList.h"
 #include "store/ConferenceList.h"
@@ -57,9 +57,6 @@ public:
     ui::Progress &progress() const { return *m_services.progress; }
     ui::FileDialogs &fileDialogs() const { return *m_services.fileDialogs; }
     ui::HelpTopics &help() const { return *m_services.help; }
-
-    // How windows open one another; set by the application.
-    WindowCalls &windows() { return m_windows; }
 
     bool hasStore() const { return m_store != nullptr; }
     store::MessageStore &store() const { return *m_store; }
@@ -116,7 +113,6 @@ private:
     QStringList m_controlLines;
     QList<packet::DoorIdRecord> m_doorSettings;
     Services m_services;
-    WindowCalls m_windows;
 };
 
 } // namespace marvik::state

@@ -236,6 +236,14 @@ SystemWindow::SystemWindow(state::AppState &state, QWidget *parent)
 
 SystemWindow::~SystemWindow() = default;
 
+void SystemWindow::run(const QString &qwkId)
+{
+    // While a system is open, another is not opened inside it.
+    if (!m_wait.isWaiting())
+        m_state.setCurrentQwkId(qwkId);
+    run();
+}
+
 void SystemWindow::run()
 {
     if (m_wait.isWaiting()) {
@@ -304,15 +312,8 @@ void SystemWindow::closeSystem()
 {
     m_closing = true;
     hide();
-    const auto &calls = m_state.windows();
-    guarded([&calls] {
-        if (calls.exportReplies)
-            calls.exportReplies();
-    });
-    guarded([&calls] {
-        if (calls.cleanUpReadMessages)
-            calls.cleanUpReadMessages();
-    });
+    guarded([this] { Q_EMIT repliesExportRequested(); });
+    guarded([this] { Q_EMIT readMessagesCleanupRequested(); });
 }
 
 int SystemWindow::activeEntry() const
@@ -354,9 +355,9 @@ void SystemWindow::ShowScreenClick(SystemBrowser::Screen screen)
 {
     guarded([this, screen] {
         const QString text = m_browser.screenText(screen);
-        if (text.isEmpty() || !m_state.windows().showScreen)
+        if (text.isEmpty())
             return;
-        m_state.windows().showScreen(SystemBrowser::screenTitle(screen), text);
+        Q_EMIT screenRequested(SystemBrowser::screenTitle(screen), text);
     });
 }
 
@@ -364,9 +365,9 @@ void SystemWindow::ComposeNewMessage1Click()
 {
     guarded([this] {
         const auto request = m_browser.composeRequest(activeEntry());
-        if (!request || !m_state.windows().runEditor)
+        if (!request)
             return;
-        m_state.windows().runEditor(*request);
+        Q_EMIT editorRequested(*request);
         m_conferenceView->viewport()->update();
     });
 }
@@ -382,21 +383,17 @@ void SystemWindow::NextConferenceWithMessages1Click()
 void SystemWindow::BulkDeleteMessages1Click()
 {
     const int entry = activeEntry();
-    if (SystemBrowser::isReserved(entry) || !m_browser.isEntry(entry)
-        || !m_state.windows().runBulkDelete)
+    if (SystemBrowser::isReserved(entry) || !m_browser.isEntry(entry))
         return;
     guarded([this, entry] {
         ShowAgain showAgain(this);
-        m_state.windows().runBulkDelete(entry + 1);
+        Q_EMIT bulkDeleteRequested(entry + 1);
     });
 }
 
 void SystemWindow::EraseREPFile1Click()
 {
-    guarded([this] {
-        if (m_eraseReplyPacket)
-            m_eraseReplyPacket();
-    });
+    guarded([this] { Q_EMIT replyPacketEraseRequested(); });
     updateEraseRep();
 }
 
@@ -409,11 +406,11 @@ void SystemWindow::CloseBBSSystem1Click()
 void SystemWindow::OpenConference()
 {
     guarded([this] {
-        if (m_browser.openConference(activeEntry()) == 0 || !m_state.windows().runReader)
+        if (m_browser.openConference(activeEntry()) == 0)
             return;
         {
             ShowAgain showAgain(this);
-            m_state.windows().runReader();
+            Q_EMIT readerRequested(m_state.openConference());
         }
         m_conferenceView->viewport()->update();
     });
@@ -422,11 +419,9 @@ void SystemWindow::OpenConference()
 void SystemWindow::SearchMessages1Click()
 {
     guarded([this] {
-        if (!m_state.windows().runSearch)
-            return;
         {
             ShowAgain showAgain(this);
-            m_state.windows().runSearch(m_state.currentQwkId(), std::nullopt);
+            Q_EMIT searchRequested(m_state.currentQwkId());
         }
         m_conferenceView->viewport()->update();
     });
@@ -459,10 +454,10 @@ void SystemWindow::OpenBulletin()
         return;
     guarded([this, row = current.row()] {
         const auto bulletin = m_browser.bulletin(row);
-        if (!bulletin || !m_state.windows().showScreen)
+        if (!bulletin)
             return;
         ShowAgain showAgain(this);
-        m_state.windows().showScreen(bulletin->title, bulletin->text);
+        Q_EMIT screenRequested(bulletin->title, bulletin->text);
     });
 }
 

@@ -1,7 +1,9 @@
+#include "app/AppController.h"
 #include "app/HelpWindow.h"
 #include "app/MainWindow.h"
 #include "editor/EditorWindow.h"
 #include "maint/SettingsDialog.h"
+#include "screens/ScreenViewer.h"
 #include "maint/SystemsListWindow.h"
 #include "reader/ReaderWindow.h"
 #include "state/AppState.h"
@@ -54,15 +56,17 @@ struct Fixture
 {
     QTemporaryDir dir;
     WatchingPrompts prompts;
-    std::unique_ptr<MainWindow> window;
+    std::unique_ptr<marvik::app::AppController> app;
+    MainWindow *window = nullptr;
 
     Fixture()
     {
         const AppFolders folders(dir.path());
         folders.create(nullptr);
-        window = std::make_unique<MainWindow>(folders, Settings(folders.base()),
+        app = std::make_unique<marvik::app::AppController>(folders, Settings(folders.base()),
             std::make_unique<marvik::store::MessageStore>(folders.storeFile()),
             QStringList {"A tagline"}, prompts);
+        window = &app->mainWindow();
     }
 };
 
@@ -109,7 +113,7 @@ private Q_SLOTS:
     {
         Fixture f;
         f.window->show();
-        QVERIFY(QTest::qWaitForWindowExposed(f.window.get()));
+        QVERIFY(QTest::qWaitForWindowExposed(f.window));
         const QRect screen = f.window->screen()->geometry();
         QCOMPARE(f.window->x(), screen.left());
         QCOMPARE(f.window->y(), screen.top());
@@ -117,17 +121,26 @@ private Q_SLOTS:
         QVERIFY(f.window->height() <= 46);
     }
 
-    // Every window can open the ones it needs: each call is wired.
-    void windowCallsAreWired()
+    // What a window asks for reaches the window that does it.
+    void requestsReachTheirWindows()
     {
         Fixture f;
-        const marvik::state::WindowCalls &calls = f.window->state().windows();
-        QVERIFY(calls.runReader);
-        QVERIFY(calls.runEditor);
-        QVERIFY(calls.runBulkDelete);
-        QVERIFY(calls.showScreen);
-        QVERIFY(calls.exportReplies);
-        QVERIFY(calls.cleanUpReadMessages);
+        bool viewerShown = false;
+        QTimer::singleShot(0, [&] {
+            viewerShown = f.app->screenViewer().isVisible();
+            f.app->screenViewer().close();
+        });
+        Q_EMIT f.app->systemWindow().screenRequested("Welcome", "Hello");
+        QVERIFY(viewerShown);
+
+        bool settingsShown = false;
+        QTimer::singleShot(0, [&] {
+            settingsShown = f.app->settingsDialog().isVisible();
+            f.app->settingsDialog().reject();
+        });
+        Q_EMIT f.window->settingsRequested();
+        QVERIFY(settingsShown);
+        QVERIFY(f.prompts.errors.isEmpty());
     }
 
     // Within one menu, and among a menu bar's menus, every mnemonic leads to
@@ -150,11 +163,11 @@ private Q_SLOTS:
                 seen.insert(key, action->text());
             }
         };
-        const QList<QMainWindow *> windows {f.window.get(),
-            qobject_cast<QMainWindow *>(&f.window->systemsList()),
-            qobject_cast<QMainWindow *>(&f.window->systemWindow()),
-            qobject_cast<QMainWindow *>(&f.window->reader()),
-            qobject_cast<QMainWindow *>(&f.window->editor())};
+        const QList<QMainWindow *> windows {f.window,
+            qobject_cast<QMainWindow *>(&f.app->systemsList()),
+            qobject_cast<QMainWindow *>(&f.app->systemWindow()),
+            qobject_cast<QMainWindow *>(&f.app->reader()),
+            qobject_cast<QMainWindow *>(&f.app->editor())};
         for (QMainWindow *window : windows) {
             QVERIFY(window);
             const QString name = window->metaObject()->className();
@@ -179,8 +192,8 @@ private Q_SLOTS:
         Fixture f;
         bool shown = false;
         QTimer::singleShot(0, [&] {
-            shown = f.window->settingsDialog().isVisible();
-            f.window->settingsDialog().reject();
+            shown = f.app->settingsDialog().isVisible();
+            f.app->settingsDialog().reject();
         });
         actionNamed(f.window->menuBar(), "&Settings")->trigger();
         QVERIFY(shown);
@@ -200,21 +213,21 @@ private Q_SLOTS:
         auto dialogs = std::make_unique<FakeFileDialogs>();
         FakeFileDialogs *script = dialogs.get();
         script->nextFileNames = {packet};
-        f.window->setFileDialogs(std::move(dialogs));
+        f.app->setFileDialogs(std::move(dialogs));
         f.prompts.answers = {false}; // keep the packet
         bool enabledWhileAsking = true;
         f.prompts.onAsk = [&] { enabledWhileAsking = f.window->isEnabled(); };
 
         actionNamed(f.window->menuBar(), "&Open QWK File")->trigger();
 
-        QCOMPARE(script->folders, QStringList {f.window->state().folders().work()});
+        QCOMPARE(script->folders, QStringList {f.app->state().folders().work()});
         QCOMPARE(f.prompts.questions, QStringList {"Delete mybbs.qw2?"});
         QVERIFY(f.prompts.errors.isEmpty());
         QVERIFY(!enabledWhileAsking);
         QVERIFY(f.window->isEnabled());
-        QCOMPARE(f.window->state().currentQwkId(), QString("MYBBS"));
-        QCOMPARE(f.window->state().controlLines().value(0), QString("Marvik Test BBS"));
-        const auto conference = f.window->state().store().findConference(-1, "MYBBS");
+        QCOMPARE(f.app->state().currentQwkId(), QString("MYBBS"));
+        QCOMPARE(f.app->state().controlLines().value(0), QString("Marvik Test BBS"));
+        const auto conference = f.app->state().store().findConference(-1, "MYBBS");
         QVERIFY(conference);
         QCOMPARE(conference->totalMsgs, 1);
         QVERIFY(QFile::exists(packet));
@@ -224,12 +237,12 @@ private Q_SLOTS:
     {
         Fixture f;
         auto dialogs = std::make_unique<FakeFileDialogs>();
-        f.window->setFileDialogs(std::move(dialogs));
+        f.app->setFileDialogs(std::move(dialogs));
         actionNamed(f.window->menuBar(), "&Open QWK File")->trigger();
         QVERIFY(f.window->isEnabled());
         QVERIFY(f.prompts.questions.isEmpty());
         QVERIFY(f.prompts.errors.isEmpty());
-        QVERIFY(f.window->state().currentQwkId().isEmpty());
+        QVERIFY(f.app->state().currentQwkId().isEmpty());
     }
 
     void helpOpensAtItsTopic_data()
@@ -246,13 +259,13 @@ private Q_SLOTS:
         QFETCH(QString, page);
         Fixture f;
         f.window->show();
-        QVERIFY(QTest::qWaitForWindowActive(f.window.get()));
+        QVERIFY(QTest::qWaitForWindowActive(f.window));
         if (pressF1)
-            QTest::keyClick(f.window.get(), Qt::Key_F1);
+            QTest::keyClick(f.window, Qt::Key_F1);
         else
             actionNamed(f.window->menuBar(), "&Help Topics")->trigger();
-        QVERIFY(f.window->help().isVisible());
-        QCOMPARE(f.window->help().browser()->source().fileName(), page);
+        QVERIFY(f.app->help().isVisible());
+        QCOMPARE(f.app->help().browser()->source().fileName(), page);
     }
 
     void firstShowRunsItsHandlerOnce()
@@ -274,11 +287,11 @@ private Q_SLOTS:
         f.window->show();
         actionNamed(f.window->menuBar(), "E&xit")->trigger();
         QVERIFY(!f.window->isVisible());
-        QVERIFY(f.window->state().hasStore());
-        const QString storeFile = f.window->state().folders().storeFile();
+        QVERIFY(f.app->state().hasStore());
+        const QString storeFile = f.app->state().folders().storeFile();
         QVERIFY_THROWS_EXCEPTION(
             marvik::store::StoreError, marvik::store::MessageStore {storeFile});
-        f.window.reset();
+        f.app.reset();
         // Closed means closed: another Marvik may open the same store now.
         marvik::store::MessageStore again(storeFile);
         QVERIFY(again.systemIds().isEmpty());
@@ -316,7 +329,7 @@ private Q_SLOTS:
         QVERIFY(f.prompts.errors[0].contains(missing + " does not exist."));
         QVERIFY(f.prompts.errors[0].contains(text + " is not a QWK packet"));
         QVERIFY(f.prompts.errors[0].indexOf(missing) < f.prompts.errors[0].indexOf(text));
-        QVERIFY(!f.window->state().currentQwkId().isEmpty());
+        QVERIFY(!f.app->state().currentQwkId().isEmpty());
         QVERIFY(f.window->isEnabled());
     }
 
@@ -341,7 +354,7 @@ private Q_SLOTS:
             f.window->openPackets({packet});
             waitedWhileOpen = f.window->packetsWaiting() == QStringList {packet};
             questionsWhileOpen = f.prompts.questions.size();
-            f.window->settingsDialog().reject();
+            f.app->settingsDialog().reject();
         });
         actionNamed(f.window->menuBar(), "&Settings")->trigger();
 
@@ -350,7 +363,7 @@ private Q_SLOTS:
         QTRY_COMPARE(f.prompts.questions, QStringList {"Delete MYBBS.QWK?"});
         QTest::qWait(300);
         QCOMPARE(f.prompts.questions.size(), 1);
-        const auto conference = f.window->state().store().findConference(0, "MYBBS");
+        const auto conference = f.app->state().store().findConference(0, "MYBBS");
         QVERIFY(conference);
         QCOMPARE(conference->totalMsgs, 1);
     }
@@ -367,21 +380,21 @@ private Q_SLOTS:
         QVERIFY(writer.write(packet));
         f.prompts.defaultAnswer = false;
         f.window->show();
-        QVERIFY(QTest::qWaitForWindowExposed(f.window.get()));
+        QVERIFY(QTest::qWaitForWindowExposed(f.window));
 
         QMimeData web;
         web.setUrls({QUrl("https://example.org/MYBBS.QWK")});
         QDragEnterEvent refused(QPoint(5, 5), Qt::CopyAction, &web, Qt::LeftButton, Qt::NoModifier);
-        QApplication::sendEvent(f.window.get(), &refused);
+        QApplication::sendEvent(f.window, &refused);
         QVERIFY(!refused.isAccepted());
 
         QMimeData files;
         files.setUrls({QUrl::fromLocalFile(packet)});
         QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &files, Qt::LeftButton, Qt::NoModifier);
-        QApplication::sendEvent(f.window.get(), &enter);
+        QApplication::sendEvent(f.window, &enter);
         QVERIFY(enter.isAccepted());
         QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &files, Qt::LeftButton, Qt::NoModifier);
-        QApplication::sendEvent(f.window.get(), &drop);
+        QApplication::sendEvent(f.window, &drop);
         QVERIFY(drop.isAccepted());
         QTRY_COMPARE(f.prompts.questions, QStringList {"Delete MYBBS.QWK?"});
         QVERIFY(f.prompts.errors.isEmpty());
@@ -416,23 +429,23 @@ private Q_SLOTS:
         QVERIFY(writer.write(packet));
         auto dialogs = std::make_unique<FakeFileDialogs>();
         dialogs->nextFileNames = {packet};
-        f.window->setFileDialogs(std::move(dialogs));
+        f.app->setFileDialogs(std::move(dialogs));
         f.prompts.answers = {false};
         actionNamed(f.window->menuBar(), "&Open QWK File")->trigger();
         f.prompts.defaultAnswer = false; // no packing, no clean-up on the way out
         f.window->show();
-        QVERIFY(QTest::qWaitForWindowExposed(f.window.get()));
+        QVERIFY(QTest::qWaitForWindowExposed(f.window));
 
-        auto &list = f.window->systemsList();
-        auto &system = f.window->systemWindow();
-        auto &reader = f.window->reader();
+        auto &list = f.app->systemsList();
+        auto &system = f.app->systemWindow();
+        auto &reader = f.app->reader();
         bool reached = false;
         bool closed = true;
         bool storeHeld = false;
         bool lockHeld = false;
         bool topmostVisible = false;
         QString messageAfterNext;
-        const QString storeFile = f.window->state().folders().storeFile();
+        const QString storeFile = f.app->state().folders().storeFile();
         QWidget *top = depth == 1 ? static_cast<QWidget *>(&list)
             : depth == 2          ? static_cast<QWidget *>(&system)
                                   : static_cast<QWidget *>(&reader);
@@ -446,7 +459,7 @@ private Q_SLOTS:
             } else {
                 closed = f.window->close();
             }
-            storeHeld = f.window->state().hasStore();
+            storeHeld = f.app->state().hasStore();
             try {
                 marvik::store::MessageStore second(storeFile);
             } catch (const marvik::store::StoreError &) {
@@ -455,7 +468,7 @@ private Q_SLOTS:
             topmostVisible = top->isVisible();
             if (depth == 3) {
                 reader.action(marvik::reader::ReaderWindow::Next)->trigger();
-                messageAfterNext = QString::number(f.window->state().messageIndex());
+                messageAfterNext = QString::number(f.app->state().messageIndex());
                 reader.Exit1Click();
             }
             if (depth >= 2)

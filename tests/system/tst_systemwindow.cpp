@@ -75,28 +75,31 @@ void TestSystemWindow::cleanup()
 
 void TestSystemWindow::wireFakes()
 {
-    auto &calls = m_f->state->windows();
     SystemWindow *window = m_window.get();
-    calls.runReader = [this, window] {
+    connect(window, &SystemWindow::readerRequested, this, [this, window] {
         m_calls << QStringLiteral("reader");
         m_readerCounts << m_f->state->messageCount();
         m_visibleDuringCall << window->isVisible();
-    };
-    calls.runEditor = [this, window](const state::EditorRequest &request) {
-        m_calls << QStringLiteral("editor");
-        m_editorRequests << request;
-        m_visibleDuringCall << window->isVisible();
-    };
-    calls.runBulkDelete = [this, window](int entry) {
+    });
+    connect(window, &SystemWindow::editorRequested, this,
+        [this, window](const state::EditorRequest &request) {
+            m_calls << QStringLiteral("editor");
+            m_editorRequests << request;
+            m_visibleDuringCall << window->isVisible();
+        });
+    connect(window, &SystemWindow::bulkDeleteRequested, this, [this, window](int entry) {
         m_calls << QStringLiteral("bulk %1").arg(entry);
         m_visibleDuringCall << window->isVisible();
-    };
-    calls.showScreen = [this, window](const QString &title, const QString &text) {
-        m_calls << QStringLiteral("screen %1: %2").arg(title, text);
-        m_visibleDuringCall << window->isVisible();
-    };
-    calls.exportReplies = [this] { m_calls << QStringLiteral("export"); };
-    calls.cleanUpReadMessages = [this] { m_calls << QStringLiteral("clean up"); };
+    });
+    connect(window, &SystemWindow::screenRequested, this,
+        [this, window](const QString &title, const QString &text) {
+            m_calls << QStringLiteral("screen %1: %2").arg(title, text);
+            m_visibleDuringCall << window->isVisible();
+        });
+    connect(window, &SystemWindow::repliesExportRequested, this,
+        [this] { m_calls << QStringLiteral("export"); });
+    connect(window, &SystemWindow::readMessagesCleanupRequested, this,
+        [this] { m_calls << QStringLiteral("clean up"); });
 }
 
 void TestSystemWindow::opening()
@@ -179,7 +182,7 @@ void TestSystemWindow::eraseRepFollowsThePacket()
     QVERIFY(packet.open(QIODevice::WriteOnly));
     packet.close();
     int erased = 0;
-    m_window->setEraseReplyPacket([&] {
+    connect(m_window.get(), &SystemWindow::replyPacketEraseRequested, this, [&] {
         ++erased;
         QFile::remove(path);
     });
@@ -278,7 +281,9 @@ void TestSystemWindow::openBulletin()
 void TestSystemWindow::storeErrorIsShown()
 {
     QVERIFY(m_window->openSystem());
-    m_f->state->windows().runReader = [] { throw store::StoreError(QStringLiteral("disk full")); };
+    // The window guards what it asks for: a store error is shown, not fatal.
+    connect(m_window.get(), &SystemWindow::readerRequested, this,
+        [] { throw store::StoreError(QStringLiteral("disk full")); });
     QTableView *view = m_window->conferenceView();
     view->setCurrentIndex(view->model()->index(2, 0));
     QTest::keyClick(view, Qt::Key_Return);

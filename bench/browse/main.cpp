@@ -313,10 +313,10 @@ int main(int argc, char **argv)
     int readerCount = 0;
     QElapsedTimer readerTimer;
     double readerMs = 0;
-    state.windows().runReader = [&] {
+    QObject::connect(&window, &system::SystemWindow::readerRequested, [&] {
         readerMs = msSince(readerTimer);
         readerCount = state.messageCount();
-    };
+    });
     QList<double> openTimes, openFloor, confTimes, confFloor;
     for (int run = 0; run < runs; ++run) {
         QElapsedTimer timer;

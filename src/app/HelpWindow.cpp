@@ -1,5 +1,6 @@
 #include "app/HelpWindow.h"
 
+#include "ui/WindowMemory.h"
 #include "ui/WindowPlacement.h"
 
 #include <QHBoxLayout>
@@ -18,7 +19,7 @@ static void registerHelpPages()
 
 namespace marvik::app {
 
-HelpWindow::HelpWindow(QWidget *parent)
+HelpWindow::HelpWindow(ui::LayoutStore *layouts, QWidget *parent)
     : QWidget(parent, Qt::Window)
 {
     registerHelpPages();
@@ -47,6 +48,7 @@ HelpWindow::HelpWindow(QWidget *parent)
     layout->addLayout(buttons);
     layout->addWidget(m_browser);
     resize(560, 480);
+    m_memory = new ui::WindowMemory(this, QStringLiteral("Help"), layouts);
 }
 
 QUrl HelpWindow::pageFor(int context)
@@ -90,6 +92,7 @@ QUrl HelpWindow::pageFor(int context)
 void HelpWindow::showTopic(int context)
 {
     m_browser->setSource(pageFor(context));
+    m_memory->restore();
     ui::WindowPlacement::fitIntoScreen(this);
     show();
     raise();

@@ -6,6 +6,11 @@
 
 class QTextBrowser;
 
+namespace marvik::ui {
+class LayoutStore;
+class WindowMemory;
+} // namespace marvik::ui
+
 namespace marvik::app {
 
 // The help window over the HTML pages compiled into the program. Each
@@ -15,7 +20,8 @@ class HelpWindow : public QWidget, public ui::HelpTopics
     Q_OBJECT
 
 public:
-    explicit HelpWindow(QWidget *parent = nullptr);
+    // `layouts` keeps its size and place; none: it opens at its first place.
+    explicit HelpWindow(ui::LayoutStore *layouts = nullptr, QWidget *parent = nullptr);
 
     // Shows the window at the page of `context`; an unknown context shows
     // the contents.
@@ -27,6 +33,7 @@ public:
 
 private:
     QTextBrowser *m_browser = nullptr;
+    ui::WindowMemory *m_memory = nullptr;
 };
 
 } // namespace marvik::app

@@ -1,71 +1,49 @@
 #include "app/MainWindow.h"
 
-#include "app/AboutBox.h"
-#include "app/HelpWindow.h"
 #include "app/ImportSummary.h"
 #include "app/OpenQwkFileCommand.h"
-#include "editor/EditorWindow.h"
-#include "maint/BulkDeleteDialog.h"
-#include "maint/SettingsDialog.h"
-#include "maint/SystemsListWindow.h"
+#include "app/PacketCheck.h"
 #include "packet/PacketImporter.h"
-#include "reader/ReaderWindow.h"
-#include "screens/ScreenViewer.h"
-#include "search/SearchWindow.h"
 #include "state/AppState.h"
-#include "store/MessageStore.h"
-#include "store/SearchIndexer.h"
-#include "system/ReadMessageCleanup.h"
-#include "system/ReplyExporter.h"
-#include "system/ReplyPacketEraser.h"
-#include "system/SystemWindow.h"
 #include "ui/DoorInfoWindow.h"
+#include "ui/HelpTopics.h"
 #include "ui/ProgressWindow.h"
 #include "ui/Prompts.h"
-#include "ui/QtFileDialogs.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCloseEvent>
+#include <QDir>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMimeData>
 #include <QScreen>
 #include <QShortcut>
+#include <QUrl>
+#include <algorithm>
 
 namespace marvik::app {
 
-MainWindow::MainWindow(const state::AppFolders &folders, const state::Settings &settings,
-    std::unique_ptr<store::MessageStore> store, const QStringList &taglines, ui::Prompts &prompts,
-    QWidget *parent)
+MainWindow::MainWindow(state::AppState &state, ui::Prompts &prompts, ui::ProgressWindow &progress,
+    ui::DoorInfoWindow &doorInfo, ui::HelpTopics &help, QWidget *parent)
     : QMainWindow(parent)
-    , m_state(std::make_unique<state::AppState>(folders, settings, std::move(store), taglines))
+    , m_state(state)
     , m_prompts(prompts)
+    , m_progress(progress)
+    , m_doorInfo(doorInfo)
+    , m_help(help)
 {
     setWindowTitle(QStringLiteral("Marvik"));
     createMenus();
 
-    // The other windows are top-level windows of their own: the main window
-    // is a thin bar, and a child dialog would be placed over it.
-    m_about = std::make_unique<AboutBox>();
-    m_progress = std::make_unique<ui::ProgressWindow>();
-    m_doorInfo = std::make_unique<ui::DoorInfoWindow>();
-    m_fileDialogs = std::make_unique<ui::QtFileDialogs>(this);
-    m_help = std::make_unique<HelpWindow>();
-    m_screenViewer = std::make_unique<screens::ScreenViewer>(m_prompts);
-    m_state->setServices({&m_prompts, m_progress.get(), m_fileDialogs.get(), m_help.get()});
-    createWindows();
-
     auto *f1 = new QShortcut(QKeySequence::HelpContents, this);
     connect(f1, &QShortcut::activated, this,
-        [this] { m_help->showTopic(HelpWindow::MainWindowTopic); });
-    // F1 in the dialogs the main window opens.
-    for (const auto &[dialog, topic] :
-        {std::pair<QWidget *, int> {m_about.get(), HelpWindow::Contents},
-            std::pair<QWidget *, int> {m_doorInfo.get(), HelpWindow::OpeningPacket}}) {
-        auto *help = new QShortcut(QKeySequence::HelpContents, dialog);
-        connect(help, &QShortcut::activated, this, [this, topic] { m_help->showTopic(topic); });
-    }
+        [this] { m_help.showTopic(ui::HelpTopics::MainWindowTopic); });
     // F10 opens the menu, as on most desktops.
     auto *f10 = new QShortcut(QKeySequence(Qt::Key_F10), this);
     connect(f10, &QShortcut::activated, this,
@@ -77,92 +55,31 @@ MainWindow::MainWindow(const state::AppFolders &folders, const state::Settings &
     m_status->setTextInteractionFlags(Qt::TextSelectableByMouse);
     setCentralWidget(m_status);
 
+    // Packet files dropped on the window are imported.
+    setAcceptDrops(true);
+    m_waitingTimer.setSingleShot(true);
+    m_waitingTimer.setInterval(150);
+    connect(&m_waitingTimer, &QTimer::timeout, this, &MainWindow::importWaiting);
+
     placeAtTop();
 }
 
-MainWindow::~MainWindow()
+MainWindow::~MainWindow() = default;
+
+void MainWindow::setWindowStack(const QList<QWidget *> &windows)
 {
-    m_state->release();
-}
-
-void MainWindow::createWindows()
-{
-    state::AppState &state = *m_state;
-    m_editor = std::make_unique<editor::EditorWindow>(state);
-    m_reader = std::make_unique<reader::ReaderWindow>(state);
-    m_bulkDelete = std::make_unique<maint::BulkDeleteDialog>(state);
-    m_systemWindow = std::make_unique<system::SystemWindow>(state);
-    m_systemsList
-        = std::make_unique<maint::SystemsListWindow>(state, [this] { m_systemWindow->run(); });
-    m_settings = std::make_unique<maint::SettingsDialog>(state);
-
-    state::WindowCalls &calls = state.windows();
-    calls.runReader = [this] {
-        // A search's hits may lead the reader to other systems; the window
-        // below it goes on with its own.
-        const QString system = m_state->currentQwkId();
-        m_reader->RunReader(m_state->openConference());
-        m_state->setCurrentQwkId(system);
-    };
-    calls.runEditor = [this](const state::EditorRequest &request) { m_editor->RunEditor(request); };
-    calls.runBulkDelete = [this](int entry) { m_bulkDelete->run(entry); };
-    calls.showScreen = [this](const QString &title, const QString &text) {
-        m_screenViewer->ShowScreen(title, text);
-    };
-    calls.exportReplies = [this] { system::ReplyExporter::ExportReplies(*m_state); };
-    calls.cleanUpReadMessages
-        = [this] { system::ReadMessageCleanup::CleanUpReadMessages(*m_state); };
-    m_systemWindow->setEraseReplyPacket(
-        [this] { system::ReplyPacketEraser::EraseRepFile(*m_state); });
-
-    m_search = std::make_unique<search::SearchWindow>(
-        state.store(), &state.searchIndexer(), m_help.get());
-    m_search->setOpenHit(
-        [this](const QList<qint64> &keys, int row) { return openSearchHit(keys, row); });
-    calls.runSearch = [this](const QString &qwkId, std::optional<int> conference) {
-        if (m_search->isShowingHit()) {
-            // From a reader the search opened: back to its list.
-            m_reader->Exit1Click();
-            return;
-        }
-        m_search->run(qwkId, conference,
-            conference            ? search::SearchSession::Scope::Conference
-                : qwkId.isEmpty() ? search::SearchSession::Scope::AllSystems
-                                  : search::SearchSession::Scope::System);
-    };
-    state.searchIndexer().start();
-}
-
-qint64 MainWindow::openSearchHit(const QList<qint64> &recordNumbers, int row)
-{
-    // The hits become the reader's selection, in the list's order; each
-    // shows the conference it is in (as the personal conference does).
-    m_state->messages().openKeys(recordNumbers);
-    if (m_state->messageCount() == 0)
-        return 0;
-    if (m_reader->isReading()) {
-        // Searched from the reader: it goes on with the hits, and the
-        // search window leaves.
-        m_state->setOpenConference(-1);
-        m_reader->showSelection(-1, row + 1);
-        m_search->close();
-        return 0;
-    }
-    const QString system = m_state->currentQwkId();
-    const int conference = m_state->openConference();
-    m_state->setOpenConference(-1);
-    m_reader->RunReader(-1, row + 1);
-    const qint64 last
-        = m_state->messageCount() > 0 ? m_state->messages().message().recordNumber : 0;
-    m_state->setCurrentQwkId(system);
-    m_state->setOpenConference(conference);
-    return last;
+    m_windowStack.clear();
+    for (QWidget *window : windows)
+        m_windowStack.append(window);
 }
 
 void MainWindow::Search1Click()
 {
-    if (m_state->windows().runSearch)
-        m_state->windows().runSearch(QString(), std::nullopt);
+    if (!m_state.hasStore() || m_commandsRunning > 0)
+        return;
+    // The search holds the store while it is up, as the systems list does.
+    const Running running(m_commandsRunning);
+    Q_EMIT searchRequested();
 }
 
 void MainWindow::createMenus()
@@ -205,12 +122,6 @@ QString MainWindow::statusText() const
     return m_status->text();
 }
 
-void MainWindow::setFileDialogs(std::unique_ptr<ui::FileDialogs> dialogs)
-{
-    m_fileDialogs = std::move(dialogs);
-    m_state->setServices({&m_prompts, m_progress.get(), m_fileDialogs.get(), m_help.get()});
-}
-
 void MainWindow::setFirstShownHandler(std::function<void()> handler)
 {
     m_firstShown = std::move(handler);
@@ -218,39 +129,147 @@ void MainWindow::setFirstShownHandler(std::function<void()> handler)
 
 void MainWindow::OpenQWKFile1Click()
 {
-    if (!m_state->hasStore() || m_commandsRunning > 0)
+    importPacket([this] {
+        return OpenQwkFileCommand::askForPacket(m_state.fileDialogs(), m_state.folders().work());
+    });
+}
+
+void MainWindow::importPacket(const std::function<QString()> &choosePacket)
+{
+    if (!m_state.hasStore() || m_commandsRunning > 0)
         return;
     const Running running(m_commandsRunning);
     packet::PacketImporter importer(
-        m_state->store(), *m_progress, m_prompts, *m_doorInfo, m_state->folders().temp());
-    const std::optional<packet::ImportResult> result = OpenQwkFileCommand::run(*m_fileDialogs,
-        importer, m_state->folders().work(), [this](bool enabled) { setEnabled(enabled); });
+        m_state.store(), m_progress, m_prompts, m_doorInfo, m_state.folders().temp());
+    const std::optional<packet::ImportResult> result = OpenQwkFileCommand::run(
+        choosePacket, importer, [this](bool enabled) { setEnabled(enabled); });
     if (!result)
         return;
     m_status->setText(ImportSummary::text(*result));
     if (result->qwkId.isEmpty())
         return;
-    m_state->setCurrentQwkId(result->qwkId);
-    m_state->doorSettings() = importer.doorSettings();
-    m_state->controlLines() = importer.controlLines();
+    m_state.setCurrentQwkId(result->qwkId);
+    m_state.doorSettings() = importer.doorSettings();
+    m_state.controlLines() = importer.controlLines();
+}
+
+void MainWindow::openPackets(const QStringList &paths)
+{
+    if (m_closed)
+        return;
+    m_packets.add(paths);
+    comeForward();
+    if (m_packets.hasWaiting())
+        QTimer::singleShot(0, this, &MainWindow::importWaiting);
+}
+
+bool MainWindow::isBusy() const
+{
+    return m_commandsRunning > 0 || !m_state.hasStore() || QApplication::activeModalWidget()
+        || QApplication::activePopupWidget();
+}
+
+void MainWindow::comeForward()
+{
+    // While a command runs, its topmost window is where the user works; a
+    // dialog it opened stays above it.
+    QWidget *window = QApplication::activeModalWidget();
+    if (!window)
+        window = topmostOpenWindow();
+    if (!window)
+        window = this;
+    if (window->isMinimized())
+        window->showNormal();
+    window->raise();
+    window->activateWindow();
+}
+
+void MainWindow::importWaiting()
+{
+    if (m_closed || !m_packets.hasWaiting())
+        return;
+    if (isBusy()) {
+        const QStringList waiting = m_packets.waiting();
+        QStringList names;
+        for (const QString &path : waiting)
+            names << QFileInfo(path).fileName();
+        m_status->setText(QStringLiteral("Waiting to import %1: it follows as soon as the "
+                                         "window or question open now is closed.")
+                              .arg(names.join(QStringLiteral(", "))));
+        m_waitingTimer.start();
+        return;
+    }
+    // Everything that is no packet is said at once, in one box, before the
+    // first import asks anything.
+    QStringList refusals;
+    QString next;
+    while (next.isEmpty() && m_packets.hasWaiting()) {
+        const QString path = m_packets.takeNext();
+        const QString refusal = PacketCheck::refusal(path);
+        if (refusal.isEmpty()) {
+            next = path;
+            break;
+        }
+        refusals << refusal;
+        m_packets.finished();
+    }
+    if (!refusals.isEmpty()) {
+        m_prompts.error(refusals.size() == 1
+                ? refusals.first()
+                : QStringLiteral("These files were not imported:\n\n") + refusals.join(u'\n'));
+    }
+    if (!next.isEmpty()) {
+        importPacket([&next] { return next; });
+        m_packets.finished();
+    }
+    if (m_packets.hasWaiting())
+        QTimer::singleShot(0, this, &MainWindow::importWaiting);
+}
+
+void MainWindow::dragEnterEvent(QDragEnterEvent *event)
+{
+    // Files only; what they are is said when they are dropped.
+    const QList<QUrl> urls = event->mimeData()->urls();
+    const bool files = !urls.isEmpty()
+        && std::all_of(
+            urls.cbegin(), urls.cend(), [](const QUrl &url) { return url.isLocalFile(); });
+    if (files)
+        event->acceptProposedAction();
+    else
+        event->ignore();
+}
+
+void MainWindow::dropEvent(QDropEvent *event)
+{
+    QStringList paths;
+    for (const QUrl &url : event->mimeData()->urls()) {
+        if (url.isLocalFile())
+            paths << url.toLocalFile();
+    }
+    if (paths.isEmpty()) {
+        event->ignore();
+        return;
+    }
+    event->acceptProposedAction();
+    openPackets(paths);
 }
 
 void MainWindow::OpenBBSSystem1Click()
 {
-    if (!m_state->hasStore() || m_commandsRunning > 0)
+    if (!m_state.hasStore() || m_commandsRunning > 0)
         return;
     const Running running(m_commandsRunning);
     const QString status = m_status->text();
     // The main window waits while the systems list and what it opens are up.
     setEnabled(false);
-    m_systemsList->run();
+    Q_EMIT systemsListRequested();
     setEnabled(true);
     m_status->setText(status);
 }
 
 void MainWindow::Options1Click()
 {
-    m_settings->run();
+    Q_EMIT settingsRequested();
 }
 
 void MainWindow::Exit1Click()
@@ -260,12 +279,12 @@ void MainWindow::Exit1Click()
 
 void MainWindow::Help2Click()
 {
-    m_help->showTopic(HelpWindow::Contents);
+    m_help.showTopic(ui::HelpTopics::Contents);
 }
 
 void MainWindow::AboutMarvik1Click()
 {
-    m_about->exec();
+    Q_EMIT aboutRequested();
 }
 
 void MainWindow::showEvent(QShowEvent *event)
@@ -281,11 +300,8 @@ void MainWindow::showEvent(QShowEvent *event)
 
 QWidget *MainWindow::topmostOpenWindow() const
 {
-    // The windows that a running command stacks over one another, top first.
-    const QList<QWidget *> stack {static_cast<QWidget *>(m_editor.get()), m_bulkDelete.get(),
-        m_reader.get(), m_systemWindow.get(), m_systemsList.get(), m_progress->window()};
-    for (QWidget *window : stack) {
-        if (window->isVisible())
+    for (const QPointer<QWidget> &window : m_windowStack) {
+        if (window && window->isVisible())
             return window;
     }
     return nullptr;
@@ -307,15 +323,11 @@ void MainWindow::closeEvent(QCloseEvent *event)
                                          "first, then exit."));
         return;
     }
-    // The other windows are top-level too; closing the main window ends the
-    // run. The store and its lock stay until the window itself goes, after
-    // the event loop has returned.
-    m_help->close();
-    m_about->close();
-    m_progress->hide();
-    m_doorInfo->close();
-    m_screenViewer->close();
-    m_settings->close();
+    // Closing the main window ends the run. The store and its lock stay
+    // until the controller goes, after the event loop has returned.
+    Q_EMIT closing();
+    m_closed = true;
+    m_waitingTimer.stop();
     event->accept();
 }
 

@@ -35,14 +35,26 @@ std::optional<packet::ImportResult> OpenQwkFileCommand::run(ui::FileDialogs &dia
     packet::PacketImporter &importer, const QString &workFolder,
     std::function<void(bool)> setMainWindowEnabled)
 {
+    return run([&] { return askForPacket(dialogs, workFolder); }, importer,
+        std::move(setMainWindowEnabled));
+}
+
+QString OpenQwkFileCommand::askForPacket(ui::FileDialogs &dialogs, const QString &workFolder)
+{
+    // The folder is passed as it is: upper-casing it would name another
+    // folder on a case-sensitive file system.
+    return dialogs.openFile(QStringLiteral("Open QWK File"), workFolder, filter());
+}
+
+std::optional<packet::ImportResult> OpenQwkFileCommand::run(
+    const std::function<QString()> &choosePacket, packet::PacketImporter &importer,
+    std::function<void(bool)> setMainWindowEnabled)
+{
     if (setMainWindowEnabled)
         setMainWindowEnabled(false);
     const EnableOnExit enableOnExit(setMainWindowEnabled);
     try {
-        // The folder is passed as it is: upper-casing it would name another
-        // folder on a case-sensitive file system.
-        const QString packet
-            = dialogs.openFile(QStringLiteral("Open QWK File"), workFolder, filter());
+        const QString packet = choosePacket();
         if (packet.isEmpty())
             return std::nullopt;
         return importer.importPacket(packet);

@@ -23,12 +23,18 @@ class OpenQwkFileCommand
 {
 public:
     static QString filter() { return QStringLiteral("QWK Files (*.QW*);;All Files (*.*)"); }
+    // The open dialog, starting in the WORK folder; empty when cancelled.
+    static QString askForPacket(ui::FileDialogs &dialogs, const QString &workFolder);
 
     // No value when the user cancelled the dialog or an error ended the
     // command before the import could report.
     static std::optional<packet::ImportResult> run(ui::FileDialogs &dialogs,
         packet::PacketImporter &importer, const QString &workFolder,
         std::function<void(bool)> setMainWindowEnabled);
+    // The same with the packet given by `choosePacket` (which may ask the
+    // user; an empty path means cancelled), for packets named from outside.
+    static std::optional<packet::ImportResult> run(const std::function<QString()> &choosePacket,
+        packet::PacketImporter &importer, std::function<void(bool)> setMainWindowEnabled);
 };
 
 } // namespace marvik::app

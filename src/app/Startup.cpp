@@ -4,6 +4,8 @@
 #include "store/MessageStore.h"
 #include "store/StoreError.h"
 
+#include <QLockFile>
+
 namespace marvik::app {
 
 Startup::Startup() = default;
@@ -13,6 +15,7 @@ bool Startup::run(const QString &currentFolder, ui::Progress *upgradeProgress)
 {
     m_error.clear();
     m_warning.clear();
+    m_storeInUse = false;
     m_folders = state::AppFolders(currentFolder);
 
     // Folders first: in a folder we may not write to, the system's own
@@ -24,6 +27,10 @@ bool Startup::run(const QString &currentFolder, ui::Progress *upgradeProgress)
         m_store = std::make_unique<store::MessageStore>(m_folders.storeFile(), upgradeProgress);
     } catch (const store::StoreError &e) {
         m_error = e.message();
+        // Asked of the lock itself rather than read from the message.
+        QLockFile lock(m_folders.storeFile() + QLatin1String(".lock"));
+        lock.setStaleLockTime(0);
+        m_storeInUse = !lock.tryLock(0) && lock.error() == QLockFile::LockFailedError;
         return false;
     }
 

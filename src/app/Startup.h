@@ -31,6 +31,8 @@ public:
     bool run(const QString &currentFolder, ui::Progress *upgradeProgress = nullptr);
 
     QString errorText() const { return m_error; }
+    // After a failed run(): another running Marvik holds the store.
+    bool storeInUse() const { return m_storeInUse; }
     // Something went wrong that does not stop the program (the settings file
     // could not be written back).
     QString warningText() const { return m_warning; }
@@ -47,6 +49,7 @@ private:
     std::unique_ptr<store::MessageStore> m_store;
     QString m_error;
     QString m_warning;
+    bool m_storeInUse = false;
 };
 
 } // namespace marvik::app

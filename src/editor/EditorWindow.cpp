@@ -7,6 +7,7 @@
 #include "ui/FileDialogs.h"
 #include "ui/HelpTopics.h"
 #include "ui/Prompts.h"
+#include "ui/WindowMemory.h"
 #include "ui/WindowPlacement.h"
 
 #include <QAbstractTextDocumentLayout>
@@ -111,6 +112,7 @@ EditorWindow::EditorWindow(state::AppState &state, QWidget *parent)
     const QFontMetrics metrics(messageFont());
     resize(metrics.horizontalAdvance(QLatin1Char('M')) * (MessageParts::WrapColumn + 24),
         metrics.height() * 36);
+    m_memory = new ui::WindowMemory(this, QStringLiteral("Editor"), state.layouts());
 }
 
 EditorWindow::~EditorWindow() = default;
@@ -218,6 +220,7 @@ void EditorWindow::RunEditor(const state::EditorRequest &request)
     const QPointer<QWidget> caller = QApplication::activeWindow();
     fill(request);
     m_done = false;
+    m_memory->restore();
     ui::WindowPlacement::fitIntoScreen(this);
     show();
     raise();

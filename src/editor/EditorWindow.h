@@ -1,6 +1,6 @@
 #pragma once
 
-#include "state/WindowCalls.h"
+#include "state/EditorRequest.h"
 #include "ui/WaitLoop.h"
 
 #include <QMainWindow>
@@ -16,6 +16,10 @@ class QTextEdit;
 
 namespace marvik::state {
 class AppState;
+}
+
+namespace marvik::ui {
+class WindowMemory;
 }
 
 namespace marvik::editor {
@@ -97,6 +101,7 @@ private:
     QAction *m_selectAllAction = nullptr;
     QAction *m_escapeAction = nullptr;
     ui::WaitLoop m_wait;
+    ui::WindowMemory *m_memory = nullptr;
     // Of the request being edited: see EditorRequest.
     std::optional<int> m_conferenceNumber;
     qint64 m_replacesRecord = 0;

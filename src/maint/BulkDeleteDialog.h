@@ -20,7 +20,7 @@ namespace marvik::maint {
 //
 // Made once at start-up:
 //     BulkDeleteDialog dialog(state);
-// and run by the system window (WindowCalls::runBulkDelete):
+// and run when the system window asks for it (bulkDeleteRequested):
 //     dialog.run(entryIndex);   // 1-based conference list entry
 class BulkDeleteDialog : public QDialog
 {

@@ -6,6 +6,7 @@
 #include "state/TaglinesFile.h"
 #include "ui/HelpTopics.h"
 #include "ui/Prompts.h"
+#include "ui/WindowMemory.h"
 
 #include <QHBoxLayout>
 #include <QKeyEvent>
@@ -22,6 +23,7 @@ SettingsDialog::SettingsDialog(state::AppState &state, QWidget *parent)
 {
     setWindowTitle(tr("Configure Settings"));
     resize(639, 400);
+    m_memory = new ui::WindowMemory(this, QStringLiteral("Settings"), state.layouts());
 
     auto *layout = new QVBoxLayout(this);
     m_tabs = new QTabWidget(this);
@@ -68,7 +70,9 @@ bool SettingsDialog::run()
 {
     if (!load())
         return false;
-    placeOnScreen(this, size());
+    // Where the user left it (this run or the last), else centred.
+    if (!m_memory->restore())
+        placeOnScreen(this, size());
     return exec() == QDialog::Accepted;
 }
 

@@ -9,6 +9,10 @@ namespace marvik::state {
 class AppState;
 }
 
+namespace marvik::ui {
+class WindowMemory;
+}
+
 namespace marvik::maint {
 
 // "Configure Settings": the taglines file in a fixed-pitch editor. Ok saves the settings, writes
@@ -45,6 +49,7 @@ private:
     state::AppState &m_state;
     QTabWidget *m_tabs = nullptr;
     QPlainTextEdit *m_taglines = nullptr;
+    ui::WindowMemory *m_memory = nullptr;
 };
 
 } // namespace marvik::maint

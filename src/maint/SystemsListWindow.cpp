@@ -8,6 +8,7 @@
 #include "store/StoreError.h"
 #include "ui/HelpTopics.h"
 #include "ui/Prompts.h"
+#include "ui/WindowMemory.h"
 
 #include <QCloseEvent>
 #include <QGuiApplication>
@@ -35,11 +36,9 @@ enum Column
 
 } // namespace
 
-SystemsListWindow::SystemsListWindow(
-    state::AppState &state, std::function<void()> runSystemWindow, QWidget *parent)
+SystemsListWindow::SystemsListWindow(state::AppState &state, QWidget *parent)
     : QMainWindow(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint)
     , m_state(state)
-    , m_runSystemWindow(std::move(runSystemWindow))
 {
     setWindowTitle(QStringLiteral("BBS Systems"));
     resize(320, 321);
@@ -78,6 +77,8 @@ SystemsListWindow::SystemsListWindow(
     m_list->header()->setStretchLastSection(false);
     m_list->header()->setSectionsMovable(false);
     label->setBuddy(m_list);
+    m_memory = new ui::WindowMemory(this, QStringLiteral("SystemsList"), state.layouts());
+    m_memory->remember(m_list->header(), QStringLiteral("Systems"));
     layout->addWidget(label);
     layout->addWidget(m_list);
     setCentralWidget(central);
@@ -147,14 +148,20 @@ void SystemsListWindow::fillList()
 void SystemsListWindow::fitToContents()
 {
     ensurePolished();
+    // Where the user left it, with the widths given there, else fitted.
+    const bool placed = m_memory->restore();
     int listWidth = 2 * m_list->frameWidth()
         + m_list->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, m_list);
     for (int column = 0; column < m_list->columnCount(); ++column) {
+        const int given = m_list->columnWidth(column);
         m_list->resizeColumnToContents(column);
         // Some room between the columns, so an id does not run into its name.
-        m_list->setColumnWidth(column, m_list->columnWidth(column) + 12);
+        const int wanted = m_list->columnWidth(column) + 12;
+        m_list->setColumnWidth(column, placed ? qMax(given, wanted) : wanted);
         listWidth += m_list->columnWidth(column);
     }
+    if (placed)
+        return;
     const QMargins margins
         = centralWidget()->contentsMargins() + centralWidget()->layout()->contentsMargins();
     const int width = qMax(minimumSizeHint().width(), listWidth + margins.left() + margins.right());
@@ -173,9 +180,7 @@ void SystemsListWindow::OpenSelectedSystem()
     if (qwkId.isEmpty())
         return;
     hide();
-    m_state.setCurrentQwkId(qwkId);
-    if (m_runSystemWindow)
-        m_runSystemWindow();
+    Q_EMIT systemRequested(qwkId);
     // Reading, writing and the clean-up on close change the unread totals.
     fillList();
     if (m_closing)

@@ -13,6 +13,10 @@ namespace marvik::state {
 class AppState;
 }
 
+namespace marvik::ui {
+class WindowMemory;
+}
+
 namespace marvik::maint {
 
 // "BBS Systems": every system held in the store, by BBS id, with its BBS
@@ -21,17 +25,15 @@ namespace marvik::maint {
 // with everything it holds. The window has no close box; "&Close" (or Esc)
 // is the way out, and it closes itself once the last system is deleted.
 //
-// Made once at start-up, given how to run the system window:
-//     SystemsListWindow list(state, [&systemWindow] { systemWindow.run(); });
-// and run by "Open &BBS System":
+// Made once at start-up; the application runs the system window when it
+// asks for one (systemRequested), and the list by "Open &BBS System":
 //     list.run();
 class SystemsListWindow : public QMainWindow
 {
     Q_OBJECT
 
 public:
-    SystemsListWindow(
-        state::AppState &state, std::function<void()> runSystemWindow, QWidget *parent = nullptr);
+    explicit SystemsListWindow(state::AppState &state, QWidget *parent = nullptr);
     ~SystemsListWindow() override;
 
     // Fills the list and waits until it is closed; with no system stored it
@@ -53,6 +55,10 @@ public:
     void DeleteBBSSystem1Click();
     void Close1Click();
 
+Q_SIGNALS:
+    // The system window on `qwkId`; returns when it is closed.
+    void systemRequested(const QString &qwkId);
+
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
@@ -63,11 +69,11 @@ private:
     void fitToContents();
 
     state::AppState &m_state;
-    std::function<void()> m_runSystemWindow;
     QTreeWidget *m_list = nullptr;
     QAction *m_delete = nullptr;
     QAction *m_close = nullptr;
     ui::WaitLoop m_wait;
+    ui::WindowMemory *m_memory = nullptr;
     bool m_closing = true;
 };
 

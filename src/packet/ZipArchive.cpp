@@ -137,6 +137,29 @@ QString ZipArchive::safeBaseName(const QString &memberName)
     return base;
 }
 
+bool ZipArchive::memberNames(const QString &zipPath, QStringList *names, QString *error)
+{
+    const QString zipName = QFileInfo(zipPath).fileName();
+    int code = 0;
+    ZipHandle archive(zip_open(QFile::encodeName(zipPath).constData(), ZIP_RDONLY, &code));
+    if (!archive && code == ZIP_ER_EXISTS)
+        return fail(error, duplicateMemberText(zipPath));
+    if (!archive)
+        return fail(error,
+            QStringLiteral("%1 is not a zip archive, or it is damaged (%2).")
+                .arg(zipName, openErrorText(code)));
+    const zip_int64_t count = zip_get_num_entries(archive.get(), 0);
+    if (count < 0 || count > MaxMembers)
+        return fail(error, QStringLiteral("%1 cannot be read as a zip archive.").arg(zipName));
+    names->clear();
+    for (zip_int64_t i = 0; i < count; ++i) {
+        const char *raw = zip_get_name(archive.get(), zip_uint64_t(i), ZIP_FL_ENC_GUESS);
+        if (raw)
+            names->append(QString::fromUtf8(raw));
+    }
+    return true;
+}
+
 QString ZipArchive::refusal(const QString &zipName, qint64 archiveBytes, qint64 unpackedBytes,
     const QString &destFolder, qint64 freeBytes)
 {

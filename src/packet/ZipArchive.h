@@ -51,6 +51,11 @@ public:
     static bool addFiles(const QString &zipPath, const QStringList &files, int compressionLevel,
         const ProgressCallback &progress, QString *error);
 
+    // The names of the archive's members as stored, read from its directory
+    // alone; false with a reason in `error` when it is no zip archive or a
+    // damaged one.
+    static bool memberNames(const QString &zipPath, QStringList *names, QString *error);
+
     // The member's base name, or an empty text when the name is unsafe to
     // write anywhere (traversal, drive, absolute, empty).
     static QString safeBaseName(const QString &memberName);

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "reader/DisplayedMessage.h"
-#include "state/WindowCalls.h"
+#include "state/EditorRequest.h"
 
 #include <QDateTime>
 

@@ -10,6 +10,7 @@
 #include "ui/FileDialogs.h"
 #include "ui/HelpTopics.h"
 #include "ui/Prompts.h"
+#include "ui/WindowMemory.h"
 #include "ui/WindowPlacement.h"
 
 #include <QAction>
@@ -63,6 +64,7 @@ ReaderWindow::ReaderWindow(state::AppState &state, QWidget *parent)
     // No title-bar buttons: the reader is left through Exit Conference.
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
     resize(800, 580);
+    m_memory = new ui::WindowMemory(this, QStringLiteral("Reader"), state.layouts());
 
     makeAction(First, QStringLiteral("&First Message"), QStringLiteral("First Message"), {},
         &ReaderWindow::SpeedButton3Click)
@@ -223,6 +225,7 @@ bool ReaderWindow::openConference(int conferenceNumber, int startRow)
     const bool canForward = !m_navigator.isRepliesConference();
     action(Forward)->setEnabled(canForward);
     showCurrent();
+    m_memory->restore();
     ui::WindowPlacement::fitIntoScreen(this);
     show();
     raise();
@@ -241,12 +244,12 @@ void ReaderWindow::showSelection(int conferenceNumber, int row)
 
 void ReaderWindow::Search1Click()
 {
-    if (!m_open || !m_state.windows().runSearch)
+    if (!m_open)
         return;
     // The search takes the reader's place; a hit opened there comes back
     // as this window's selection (showSelection).
     hide();
-    m_state.windows().runSearch(m_state.currentQwkId(), m_navigator.conference());
+    Q_EMIT searchRequested(m_state.currentQwkId(), m_navigator.conference());
     if (!m_open)
         return;
     show();
@@ -331,11 +334,6 @@ void ReaderWindow::Reply1Click()
 {
     if (!m_open)
         return;
-    const auto &runEditor = m_state.windows().runEditor;
-    if (!runEditor) {
-        m_state.prompts().error(QStringLiteral("The message editor is not available."));
-        return;
-    }
     const DisplayedMessage shown = m_navigator.current();
     if (!m_navigator.isRepliesConference()) {
         state::EditorRequest request;
@@ -362,11 +360,6 @@ void ReaderWindow::ForwardMessage1Click()
 {
     if (!m_open || m_navigator.isRepliesConference())
         return;
-    const auto &runEditor = m_state.windows().runEditor;
-    if (!runEditor) {
-        m_state.prompts().error(QStringLiteral("The message editor is not available."));
-        return;
-    }
     const QDateTime now = m_clock ? m_clock() : QDateTime::currentDateTime();
     state::EditorRequest request;
     try {
@@ -383,7 +376,7 @@ void ReaderWindow::callEditor(const state::EditorRequest &request)
     // The editor stores what the user saves; a store failure there ends
     // that command, not the reader.
     try {
-        m_state.windows().runEditor(request);
+        Q_EMIT editorRequested(request);
     } catch (const store::StoreError &error) {
         m_state.prompts().error(error.message());
     }

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "reader/ReaderNavigator.h"
-#include "state/WindowCalls.h"
+#include "state/EditorRequest.h"
 #include "ui/WaitLoop.h"
 
 #include <QHash>
@@ -18,6 +18,10 @@ class QToolBar;
 
 namespace marvik::state {
 class AppState;
+}
+
+namespace marvik::ui {
+class WindowMemory;
 }
 
 namespace marvik::reader {
@@ -117,6 +121,13 @@ public Q_SLOTS:
     void Rot13Click();
     void Search1Click();
 
+Q_SIGNALS:
+    // The editor on a reply, re-edit or forward; returns when it is closed
+    // (the application connects it directly).
+    void editorRequested(const marvik::state::EditorRequest &request);
+    // The search window over the system, from the conference being read.
+    void searchRequested(const QString &qwkId, std::optional<int> conference);
+
 protected:
     void closeEvent(QCloseEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -139,6 +150,7 @@ private:
     state::AppState &m_state;
     ReaderNavigator m_navigator;
     ui::WaitLoop m_wait;
+    ui::WindowMemory *m_memory = nullptr;
     bool m_leave = true;
     bool m_open = false;
     bool m_saidNothingUnread = false;

@@ -10,9 +10,13 @@ AppState::AppState(const AppFolders &folders, const Settings &settings,
     std::unique_ptr<store::MessageStore> store, const QStringList &taglines)
     : m_folders(folders)
     , m_settings(settings)
+    , m_windowSettings(folders.base().isEmpty() ? QString() : folders.iniFile())
     , m_taglines(taglines)
     , m_store(std::move(store))
 {
+    // A file that cannot be read leaves every window at its first place;
+    // start-up has said so already.
+    m_windowSettings.load();
     if (m_store) {
         m_operations = std::make_unique<store::StoreOperations>(*m_store);
         m_operations->setConferenceList(&m_conferences);

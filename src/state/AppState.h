@@ -2,8 +2,9 @@
 
 #include "packet/DoorIdFile.h"
 #include "state/AppFolders.h"
+#include "state/EditorRequest.h"
 #include "state/Settings.h"
-#include "state/WindowCalls.h"
+#include "state/WindowSettings.h"
 #include "store/BulletinList.h"
 #include "store/ConferenceList.h"
 #include "store/LiveQuery.h"
@@ -57,9 +58,6 @@ public:
     ui::FileDialogs &fileDialogs() const { return *m_services.fileDialogs; }
     ui::HelpTopics &help() const { return *m_services.help; }
 
-    // How windows open one another; set by the application.
-    WindowCalls &windows() { return m_windows; }
-
     bool hasStore() const { return m_store != nullptr; }
     store::MessageStore &store() const { return *m_store; }
     store::StoreOperations &operations() { return *m_operations; }
@@ -69,6 +67,9 @@ public:
 
     const AppFolders &folders() const { return m_folders; }
     Settings &settings() { return m_settings; }
+    // Where windows keep their size, place and columns: [Windows] in
+    // MARVIK.INI, read when the state is made.
+    ui::LayoutStore *layouts() { return &m_windowSettings; }
     QStringList &taglines() { return m_taglines; }
 
     // The system open in the system window (or last imported).
@@ -99,6 +100,7 @@ public:
 private:
     AppFolders m_folders;
     Settings m_settings;
+    WindowSettings m_windowSettings;
     QStringList m_taglines;
     std::unique_ptr<store::MessageStore> m_store;
     std::unique_ptr<store::StoreOperations> m_operations;
@@ -111,7 +113,6 @@ private:
     QStringList m_controlLines;
     QList<packet::DoorIdRecord> m_doorSettings;
     Services m_services;
-    WindowCalls m_windows;
 };
 
 } // namespace marvik::state

@@ -43,6 +43,21 @@ std::optional<QString> IniFile::value(const QString &section, const QString &key
     return std::nullopt;
 }
 
+QList<std::pair<QString, QString>> IniFile::entries(const QString &section) const
+{
+    QList<std::pair<QString, QString>> result;
+    const qsizetype header = findSection(section);
+    if (header < 0)
+        return result;
+    const qsizetype end = sectionEnd(header);
+    for (qsizetype i = header + 1; i < end; ++i) {
+        QString name, value;
+        if (isEntry(m_lines[i], &name, &value))
+            result.append({name, value});
+    }
+    return result;
+}
+
 void IniFile::setValue(const QString &section, const QString &key, const QString &value)
 {
     const QString entry = key + QLatin1Char('=') + value;

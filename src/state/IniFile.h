@@ -1,9 +1,11 @@
 #pragma once
 
+#include <QList>
 #include <QString>
 #include <QStringList>
 
 #include <optional>
+#include <utility>
 
 namespace marvik::state {
 
@@ -22,6 +24,8 @@ public:
     // Section and key names match without regard to case, as INI files do.
     std::optional<QString> value(const QString &section, const QString &key) const;
     void setValue(const QString &section, const QString &key, const QString &value);
+    // The section's entries (key, value) in the order of the file.
+    QList<std::pair<QString, QString>> entries(const QString &section) const;
 
     QString text() const;
     // Written aside and renamed into place, so a failed save keeps the old file.

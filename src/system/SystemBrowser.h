@@ -1,6 +1,6 @@
 #pragma once
 
-#include "state/WindowCalls.h"
+#include "state/EditorRequest.h"
 #include "store/Records.h"
 
 #include <QDateTime>

@@ -6,6 +6,7 @@
 #include "system/ConferenceTableModel.h"
 #include "ui/HelpTopics.h"
 #include "ui/Prompts.h"
+#include "ui/WindowMemory.h"
 
 #include <QCloseEvent>
 #include <QGridLayout>
@@ -72,7 +73,7 @@ QTableView *makeGrid(QAbstractItemModel *model, const QList<int> &widths, QWidge
     view->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     view->verticalHeader()->setDefaultSectionSize(view->fontMetrics().height() + 4);
     QHeaderView *header = view->horizontalHeader();
-    header->setSectionResizeMode(QHeaderView::Fixed);
+    header->setSectionResizeMode(QHeaderView::Interactive);
     header->setSectionsClickable(false);
     header->setHighlightSections(false);
     int width = 2 * view->frameWidth() + view->style()->pixelMetric(QStyle::PM_ScrollBarExtent);
@@ -84,6 +85,24 @@ QTableView *makeGrid(QAbstractItemModel *model, const QList<int> &widths, QWidge
     }
     view->setMinimumWidth(width);
     return view;
+}
+
+// Widens the columns that their heading or their texts (the counts of a
+// large conference) would not fit; narrows none. Returns the width that
+// shows every column.
+int fitColumns(QTableView *view)
+{
+    QHeaderView *header = view->horizontalHeader();
+    int width = 2 * view->frameWidth() + view->style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+    for (int column = 0; column < header->count(); ++column) {
+        // Public through the base class: the texts of the rows in view.
+        const int texts = static_cast<const QAbstractItemView *>(view)->sizeHintForColumn(column);
+        const int wanted = qMax(texts, header->sectionSizeHint(column));
+        if (view->columnWidth(column) < wanted)
+            view->setColumnWidth(column, wanted);
+        width += view->columnWidth(column);
+    }
+    return width;
 }
 
 // Centres the window on the available screen (the screen less panels and
@@ -185,6 +204,9 @@ SystemWindow::SystemWindow(state::AppState &state, QWidget *parent)
     m_bulletinModel = new BulletinTableModel(state.bulletins(), this);
     m_conferenceView = makeGrid(m_conferenceModel, {50, 119, 54}, central);
     m_bulletinView = makeGrid(m_bulletinModel, {66, 66}, central);
+    m_memory = new ui::WindowMemory(this, QStringLiteral("SystemWindow"), state.layouts());
+    m_memory->remember(m_conferenceView->horizontalHeader(), QStringLiteral("Conferences"));
+    m_memory->remember(m_bulletinView->horizontalHeader(), QStringLiteral("Bulletins"));
     auto *conferencesLabel = new QLabel(QStringLiteral("Conferences:"), central);
     conferencesLabel->setBuddy(m_conferenceView);
     auto *bulletinsLabel = new QLabel(QStringLiteral("Bulletins:"), central);
@@ -213,6 +235,14 @@ SystemWindow::SystemWindow(state::AppState &state, QWidget *parent)
 }
 
 SystemWindow::~SystemWindow() = default;
+
+void SystemWindow::run(const QString &qwkId)
+{
+    // While a system is open, another is not opened inside it.
+    if (!m_wait.isWaiting())
+        m_state.setCurrentQwkId(qwkId);
+    run();
+}
 
 void SystemWindow::run()
 {
@@ -260,7 +290,17 @@ bool SystemWindow::openSystem()
         m_bulletinView->scrollToTop();
         m_closing = false;
     }
-    placeOnScreen(this);
+    // Where the user left it (this run or the last), else centred.
+    const bool placed = m_memory->restore();
+    const int conferencesWidth = fitColumns(m_conferenceView);
+    const int bulletinsWidth = fitColumns(m_bulletinView);
+    if (!placed) {
+        // The first time ever: wide enough for every column.
+        m_conferenceView->setMinimumWidth(qMax(m_conferenceView->minimumWidth(), conferencesWidth));
+        m_bulletinView->setMinimumWidth(qMax(m_bulletinView->minimumWidth(), bulletinsWidth));
+        resize(size().expandedTo(minimumSizeHint()));
+        placeOnScreen(this);
+    }
     show();
     raise();
     activateWindow();
@@ -272,15 +312,8 @@ void SystemWindow::closeSystem()
 {
     m_closing = true;
     hide();
-    const auto &calls = m_state.windows();
-    guarded([&calls] {
-        if (calls.exportReplies)
-            calls.exportReplies();
-    });
-    guarded([&calls] {
-        if (calls.cleanUpReadMessages)
-            calls.cleanUpReadMessages();
-    });
+    guarded([this] { Q_EMIT repliesExportRequested(); });
+    guarded([this] { Q_EMIT readMessagesCleanupRequested(); });
 }
 
 int SystemWindow::activeEntry() const
@@ -322,9 +355,9 @@ void SystemWindow::ShowScreenClick(SystemBrowser::Screen screen)
 {
     guarded([this, screen] {
         const QString text = m_browser.screenText(screen);
-        if (text.isEmpty() || !m_state.windows().showScreen)
+        if (text.isEmpty())
             return;
-        m_state.windows().showScreen(SystemBrowser::screenTitle(screen), text);
+        Q_EMIT screenRequested(SystemBrowser::screenTitle(screen), text);
     });
 }
 
@@ -332,9 +365,9 @@ void SystemWindow::ComposeNewMessage1Click()
 {
     guarded([this] {
         const auto request = m_browser.composeRequest(activeEntry());
-        if (!request || !m_state.windows().runEditor)
+        if (!request)
             return;
-        m_state.windows().runEditor(*request);
+        Q_EMIT editorRequested(*request);
         m_conferenceView->viewport()->update();
     });
 }
@@ -350,21 +383,17 @@ void SystemWindow::NextConferenceWithMessages1Click()
 void SystemWindow::BulkDeleteMessages1Click()
 {
     const int entry = activeEntry();
-    if (SystemBrowser::isReserved(entry) || !m_browser.isEntry(entry)
-        || !m_state.windows().runBulkDelete)
+    if (SystemBrowser::isReserved(entry) || !m_browser.isEntry(entry))
         return;
     guarded([this, entry] {
         ShowAgain showAgain(this);
-        m_state.windows().runBulkDelete(entry + 1);
+        Q_EMIT bulkDeleteRequested(entry + 1);
     });
 }
 
 void SystemWindow::EraseREPFile1Click()
 {
-    guarded([this] {
-        if (m_eraseReplyPacket)
-            m_eraseReplyPacket();
-    });
+    guarded([this] { Q_EMIT replyPacketEraseRequested(); });
     updateEraseRep();
 }
 
@@ -377,11 +406,11 @@ void SystemWindow::CloseBBSSystem1Click()
 void SystemWindow::OpenConference()
 {
     guarded([this] {
-        if (m_browser.openConference(activeEntry()) == 0 || !m_state.windows().runReader)
+        if (m_browser.openConference(activeEntry()) == 0)
             return;
         {
             ShowAgain showAgain(this);
-            m_state.windows().runReader();
+            Q_EMIT readerRequested(m_state.openConference());
         }
         m_conferenceView->viewport()->update();
     });
@@ -390,11 +419,9 @@ void SystemWindow::OpenConference()
 void SystemWindow::SearchMessages1Click()
 {
     guarded([this] {
-        if (!m_state.windows().runSearch)
-            return;
         {
             ShowAgain showAgain(this);
-            m_state.windows().runSearch(m_state.currentQwkId(), std::nullopt);
+            Q_EMIT searchRequested(m_state.currentQwkId());
         }
         m_conferenceView->viewport()->update();
     });
@@ -427,10 +454,10 @@ void SystemWindow::OpenBulletin()
         return;
     guarded([this, row = current.row()] {
         const auto bulletin = m_browser.bulletin(row);
-        if (!bulletin || !m_state.windows().showScreen)
+        if (!bulletin)
             return;
         ShowAgain showAgain(this);
-        m_state.windows().showScreen(bulletin->title, bulletin->text);
+        Q_EMIT screenRequested(bulletin->title, bulletin->text);
     });
 }
 

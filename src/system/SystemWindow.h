@@ -1,5 +1,6 @@
 #pragma once
 
+#include "state/EditorRequest.h"
 #include "ui/WaitLoop.h"
 
 #include "system/SystemBrowser.h"
@@ -15,6 +16,10 @@ namespace marvik::state {
 class AppState;
 }
 
+namespace marvik::ui {
+class WindowMemory;
+}
+
 namespace marvik::system {
 
 class BulletinTableModel;
@@ -25,11 +30,12 @@ class ConferenceTableModel;
 // packet. It has no close box: "&Close BBS System" is the way out, after
 // which the replies are packed and the read messages offered for deletion.
 //
-// Made once at start-up:
-//     SystemWindow window(state);
-//     window.setEraseReplyPacket(...);   // the reply packet's eraser
-// and run by the systems list after it has set the current system:
-//     window.run();
+// Made once at start-up; the application connects its requests (the
+// signals below) to the windows and steps they ask for, and runs it when
+// a system is chosen in the systems list:
+//     window.run(qwkId);
+// Each request returns when what it opened is closed (direct connections);
+// the window hides itself meanwhile where the other takes its place.
 class SystemWindow : public QMainWindow
 {
     Q_OBJECT
@@ -42,15 +48,14 @@ public:
     // the reply export and the read-message clean-up, in that order. Returns
     // at once, showing nothing, when the store has no such system.
     void run();
+    // The same for the system `qwkId`, which becomes the current system.
+    void run(const QString &qwkId);
 
     // The parts of run(): opening (false: nothing shown), and the close
     // sequence after the wait.
     bool openSystem();
     void closeSystem();
     bool isClosing() const { return m_closing; }
-
-    // Erases the current system's reply packet ("&Erase REP File").
-    void setEraseReplyPacket(std::function<void()> erase) { m_eraseReplyPacket = std::move(erase); }
 
     QTableView *conferenceView() const { return m_conferenceView; }
     QTableView *bulletinView() const { return m_bulletinView; }
@@ -68,6 +73,23 @@ public:
     QAction *bulkDeleteAction() const { return m_bulkDelete; }
     QAction *eraseRepAction() const { return m_eraseRep; }
     QAction *closeAction() const { return m_close; }
+
+Q_SIGNALS:
+    // The reader on the selection openConference() made for `conferenceNumber`.
+    void readerRequested(int conferenceNumber);
+    void editorRequested(const marvik::state::EditorRequest &request);
+    // The bulk delete dialog for conference list entry `entryIndex` (1-based).
+    void bulkDeleteRequested(int entryIndex);
+    // The screen viewer with a title and a CP437-as-Unicode text.
+    void screenRequested(const QString &title, const QString &text);
+    // The search window over this system.
+    void searchRequested(const QString &qwkId);
+    // "&Erase REP File" for the current system.
+    void replyPacketEraseRequested();
+    // The close-time steps, in this order: pack the replies, then offer to
+    // delete the read messages.
+    void repliesExportRequested();
+    void readMessagesCleanupRequested();
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -106,8 +128,8 @@ private:
     QAction *m_bulkDelete = nullptr;
     QAction *m_eraseRep = nullptr;
     QAction *m_close = nullptr;
-    std::function<void()> m_eraseReplyPacket;
     ui::WaitLoop m_wait;
+    ui::WindowMemory *m_memory = nullptr;
     bool m_closing = true;
 };
 

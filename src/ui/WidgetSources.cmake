@@ -9,5 +9,6 @@ add_library(marvik_ui STATIC
   ${CMAKE_CURRENT_LIST_DIR}/WaitLoop.cpp ${CMAKE_CURRENT_LIST_DIR}/WaitLoop.h
   ${CMAKE_CURRENT_LIST_DIR}/DialogOwner.cpp ${CMAKE_CURRENT_LIST_DIR}/DialogOwner.h
   ${CMAKE_CURRENT_LIST_DIR}/WindowPlacement.cpp ${CMAKE_CURRENT_LIST_DIR}/WindowPlacement.h
+  ${CMAKE_CURRENT_LIST_DIR}/WindowMemory.cpp ${CMAKE_CURRENT_LIST_DIR}/WindowMemory.h
 )
 target_link_libraries(marvik_ui PUBLIC marvik_uicore Qt6::Widgets)

@@ -1,7 +1,9 @@
+#include "app/AppController.h"
 #include "app/HelpWindow.h"
 #include "app/MainWindow.h"
 #include "editor/EditorWindow.h"
 #include "maint/SettingsDialog.h"
+#include "screens/ScreenViewer.h"
 #include "maint/SystemsListWindow.h"
 #include "reader/ReaderWindow.h"
 #include "state/AppState.h"
@@ -19,6 +21,7 @@
 #include <QMap>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMimeData>
 #include <QPointer>
 #include <QScreen>
 #include <QTableView>
@@ -53,15 +56,17 @@ struct Fixture
 {
     QTemporaryDir dir;
     WatchingPrompts prompts;
-    std::unique_ptr<MainWindow> window;
+    std::unique_ptr<marvik::app::AppController> app;
+    MainWindow *window = nullptr;
 
     Fixture()
     {
         const AppFolders folders(dir.path());
         folders.create(nullptr);
-        window = std::make_unique<MainWindow>(folders, Settings(folders.base()),
+        app = std::make_unique<marvik::app::AppController>(folders, Settings(folders.base()),
             std::make_unique<marvik::store::MessageStore>(folders.storeFile()),
             QStringList {"A tagline"}, prompts);
+        window = &app->mainWindow();
     }
 };
 
@@ -108,7 +113,7 @@ private Q_SLOTS:
     {
         Fixture f;
         f.window->show();
-        QVERIFY(QTest::qWaitForWindowExposed(f.window.get()));
+        QVERIFY(QTest::qWaitForWindowExposed(f.window));
         const QRect screen = f.window->screen()->geometry();
         QCOMPARE(f.window->x(), screen.left());
         QCOMPARE(f.window->y(), screen.top());
@@ -116,17 +121,26 @@ private Q_SLOTS:
         QVERIFY(f.window->height() <= 46);
     }
 
-    // Every window can open the ones it needs: each call is wired.
-    void windowCallsAreWired()
+    // What a window asks for reaches the window that does it.
+    void requestsReachTheirWindows()
     {
         Fixture f;
-        const marvik::state::WindowCalls &calls = f.window->state().windows();
-        QVERIFY(calls.runReader);
-        QVERIFY(calls.runEditor);
-        QVERIFY(calls.runBulkDelete);
-        QVERIFY(calls.showScreen);
-        QVERIFY(calls.exportReplies);
-        QVERIFY(calls.cleanUpReadMessages);
+        bool viewerShown = false;
+        QTimer::singleShot(0, [&] {
+            viewerShown = f.app->screenViewer().isVisible();
+            f.app->screenViewer().close();
+        });
+        Q_EMIT f.app->systemWindow().screenRequested("Welcome", "Hello");
+        QVERIFY(viewerShown);
+
+        bool settingsShown = false;
+        QTimer::singleShot(0, [&] {
+            settingsShown = f.app->settingsDialog().isVisible();
+            f.app->settingsDialog().reject();
+        });
+        Q_EMIT f.window->settingsRequested();
+        QVERIFY(settingsShown);
+        QVERIFY(f.prompts.errors.isEmpty());
     }
 
     // Within one menu, and among a menu bar's menus, every mnemonic leads to
@@ -149,11 +163,11 @@ private Q_SLOTS:
                 seen.insert(key, action->text());
             }
         };
-        const QList<QMainWindow *> windows {f.window.get(),
-            qobject_cast<QMainWindow *>(&f.window->systemsList()),
-            qobject_cast<QMainWindow *>(&f.window->systemWindow()),
-            qobject_cast<QMainWindow *>(&f.window->reader()),
-            qobject_cast<QMainWindow *>(&f.window->editor())};
+        const QList<QMainWindow *> windows {f.window,
+            qobject_cast<QMainWindow *>(&f.app->systemsList()),
+            qobject_cast<QMainWindow *>(&f.app->systemWindow()),
+            qobject_cast<QMainWindow *>(&f.app->reader()),
+            qobject_cast<QMainWindow *>(&f.app->editor())};
         for (QMainWindow *window : windows) {
             QVERIFY(window);
             const QString name = window->metaObject()->className();
@@ -178,8 +192,8 @@ private Q_SLOTS:
         Fixture f;
         bool shown = false;
         QTimer::singleShot(0, [&] {
-            shown = f.window->settingsDialog().isVisible();
-            f.window->settingsDialog().reject();
+            shown = f.app->settingsDialog().isVisible();
+            f.app->settingsDialog().reject();
         });
         actionNamed(f.window->menuBar(), "&Settings")->trigger();
         QVERIFY(shown);
@@ -199,21 +213,21 @@ private Q_SLOTS:
         auto dialogs = std::make_unique<FakeFileDialogs>();
         FakeFileDialogs *script = dialogs.get();
         script->nextFileNames = {packet};
-        f.window->setFileDialogs(std::move(dialogs));
+        f.app->setFileDialogs(std::move(dialogs));
         f.prompts.answers = {false}; // keep the packet
         bool enabledWhileAsking = true;
         f.prompts.onAsk = [&] { enabledWhileAsking = f.window->isEnabled(); };
 
         actionNamed(f.window->menuBar(), "&Open QWK File")->trigger();
 
-        QCOMPARE(script->folders, QStringList {f.window->state().folders().work()});
+        QCOMPARE(script->folders, QStringList {f.app->state().folders().work()});
         QCOMPARE(f.prompts.questions, QStringList {"Delete mybbs.qw2?"});
         QVERIFY(f.prompts.errors.isEmpty());
         QVERIFY(!enabledWhileAsking);
         QVERIFY(f.window->isEnabled());
-        QCOMPARE(f.window->state().currentQwkId(), QString("MYBBS"));
-        QCOMPARE(f.window->state().controlLines().value(0), QString("Marvik Test BBS"));
-        const auto conference = f.window->state().store().findConference(-1, "MYBBS");
+        QCOMPARE(f.app->state().currentQwkId(), QString("MYBBS"));
+        QCOMPARE(f.app->state().controlLines().value(0), QString("Marvik Test BBS"));
+        const auto conference = f.app->state().store().findConference(-1, "MYBBS");
         QVERIFY(conference);
         QCOMPARE(conference->totalMsgs, 1);
         QVERIFY(QFile::exists(packet));
@@ -223,12 +237,12 @@ private Q_SLOTS:
     {
         Fixture f;
         auto dialogs = std::make_unique<FakeFileDialogs>();
-        f.window->setFileDialogs(std::move(dialogs));
+        f.app->setFileDialogs(std::move(dialogs));
         actionNamed(f.window->menuBar(), "&Open QWK File")->trigger();
         QVERIFY(f.window->isEnabled());
         QVERIFY(f.prompts.questions.isEmpty());
         QVERIFY(f.prompts.errors.isEmpty());
-        QVERIFY(f.window->state().currentQwkId().isEmpty());
+        QVERIFY(f.app->state().currentQwkId().isEmpty());
     }
 
     void helpOpensAtItsTopic_data()
@@ -245,13 +259,13 @@ private Q_SLOTS:
         QFETCH(QString, page);
         Fixture f;
         f.window->show();
-        QVERIFY(QTest::qWaitForWindowActive(f.window.get()));
+        QVERIFY(QTest::qWaitForWindowActive(f.window));
         if (pressF1)
-            QTest::keyClick(f.window.get(), Qt::Key_F1);
+            QTest::keyClick(f.window, Qt::Key_F1);
         else
             actionNamed(f.window->menuBar(), "&Help Topics")->trigger();
-        QVERIFY(f.window->help().isVisible());
-        QCOMPARE(f.window->help().browser()->source().fileName(), page);
+        QVERIFY(f.app->help().isVisible());
+        QCOMPARE(f.app->help().browser()->source().fileName(), page);
     }
 
     void firstShowRunsItsHandlerOnce()
@@ -273,14 +287,117 @@ private Q_SLOTS:
         f.window->show();
         actionNamed(f.window->menuBar(), "E&xit")->trigger();
         QVERIFY(!f.window->isVisible());
-        QVERIFY(f.window->state().hasStore());
-        const QString storeFile = f.window->state().folders().storeFile();
+        QVERIFY(f.app->state().hasStore());
+        const QString storeFile = f.app->state().folders().storeFile();
         QVERIFY_THROWS_EXCEPTION(
             marvik::store::StoreError, marvik::store::MessageStore {storeFile});
-        f.window.reset();
+        f.app.reset();
         // Closed means closed: another Marvik may open the same store now.
         marvik::store::MessageStore again(storeFile);
         QVERIFY(again.systemIds().isEmpty());
+    }
+
+    // Packets from outside are imported one after another, each once however
+    // often it was named; what is no packet is refused in one box first.
+    void packetsFromOutside()
+    {
+        Fixture f;
+        PacketWriter writer;
+        writer.addConference(0, "Main Board");
+        writer.addMessage({});
+        const QString first = f.dir.filePath("FIRST.QWK");
+        const QString second = f.dir.filePath("SECOND.QWK");
+        QVERIFY(writer.write(first));
+        QVERIFY(writer.write(second));
+        const QString missing = f.dir.filePath("NONE.QWK");
+        const QString text = f.dir.filePath("notes.txt");
+        QFile notes(text);
+        QVERIFY(notes.open(QIODevice::WriteOnly));
+        notes.write("hello\n");
+        notes.close();
+        f.prompts.defaultAnswer = false; // keep the packets
+        f.window->show();
+
+        f.window->openPackets({first, missing, first, text, second});
+        f.window->openPackets({second});
+        QTRY_VERIFY(f.window->packetsWaiting().isEmpty());
+        QTRY_COMPARE(f.prompts.questions.size(), 2);
+        QTest::qWait(50);
+
+        QCOMPARE(f.prompts.questions, (QStringList {"Delete FIRST.QWK?", "Delete SECOND.QWK?"}));
+        QCOMPARE(f.prompts.errors.size(), 1);
+        QVERIFY(f.prompts.errors[0].contains(missing + " does not exist."));
+        QVERIFY(f.prompts.errors[0].contains(text + " is not a QWK packet"));
+        QVERIFY(f.prompts.errors[0].indexOf(missing) < f.prompts.errors[0].indexOf(text));
+        QVERIFY(!f.app->state().currentQwkId().isEmpty());
+        QVERIFY(f.window->isEnabled());
+    }
+
+    // Handed over while a dialog is up, a packet waits for it to close and is
+    // imported then, once.
+    void packetsWaitWhileADialogIsOpen()
+    {
+        Fixture f;
+        PacketWriter writer;
+        writer.addConference(0, "Main Board");
+        writer.addMessage({});
+        const QString packet = f.dir.filePath("MYBBS.QWK");
+        QVERIFY(writer.write(packet));
+        f.prompts.defaultAnswer = false;
+        f.window->show();
+
+        bool waitedWhileOpen = false;
+        int questionsWhileOpen = -1;
+        QTimer::singleShot(0, [&] {
+            f.window->openPackets({packet});
+            QTest::qWait(400);
+            f.window->openPackets({packet});
+            waitedWhileOpen = f.window->packetsWaiting() == QStringList {packet};
+            questionsWhileOpen = f.prompts.questions.size();
+            f.app->settingsDialog().reject();
+        });
+        actionNamed(f.window->menuBar(), "&Settings")->trigger();
+
+        QVERIFY(waitedWhileOpen);
+        QCOMPARE(questionsWhileOpen, 0);
+        QTRY_COMPARE(f.prompts.questions, QStringList {"Delete MYBBS.QWK?"});
+        QTest::qWait(300);
+        QCOMPARE(f.prompts.questions.size(), 1);
+        const auto conference = f.app->state().store().findConference(0, "MYBBS");
+        QVERIFY(conference);
+        QCOMPARE(conference->totalMsgs, 1);
+    }
+
+    // Files dropped on the window are imported; anything but local files is
+    // not taken at all.
+    void droppedPacketsAreImported()
+    {
+        Fixture f;
+        PacketWriter writer;
+        writer.addConference(0, "Main Board");
+        writer.addMessage({});
+        const QString packet = f.dir.filePath("MYBBS.QWK");
+        QVERIFY(writer.write(packet));
+        f.prompts.defaultAnswer = false;
+        f.window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(f.window));
+
+        QMimeData web;
+        web.setUrls({QUrl("https://example.org/MYBBS.QWK")});
+        QDragEnterEvent refused(QPoint(5, 5), Qt::CopyAction, &web, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(f.window, &refused);
+        QVERIFY(!refused.isAccepted());
+
+        QMimeData files;
+        files.setUrls({QUrl::fromLocalFile(packet)});
+        QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &files, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(f.window, &enter);
+        QVERIFY(enter.isAccepted());
+        QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &files, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(f.window, &drop);
+        QVERIFY(drop.isAccepted());
+        QTRY_COMPARE(f.prompts.questions, QStringList {"Delete MYBBS.QWK?"});
+        QVERIFY(f.prompts.errors.isEmpty());
     }
 
     // Closing the main window (close box, Exit or Ctrl+Q) while the systems
@@ -312,23 +429,23 @@ private Q_SLOTS:
         QVERIFY(writer.write(packet));
         auto dialogs = std::make_unique<FakeFileDialogs>();
         dialogs->nextFileNames = {packet};
-        f.window->setFileDialogs(std::move(dialogs));
+        f.app->setFileDialogs(std::move(dialogs));
         f.prompts.answers = {false};
         actionNamed(f.window->menuBar(), "&Open QWK File")->trigger();
         f.prompts.defaultAnswer = false; // no packing, no clean-up on the way out
         f.window->show();
-        QVERIFY(QTest::qWaitForWindowExposed(f.window.get()));
+        QVERIFY(QTest::qWaitForWindowExposed(f.window));
 
-        auto &list = f.window->systemsList();
-        auto &system = f.window->systemWindow();
-        auto &reader = f.window->reader();
+        auto &list = f.app->systemsList();
+        auto &system = f.app->systemWindow();
+        auto &reader = f.app->reader();
         bool reached = false;
         bool closed = true;
         bool storeHeld = false;
         bool lockHeld = false;
         bool topmostVisible = false;
         QString messageAfterNext;
-        const QString storeFile = f.window->state().folders().storeFile();
+        const QString storeFile = f.app->state().folders().storeFile();
         QWidget *top = depth == 1 ? static_cast<QWidget *>(&list)
             : depth == 2          ? static_cast<QWidget *>(&system)
                                   : static_cast<QWidget *>(&reader);
@@ -342,7 +459,7 @@ private Q_SLOTS:
             } else {
                 closed = f.window->close();
             }
-            storeHeld = f.window->state().hasStore();
+            storeHeld = f.app->state().hasStore();
             try {
                 marvik::store::MessageStore second(storeFile);
             } catch (const marvik::store::StoreError &) {
@@ -351,7 +468,7 @@ private Q_SLOTS:
             topmostVisible = top->isVisible();
             if (depth == 3) {
                 reader.action(marvik::reader::ReaderWindow::Next)->trigger();
-                messageAfterNext = QString::number(f.window->state().messageIndex());
+                messageAfterNext = QString::number(f.app->state().messageIndex());
                 reader.Exit1Click();
             }
             if (depth >= 2)

@@ -3,6 +3,7 @@
 // message), Esc comes back to the list, and the window below keeps its own
 // system.
 
+#include "app/AppController.h"
 #include "app/MainWindow.h"
 #include "reader/ReaderWindow.h"
 #include "search/SearchWindow.h"
@@ -36,7 +37,7 @@ private:
     {
         QTemporaryDir dir;
         testing::FakePrompts prompts;
-        std::unique_ptr<app::MainWindow> window;
+        std::unique_ptr<app::AppController> app;
         QList<qint64> keys;
 
         Fixture()
@@ -65,7 +66,7 @@ private:
             }
             store::SearchIndex::indexNext(*store, 100);
             transaction.commit();
-            window = std::make_unique<app::MainWindow>(
+            app = std::make_unique<app::AppController>(
                 folders, state::Settings(folders.base()), std::move(store), QStringList(), prompts);
         }
     };
@@ -74,9 +75,9 @@ private:
 void tst_SearchFromWindows::hitOpensTheReaderOnTheHits()
 {
     Fixture f;
-    state::AppState &state = f.window->state();
+    state::AppState &state = f.app->state();
     state.setCurrentQwkId(QStringLiteral("ONE"));
-    search::SearchWindow &search = f.window->searchWindow();
+    search::SearchWindow &search = f.app->searchWindow();
     search.openFor(QString(), std::nullopt, search::SearchSession::Scope::AllSystems);
     QTest::keyClicks(search.queryBox(), QStringLiteral("modem"));
     QTRY_COMPARE(search.resultView()->model()->rowCount(), 3);
@@ -86,7 +87,7 @@ void tst_SearchFromWindows::hitOpensTheReaderOnTheHits()
     int count = 0;
     bool searchHidden = false;
     QTimer::singleShot(0, this, [&] {
-        reader::ReaderWindow &reader = f.window->reader();
+        reader::ReaderWindow &reader = f.app->reader();
         searchHidden = !search.isVisible();
         count = state.messageCount();
         seen << QStringLiteral("%1 %2 %3")
@@ -117,12 +118,12 @@ void tst_SearchFromWindows::hitOpensTheReaderOnTheHits()
 void tst_SearchFromWindows::searchFromTheReaderGoesOnThere()
 {
     Fixture f;
-    state::AppState &state = f.window->state();
+    state::AppState &state = f.app->state();
     state.setCurrentQwkId(QStringLiteral("ONE"));
     state.messages().open(store::Selections::conferenceMessages(QStringLiteral("ONE"), 0));
     state.setOpenConference(0);
-    reader::ReaderWindow &reader = f.window->reader();
-    search::SearchWindow &search = f.window->searchWindow();
+    reader::ReaderWindow &reader = f.app->reader();
+    search::SearchWindow &search = f.app->searchWindow();
     QString scope;
     QString after;
     // Ctrl+F in the reader, then Enter on the first hit of "cable".

@@ -147,6 +147,8 @@ private Q_SLOTS:
         Startup startup;
         QVERIFY(!startup.run(dir.path()));
         QVERIFY(!startup.errorText().isEmpty());
+        // Only a store in use sends a second start to the running one.
+        QCOMPARE(startup.storeInUse(), heldOpen);
         QVERIFY(!startup.takeStore());
         QCOMPARE(readAll(path), before);
         QVERIFY(!QFile::exists(dir.filePath("MARVIK.INI")));

@@ -44,7 +44,8 @@ void TestSystemsListWindow::emptyStore()
 {
     BrowseFixture f;
     int runs = 0;
-    SystemsListWindow window(*f.state, [&] { ++runs; });
+    SystemsListWindow window(*f.state);
+    connect(&window, &SystemsListWindow::systemRequested, this, [&] { ++runs; });
     window.run();
     QCOMPARE(f.prompts.informations,
         QStringList {QStringLiteral("There are no BBS systems available yet.")});
@@ -62,7 +63,7 @@ void TestSystemsListWindow::listsInOrder()
     f.addMessage(QStringLiteral("MIDDLE"), 0, false, true); // counted once, not again as personal
     f.addMessage(QStringLiteral("MIDDLE"), 0, true);
     f.state->operations().storeWrittenMessage(QStringLiteral("ZETA"), {store::MessageRecord()});
-    SystemsListWindow window(*f.state, {});
+    SystemsListWindow window(*f.state);
     QVERIFY(window.openList());
     QVERIFY(window.isVisible());
     QCOMPARE(window.windowTitle(), QStringLiteral("BBS Systems"));
@@ -102,11 +103,12 @@ void TestSystemsListWindow::openRunsTheSystemWindow()
     QStringList opened;
     QList<bool> listVisible;
     SystemsListWindow *list = nullptr;
-    SystemsListWindow window(*f.state, [&] {
-        opened << f.state->currentQwkId();
+    SystemsListWindow window(*f.state);
+    connect(&window, &SystemsListWindow::systemRequested, this, [&](const QString &qwkId) {
+        opened << qwkId;
         listVisible << list->isVisible();
         // What the user does in the system window shows in the list after it.
-        f.addMessage(f.state->currentQwkId(), 0, false);
+        f.addMessage(qwkId, 0, false);
     });
     list = &window;
     QVERIFY(window.openList());
@@ -130,7 +132,7 @@ void TestSystemsListWindow::deleteAnsweredNo()
 {
     BrowseFixture f;
     addSystems(f, {QStringLiteral("ONE"), QStringLiteral("TWO")});
-    SystemsListWindow window(*f.state, {});
+    SystemsListWindow window(*f.state);
     QVERIFY(window.openList());
     f.prompts.answers = {false, true};
     window.deleteAction()->trigger();
@@ -175,7 +177,7 @@ void TestSystemsListWindow::deleteQuestionCountsUnsentReplies()
     f.state->operations().storeWrittenMessage(QStringLiteral("TWO"), {store::MessageRecord()});
     for (int i = 0; i < replies; ++i)
         f.state->operations().storeWrittenMessage(QStringLiteral("ONE"), {store::MessageRecord()});
-    SystemsListWindow window(*f.state, {});
+    SystemsListWindow window(*f.state);
     QVERIFY(window.openList());
     f.prompts.answers = {false};
     window.deleteAction()->trigger();
@@ -187,7 +189,7 @@ void TestSystemsListWindow::deletingTheLastClosesTheList()
 {
     BrowseFixture f;
     addSystems(f, {QStringLiteral("ONLY")});
-    SystemsListWindow window(*f.state, {});
+    SystemsListWindow window(*f.state);
     bool closedItself = false;
     QTimer::singleShot(0, &window, [&] {
         window.deleteAction()->trigger();
@@ -217,7 +219,7 @@ void TestSystemsListWindow::runWaitsForClose()
     QFETCH(bool, escape);
     BrowseFixture f;
     addSystems(f, {QStringLiteral("ONE")});
-    SystemsListWindow window(*f.state, {});
+    SystemsListWindow window(*f.state);
     bool visibleWhileWaiting = false;
     QTimer::singleShot(0, &window, [&] {
         visibleWhileWaiting = window.isVisible();

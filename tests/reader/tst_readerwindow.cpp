@@ -145,8 +145,9 @@ private Q_SLOTS:
         f.add(m);
         f.open(-1);
         QList<EditorRequest> requests;
-        f.state->windows().runEditor = [&](const EditorRequest &r) { requests.append(r); };
         ReaderWindow w(*f.state);
+        connect(&w, &ReaderWindow::editorRequested, this,
+            [&](const EditorRequest &r) { requests.append(r); });
         w.setClock([] { return QDateTime(QDate(2000, 1, 2), QTime(3, 4, 5)); });
         QVERIFY(w.openConference(-1));
         QVERIFY(QTest::qWaitForWindowActive(&w));
@@ -174,11 +175,11 @@ private Q_SLOTS:
         f.open(-2);
         QList<EditorRequest> requests;
         QList<int> totalsSeen;
-        f.state->windows().runEditor = [&](const EditorRequest &r) {
+        ReaderWindow w(*f.state);
+        connect(&w, &ReaderWindow::editorRequested, this, [&](const EditorRequest &r) {
             requests.append(r);
             totalsSeen.append(f.counts(-2).first); // then aborted
-        };
-        ReaderWindow w(*f.state);
+        });
         QVERIFY(w.openConference(-2));
         QVERIFY(!w.action(ReaderWindow::Forward)->isEnabled());
         w.action(ReaderWindow::Last)->trigger();
@@ -205,8 +206,9 @@ private Q_SLOTS:
         f.addMessages(1, "uu");
         f.open(1);
         marvik::editor::EditorWindow editor(*f.state);
-        f.state->windows().runEditor = [&](const EditorRequest &r) { editor.RunEditor(r); };
         ReaderWindow w(*f.state);
+        connect(&w, &ReaderWindow::editorRequested, &editor,
+            [&](const EditorRequest &r) { editor.RunEditor(r); });
         QString textAfter;
         bool readerHidden = false;
         bool editorWaiting = false;

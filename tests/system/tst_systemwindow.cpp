@@ -1,5 +1,6 @@
 #include "system/BrowseFixture.h"
 
+#include "state/WindowSettings.h"
 #include "store/StoreError.h"
 #include "system/ConferenceTableModel.h"
 #include "system/SystemWindow.h"
@@ -8,6 +9,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QFile>
+#include <QHeaderView>
 #include <QTableView>
 #include <QTimer>
 
@@ -32,6 +34,7 @@ private Q_SLOTS:
     void storeErrorIsShown();
     void closeRunsExportThenCleanUp_data();
     void closeRunsExportThenCleanUp();
+    void widthsAndPlaceAreKeptForTheNextRun();
 
 private:
     void wireFakes();
@@ -72,28 +75,31 @@ void TestSystemWindow::cleanup()
 
 void TestSystemWindow::wireFakes()
 {
-    auto &calls = m_f->state->windows();
     SystemWindow *window = m_window.get();
-    calls.runReader = [this, window] {
+    connect(window, &SystemWindow::readerRequested, this, [this, window] {
         m_calls << QStringLiteral("reader");
         m_readerCounts << m_f->state->messageCount();
         m_visibleDuringCall << window->isVisible();
-    };
-    calls.runEditor = [this, window](const state::EditorRequest &request) {
-        m_calls << QStringLiteral("editor");
-        m_editorRequests << request;
-        m_visibleDuringCall << window->isVisible();
-    };
-    calls.runBulkDelete = [this, window](int entry) {
+    });
+    connect(window, &SystemWindow::editorRequested, this,
+        [this, window](const state::EditorRequest &request) {
+            m_calls << QStringLiteral("editor");
+            m_editorRequests << request;
+            m_visibleDuringCall << window->isVisible();
+        });
+    connect(window, &SystemWindow::bulkDeleteRequested, this, [this, window](int entry) {
         m_calls << QStringLiteral("bulk %1").arg(entry);
         m_visibleDuringCall << window->isVisible();
-    };
-    calls.showScreen = [this, window](const QString &title, const QString &text) {
-        m_calls << QStringLiteral("screen %1: %2").arg(title, text);
-        m_visibleDuringCall << window->isVisible();
-    };
-    calls.exportReplies = [this] { m_calls << QStringLiteral("export"); };
-    calls.cleanUpReadMessages = [this] { m_calls << QStringLiteral("clean up"); };
+    });
+    connect(window, &SystemWindow::screenRequested, this,
+        [this, window](const QString &title, const QString &text) {
+            m_calls << QStringLiteral("screen %1: %2").arg(title, text);
+            m_visibleDuringCall << window->isVisible();
+        });
+    connect(window, &SystemWindow::repliesExportRequested, this,
+        [this] { m_calls << QStringLiteral("export"); });
+    connect(window, &SystemWindow::readMessagesCleanupRequested, this,
+        [this] { m_calls << QStringLiteral("clean up"); });
 }
 
 void TestSystemWindow::opening()
@@ -112,6 +118,14 @@ void TestSystemWindow::opening()
     QCOMPARE(m_window->bulletinView()->model()->rowCount(), 2);
     QVERIFY(!m_window->composeAction()->isEnabled());
     QVERIFY(!m_window->bulkDeleteAction()->isEnabled());
+    // Every heading and every count is seen whole.
+    for (QTableView *grid : {conferences, m_window->bulletinView()}) {
+        for (int column = 0; column < grid->model()->columnCount(); ++column) {
+            QVERIFY(grid->columnWidth(column) >= grid->horizontalHeader()->sectionSizeHint(column));
+            QVERIFY(grid->columnWidth(column)
+                >= static_cast<QAbstractItemView *>(grid)->sizeHintForColumn(column));
+        }
+    }
 
     QApplication::setActiveWindow(m_window.get());
     QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
@@ -168,7 +182,7 @@ void TestSystemWindow::eraseRepFollowsThePacket()
     QVERIFY(packet.open(QIODevice::WriteOnly));
     packet.close();
     int erased = 0;
-    m_window->setEraseReplyPacket([&] {
+    connect(m_window.get(), &SystemWindow::replyPacketEraseRequested, this, [&] {
         ++erased;
         QFile::remove(path);
     });
@@ -267,7 +281,9 @@ void TestSystemWindow::openBulletin()
 void TestSystemWindow::storeErrorIsShown()
 {
     QVERIFY(m_window->openSystem());
-    m_f->state->windows().runReader = [] { throw store::StoreError(QStringLiteral("disk full")); };
+    // The window guards what it asks for: a store error is shown, not fatal.
+    connect(m_window.get(), &SystemWindow::readerRequested, this,
+        [] { throw store::StoreError(QStringLiteral("disk full")); });
     QTableView *view = m_window->conferenceView();
     view->setCurrentIndex(view->model()->index(2, 0));
     QTest::keyClick(view, Qt::Key_Return);
@@ -312,3 +328,24 @@ void TestSystemWindow::closeRunsExportThenCleanUp()
 
 QTEST_MAIN(TestSystemWindow)
 #include "tst_systemwindow.moc"
+
+// Closed, the window leaves its size and column widths in the settings
+// file; the next run's window opens with them.
+void TestSystemWindow::widthsAndPlaceAreKeptForTheNextRun()
+{
+    QVERIFY(m_window->openSystem());
+    m_window->resize(m_window->width() + 60, m_window->height() + 30);
+    const QSize size = m_window->size();
+    m_window->conferenceView()->setColumnWidth(1, 260);
+    m_window->closeAction()->trigger();
+    m_window->closeSystem();
+
+    state::WindowSettings file(m_f->state->folders().iniFile());
+    QVERIFY(file.load());
+    QCOMPARE(file.layoutValue("SystemWindow.Conferences").split(',').value(1), QString("260"));
+
+    m_window = std::make_unique<SystemWindow>(*m_f->state);
+    QVERIFY(m_window->openSystem());
+    QCOMPARE(m_window->size(), size);
+    QCOMPARE(m_window->conferenceView()->columnWidth(1), 260);
+}

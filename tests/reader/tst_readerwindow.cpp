@@ -333,8 +333,9 @@ private Q_SLOTS:
         f.add(m);
         f.open(1);
         QList<EditorRequest> requests;
-        f.state->windows().runEditor = [&](const EditorRequest &r) { requests.append(r); };
         ReaderWindow w(*f.state);
+        connect(&w, &ReaderWindow::editorRequested, this,
+            [&](const EditorRequest &r) { requests.append(r); });
         QVERIFY(w.openConference(1));
         QVERIFY(QTest::qWaitForWindowActive(&w));
         QTest::keyClick(w.textView(), Qt::Key_K);

@@ -133,9 +133,13 @@ bool StoreGenerator::write(const QString &path, int messages, QString *error)
         sqlite3_close(db);
         return false;
     }
-    // Back to what the first program wrote: no index, version 1.
+    // Back to what the first program wrote: no index, no later columns,
+    // version 1.
     const char *setup
-        = "DROP TRIGGER MessagesSearchDelete; DROP TRIGGER MessagesSearchUpdate; "
+        = "ALTER TABLE MESSAGES DROP COLUMN \"Marked\"; "
+          "ALTER TABLE MESSAGES DROP COLUMN \"Message-ID\"; "
+          "ALTER TABLE MESSAGES DROP COLUMN \"In-Reply-To\"; "
+          "DROP TRIGGER MessagesSearchDelete; DROP TRIGGER MessagesSearchUpdate; "
           "DROP TABLE MESSAGES_FTS; DROP TABLE SEARCH_STATE; PRAGMA user_version = 1; "
           "PRAGMA synchronous = OFF; BEGIN";
     bool ok = check(db, sqlite3_exec(db, setup, nullptr, nullptr, nullptr), error);

@@ -156,6 +156,10 @@ void HeadersFile::parseLine(QByteArrayView raw, qint64 messagesSize)
         take(Sender, value);
     else if (is(key, "subject"))
         take(Subject, value);
+    else if (is(key, "message-id"))
+        take(MessageId, value);
+    else if (is(key, "in-reply-to"))
+        take(InReplyTo, value);
     else if (is(key, "utf8"))
         m_utf8 = isTrue(value);
 }
@@ -227,6 +231,8 @@ std::optional<HeadersFile::Section> HeadersFile::section(qint64 offset) const
     section.to = valueOf(*it, To);
     section.from = it->length[From] != Absent ? valueOf(*it, From) : valueOf(*it, Sender);
     section.subject = valueOf(*it, Subject);
+    section.messageId = valueOf(*it, MessageId);
+    section.inReplyTo = valueOf(*it, InReplyTo);
     section.utf8 = it->utf8;
     return section;
 }

@@ -15,7 +15,9 @@ namespace marvik::packet {
 // message, named in brackets by the hexadecimal byte offset of the message's
 // header in MESSAGES.DAT ("[280]"), holding "Key: value" lines (and the
 // UTF-8 mark as "Utf8 = true"). Only what the import uses is kept: the whole
-// To, From (or Sender) and Subject, and whether the message is UTF-8.
+// To, From (or Sender) and Subject, whether the message is UTF-8, and the
+// Message-ID and In-Reply-To that let a reader hang replies under what they
+// answer.
 //
 // Whatever the file holds, its memory stays small: a section that names no
 // header block of MESSAGES.DAT, or carries nothing kept, costs nothing; the
@@ -29,6 +31,8 @@ public:
         std::optional<QByteArray> to;
         std::optional<QByteArray> from;
         std::optional<QByteArray> subject;
+        std::optional<QByteArray> messageId;
+        std::optional<QByteArray> inReplyTo;
         bool utf8 = false;
     };
 
@@ -62,16 +66,18 @@ private:
         From,
         Sender,
         Subject,
+        MessageId,
+        InReplyTo,
         FieldCount
     };
     static constexpr quint16 Absent = 0xffff;
-    // One kept section, 20 bytes: its values lie one after another in
+    // One kept section, 24 bytes: its values lie one after another in
     // m_values from `at`, in Field order.
     struct Entry
     {
         quint32 block = 0; // the header's offset in blocks
         quint32 at = 0;
-        quint16 length[FieldCount] = {Absent, Absent, Absent, Absent};
+        quint16 length[FieldCount] = {Absent, Absent, Absent, Absent, Absent, Absent};
         bool utf8 = false;
     };
 

@@ -790,6 +790,8 @@ void PacketImporter::importMessage(int conference, qint64 headerBlock, const Mes
         take(extra->to, fields.to);
         take(extra->from, fields.from);
         take(extra->subject, fields.subject);
+        take(extra->messageId, message.messageId);
+        take(extra->inReplyTo, message.inReplyTo);
     }
     message.to = fields.to;
     message.from = fields.from;

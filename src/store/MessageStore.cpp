@@ -14,6 +14,8 @@
 #include <QSet>
 #include <QTemporaryFile>
 
+#include <algorithm>
+
 #include <sqlite3.h>
 
 namespace marvik::store {
@@ -170,6 +172,9 @@ void MessageStore::checkExisting()
         while (info.step())
             columns.insert(info.text(1));
         for (const ColumnDef &column : def.columns) {
+            // A later column comes with its upgrade step, run after this.
+            if (column.since > std::max(version, 1))
+                continue;
             if (!columns.contains(column.name)) {
                 throw StoreError(QStringLiteral("%1 is not a Marvik database: table %2 has no "
                                                 "field \"%3\". The file was left as it is.")
@@ -376,7 +381,8 @@ qint64 MessageStore::appendMessage(const MessageRecord &m)
         "INSERT INTO MESSAGES (\"Conference Number\", \"QwkID\", \"Message Number\", "
         "\"Message Status\", \"Date\", \"Time\", \"To\", \"From\", \"Subject\", "
         "\"Reference Number\", \"Read Flag\", \"Message\", \"Personal\", "
-        "\"Reply Conference Number\") VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"));
+        "\"Reply Conference Number\", \"Marked\", \"Message-ID\", \"In-Reply-To\") "
+        "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"));
     Rewind rewind(s);
     s.bind(1, m.conferenceNumber);
     s.bind(2, m.qwkId);
@@ -392,6 +398,16 @@ qint64 MessageStore::appendMessage(const MessageRecord &m)
     s.bind(12, m.text);
     s.bind(13, m.personal);
     s.bind(14, m.replyConferenceNumber);
+    s.bind(15, m.marked);
+    // No id is stored as NULL, not as an empty text: only real ids link.
+    if (m.messageId.isEmpty())
+        s.bindNull(16);
+    else
+        s.bind(16, m.messageId);
+    if (m.inReplyTo.isEmpty())
+        s.bindNull(17);
+    else
+        s.bind(17, m.inReplyTo);
     s.step();
     return m_db->lastInsertRowId();
 }

@@ -40,6 +40,9 @@ struct MessageRecord
     QString text;
     bool personal = false;
     int replyConferenceNumber = 0;
+    bool marked = false;
+    // From the packet's HEADERS.DAT, when it had one; empty otherwise.
+    QString messageId, inReplyTo;
 };
 
 // Table BULLETIN, key RecNo.

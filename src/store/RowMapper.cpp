@@ -73,6 +73,9 @@ MessageRecord RowMapper::message(const FieldMap &row)
     m.text = FieldText(row, QStringLiteral("Message"));
     m.personal = row.value(QStringLiteral("Personal")).toBool();
     m.replyConferenceNumber = FieldInteger(row, QStringLiteral("Reply Conference Number"));
+    m.marked = row.value(QStringLiteral("Marked")).toBool();
+    m.messageId = FieldText(row, QStringLiteral("Message-ID"));
+    m.inReplyTo = FieldText(row, QStringLiteral("In-Reply-To"));
     return m;
 }
 

@@ -19,6 +19,12 @@ ColumnDef boolean(const char *name)
     return {QString::fromLatin1(name), QStringLiteral("INTEGER"), false, true};
 }
 
+ColumnDef since(int version, ColumnDef column)
+{
+    column.since = version;
+    return column;
+}
+
 QList<TableDef> buildTables()
 {
     QList<TableDef> tables;
@@ -41,7 +47,11 @@ QList<TableDef> buildTables()
             integer("Message Number", true), text("Message Status"), text("Date"), text("Time"),
             text("To"), text("From"), text("Subject"), integer("Reference Number"),
             boolean("Read Flag"), text("Message"), boolean("Personal"),
-            integer("Reply Conference Number")},
+            integer("Reply Conference Number"),
+            // The user's own mark, and what lets a reader hang replies under
+            // what they answer where the packet names messages (HEADERS.DAT).
+            since(3, boolean("Marked")), since(3, text("Message-ID")),
+            since(3, text("In-Reply-To"))},
         {QStringLiteral("Record Number")}});
     tables.append({Table::Bulletins, QStringLiteral("BULLETIN"),
         {integer("RecNo"), text("QwkID"), integer("Conference Number"), integer("Bulletin Number"),
@@ -86,6 +96,21 @@ QString Schema::columnList(Table t)
     return parts.join(QLatin1String(", "));
 }
 
+QStringList Schema::addedColumnStatements(int version)
+{
+    QStringList statements;
+    for (const TableDef &def : tables()) {
+        for (const ColumnDef &column : def.columns) {
+            // Added without a default other than NULL: SQLite then changes
+            // no row, so the step is instant on a store of any size.
+            if (column.since == version)
+                statements << QStringLiteral("ALTER TABLE %1 ADD COLUMN %2 %3")
+                                  .arg(def.name, quoted(column.name), column.type);
+        }
+    }
+    return statements;
+}
+
 const ColumnDef *Schema::column(Table t, const QString &name)
 {
     for (const ColumnDef &column : table(t).columns) {
@@ -103,6 +128,8 @@ QStringList Schema::createStatements()
         const bool autoKey = def.key.size() == 1
             && (def.table == Table::Messages || def.table == Table::Bulletins);
         for (const ColumnDef &column : def.columns) {
+            if (column.since > 1)
+                continue;
             QString line = quoted(column.name) + QLatin1Char(' ') + column.type;
             // AUTOINCREMENT so a deleted row's number is never handed out again.
             if (autoKey && column.name == def.key.first())

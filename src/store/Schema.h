@@ -20,6 +20,9 @@ struct ColumnDef
     QString type; // "TEXT" or "INTEGER" as SQLite reports it
     bool notNull = false;
     bool boolean = false; // stored as INTEGER 0/1, read back as bool
+    // The schema version that added the column: a table is created as the
+    // first program made it, and each later column comes with its step.
+    int since = 1;
 };
 
 struct TableDef
@@ -38,12 +41,13 @@ class Schema
 public:
     // Stored in PRAGMA user_version; a file with a higher number came from a
     // newer program and is refused, a lower one is upgraded (SchemaSteps).
-    static constexpr int Version = 2;
+    static constexpr int Version = 3;
 
     static const TableDef &table(Table table);
     static const QList<TableDef> &tables();
 
-    // CREATE TABLE / CREATE INDEX statements, each IF NOT EXISTS.
+    // CREATE TABLE / CREATE INDEX statements, each IF NOT EXISTS, for the
+    // tables as the first program made them (columns of `since` 1).
     static QStringList createStatements();
 
     // "name" with any inner double quote doubled.
@@ -52,6 +56,8 @@ public:
     static QString keyOrder(Table table);
     // All columns, quoted and comma-separated, in table order.
     static QString columnList(Table table);
+    // ALTER TABLE statements adding the columns of schema version `version`.
+    static QStringList addedColumnStatements(int version);
     // The column matching `name` ignoring case, or null.
     static const ColumnDef *column(Table table, const QString &name);
 };

@@ -80,6 +80,13 @@ void fillSearchIndex(MessageStore &store, ui::Progress *progress)
     }
 }
 
+// Version 3: the message's mark, Message-ID and In-Reply-To.
+void addMessageLinks(MessageStore &store)
+{
+    for (const QString &sql : Schema::addedColumnStatements(3))
+        store.database().exec(sql);
+}
+
 struct Step
 {
     int version;
@@ -91,6 +98,7 @@ struct Step
 
 const Step steps[] = {
     {2, addSearchIndex, fillSearchIndex},
+    {3, addMessageLinks, nullptr},
 };
 
 static_assert(sizeof steps / sizeof steps[0] == Schema::Version - SchemaSteps::BaseVersion,

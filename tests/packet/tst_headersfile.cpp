@@ -20,29 +20,34 @@ private Q_SLOTS:
         QTest::addColumn<QString>("expected");
         QTest::newRow("all fields") << QByteArray("[100]\r\nTo: Ann\r\nFrom: Bob\r\nSubject: "
                                                   "Hi there\r\nUtf8: true\r\n")
-                                    << "Ann|Bob|Hi there|1";
+                                    << "Ann|Bob|Hi there|1|-|-";
         QTest::newRow("sender when no From")
-            << QByteArray("[100]\nSender: Sam\nTo: All\n") << "All|Sam|-|0";
+            << QByteArray("[100]\nSender: Sam\nTo: All\n") << "All|Sam|-|0|-|-";
         QTest::newRow("From before Sender")
-            << QByteArray("[100]\nSender: Sam\nFrom: Bob\n") << "-|Bob|-|0";
+            << QByteArray("[100]\nSender: Sam\nFrom: Bob\n") << "-|Bob|-|0|-|-";
         QTest::newRow("equals sign, any case")
-            << QByteArray("[100]\nUTF8 = YES\nsubject = x\n") << "-|-|x|1";
+            << QByteArray("[100]\nUTF8 = YES\nsubject = x\n") << "-|-|x|1|-|-";
         QTest::newRow("last copy of a section wins")
             << QByteArray("[100]\nTo: First\n[80]\nTo: Other\n[100]\nTo: Second\n")
-            << "Second|-|-|0";
+            << "Second|-|-|0|-|-";
         QTest::newRow("key given twice, last wins")
-            << QByteArray("[100]\nTo: One\nTo: Two\n") << "Two|-|-|0";
-        QTest::newRow("no line end at the end") << QByteArray("[100]\nTo: Ann") << "Ann|-|-|0";
+            << QByteArray("[100]\nTo: One\nTo: Two\n") << "Two|-|-|0|-|-";
+        QTest::newRow("no line end at the end") << QByteArray("[100]\nTo: Ann") << "Ann|-|-|0|-|-";
         QTest::newRow("empty section") << QByteArray("[100]\n\n[180]\nTo: x\n") << "none";
         QTest::newRow("only unknown keys") << QByteArray("[100]\nMsgId: 1234\n") << "none";
+        QTest::newRow("message ids")
+            << QByteArray("[100]\nMessage-ID: <1@bbs>\nIn-Reply-To: <0@bbs>\n")
+            << "-|-|-|0|<1@bbs>|<0@bbs>";
+        QTest::newRow("ids any case, alone")
+            << QByteArray("[100]\nin-reply-to: <9@x>\n") << "-|-|-|0|-|<9@x>";
         QTest::newRow("lines before any section") << QByteArray("To: Ann\n") << "none";
         QTest::newRow("offset not a number") << QByteArray("[1g0]\nTo: Ann\n") << "none";
         QTest::newRow("over-long value is cut")
             << QByteArray("[100]\nTo: " + QByteArray(2000, 'a') + "\n")
-            << QString(HeadersFile::MaxValueBytes, QLatin1Char('a')) + "|-|-|0";
+            << QString(HeadersFile::MaxValueBytes, QLatin1Char('a')) + "|-|-|0|-|-";
         QTest::newRow("over-long line is skipped")
             << QByteArray("[100]\nSubject: " + QByteArray(200000, 'b') + "\nTo: Ann\n")
-            << "Ann|-|-|0";
+            << "Ann|-|-|0|-|-";
     }
 
     void sectionRead()
@@ -59,9 +64,10 @@ private Q_SLOTS:
         const auto text = [](const std::optional<QByteArray> &v) {
             return v ? QString::fromLatin1(*v) : QStringLiteral("-");
         };
-        QCOMPARE(QStringLiteral("%1|%2|%3|%4")
+        QCOMPARE(QStringLiteral("%1|%2|%3|%4|%5|%6")
                      .arg(text(section->to), text(section->from), text(section->subject))
-                     .arg(section->utf8 ? 1 : 0),
+                     .arg(section->utf8 ? 1 : 0)
+                     .arg(text(section->messageId), text(section->inReplyTo)),
             expected);
     }
 

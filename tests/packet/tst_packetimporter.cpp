@@ -1045,6 +1045,22 @@ private slots:
         QCOMPARE(rows().size(), 2);
     }
 
+    // The ids that let the reader thread by HEADERS.DAT are kept with the
+    // message; a message without a section has none.
+    void messageIdsStored()
+    {
+        PacketWriter w;
+        w.addConference(0, "Main");
+        w.addMessage(Message());
+        const qint64 block = w.addMessage(Message());
+        w.addHeadersSection(block, "Message-ID: <2.main@bbs.example>\r\n"
+                                   "In-Reply-To: <1.main@bbs.example>\r\n");
+        QCOMPARE(import(writePacket(w)).messagesImported, 2);
+        QCOMPARE(m_store->findMessage(1)->messageId, QString());
+        QCOMPARE(m_store->findMessage(2)->messageId, QStringLiteral("<2.main@bbs.example>"));
+        QCOMPARE(m_store->findMessage(2)->inReplyTo, QStringLiteral("<1.main@bbs.example>"));
+    }
+
     // Packets that do not mark UTF-8: two modern writers send it anyway.
     // What the bytes say decides, for the text and then its fields.
     void unmarkedUtf8_data()

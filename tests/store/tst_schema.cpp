@@ -30,6 +30,8 @@ private slots:
     void indexes_data();
     void indexes();
     void userVersion();
+    void olderStoreUpgradedInPlace_data();
+    void olderStoreUpgradedInPlace();
     void duplicateKeysRefused_data();
     void duplicateKeysRefused();
     void numbersNeverReused();
@@ -84,7 +86,9 @@ void tst_Schema::columns_data()
                                      "From|TEXT|0|0", "Subject|TEXT|0|0",
                                      "Reference Number|INTEGER|0|0", "Read Flag|INTEGER|0|0",
                                      "Message|TEXT|0|0", "Personal|INTEGER|0|0",
-                                     "Reply Conference Number|INTEGER|0|0"};
+                                     "Reply Conference Number|INTEGER|0|0",
+                                     "Marked|INTEGER|0|0", "Message-ID|TEXT|0|0",
+                                     "In-Reply-To|TEXT|0|0"};
     QTest::newRow("BULLETIN") << "BULLETIN"
                               << QStringList {"RecNo|INTEGER|0|1", "QwkID|TEXT|0|0",
                                      "Conference Number|INTEGER|0|0", "Bulletin Number|INTEGER|0|0",
@@ -132,6 +136,56 @@ void tst_Schema::userVersion()
     Statement j(store->database(), QStringLiteral("PRAGMA journal_mode"));
     QVERIFY(j.step());
     QCOMPARE(j.text(0), QStringLiteral("wal"));
+}
+
+// A store of an earlier program gains the mark and the ids in place: every
+// row is kept, none is marked or linked, and the new fields then store.
+void tst_Schema::olderStoreUpgradedInPlace_data()
+{
+    QTest::addColumn<int>("version");
+    QTest::newRow("first program") << 1;
+    QTest::newRow("with the search index") << 2;
+}
+
+void tst_Schema::olderStoreUpgradedInPlace()
+{
+    QFETCH(int, version);
+    TempStore temp;
+    addSystem(*temp, QStringLiteral("OLD"), 1);
+    for (int n = 1; n <= 3; ++n)
+        temp->appendMessage(message(QStringLiteral("OLD"), 0, n));
+    Database &db = temp->database();
+    for (const char *column : {"Marked", "Message-ID", "In-Reply-To"})
+        db.exec(QStringLiteral("ALTER TABLE MESSAGES DROP COLUMN \"%1\"").arg(QLatin1String(column)));
+    if (version < 2) {
+        db.exec(QStringLiteral("DROP TRIGGER MessagesSearchDelete"));
+        db.exec(QStringLiteral("DROP TRIGGER MessagesSearchUpdate"));
+        db.exec(QStringLiteral("DROP TABLE MESSAGES_FTS"));
+        db.exec(QStringLiteral("DROP TABLE SEARCH_STATE"));
+    }
+    db.exec(QStringLiteral("PRAGMA user_version = %1").arg(version));
+    const QString path = temp.path();
+    temp.store.reset();
+
+    MessageStore store(path);
+    Statement v(store.database(), QStringLiteral("PRAGMA user_version"));
+    QVERIFY(v.step());
+    QCOMPARE(v.integer(0), Schema::Version);
+    for (qint64 key = 1; key <= 3; ++key) {
+        const auto old = store.findMessage(key);
+        QVERIFY(old);
+        QCOMPARE(old->subject, QStringLiteral("Subject %1").arg(key));
+        QVERIFY(!old->marked);
+        QVERIFY(old->messageId.isEmpty() && old->inReplyTo.isEmpty());
+    }
+    MessageRecord linked = message(QStringLiteral("OLD"), 0, 4);
+    linked.marked = true;
+    linked.messageId = QStringLiteral("<4@old>");
+    linked.inReplyTo = QStringLiteral("<3@old>");
+    const auto back = store.findMessage(store.appendMessage(linked));
+    QVERIFY(back && back->marked);
+    QCOMPARE(back->messageId, linked.messageId);
+    QCOMPARE(back->inReplyTo, linked.inReplyTo);
 }
 
 void tst_Schema::duplicateKeysRefused_data()

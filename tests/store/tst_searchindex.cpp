@@ -100,10 +100,13 @@ MessageRecord textMessage(const QString &qwkId, int conference, int number, cons
     return m;
 }
 
-// A store as the first program left it: no index, version 1.
+// A store as the first program left it: no index, no later columns,
+// version 1.
 void makeFirstVersion(MessageStore &store)
 {
     Database &db = store.database();
+    for (const char *column : {"Marked", "Message-ID", "In-Reply-To"})
+        db.exec(QStringLiteral("ALTER TABLE MESSAGES DROP COLUMN \"%1\"").arg(QLatin1String(column)));
     db.exec(QStringLiteral("DROP TRIGGER MessagesSearchDelete"));
     db.exec(QStringLiteral("DROP TRIGGER MessagesSearchUpdate"));
     db.exec(QStringLiteral("DROP TABLE MESSAGES_FTS"));

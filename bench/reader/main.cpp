@@ -3,6 +3,7 @@
 // from message 1 when only the last message is unread. Each is compared with
 // a floor that does the same store reads and text display in a bare text
 // view, measured in the same run. Medians of several runs.
+#include "ListBench.h"
 #include "reader/ReaderWindow.h"
 #include "state/AppState.h"
 #include "store/LiveQuery.h"
@@ -164,11 +165,15 @@ int main(int argc, char **argv)
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
+    if (argc > 1 && QByteArray(argv[1]) == "--list")
+        return runListBench(app.arguments());
     if (argc > 1) {
         const bool help = QByteArray(argv[1]) == "--help" || QByteArray(argv[1]) == "-h";
         std::fprintf(help ? stdout : stderr,
-            "usage: bench_reader\n"
-            "Times the reader on a generated store with a 28,000-message conference.\n");
+            "usage: bench_reader [--list [--messages N] [--conference M] [--store DIR]]\n"
+            "Times the reader on a generated store with a 28,000-message conference.\n"
+            "--list: the message list on a conference of M (100,000) messages in a\n"
+            "store of N (1,000,000), kept in DIR for the next run when given.\n");
         return help ? 0 : 2;
     }
 

@@ -2,6 +2,8 @@
 
 #include "reader/MessageText.h"
 #include "state/AppState.h"
+#include "store/LiveQuery.h"
+#include "store/MessageListQueries.h"
 #include "store/MessageStore.h"
 #include "store/StoreError.h"
 
@@ -53,6 +55,62 @@ void ReaderNavigator::first()
 {
     m_state.messages().moveToRow(1);
     displayCurrent();
+}
+
+void ReaderNavigator::showRow(int row)
+{
+    if (count() == 0)
+        return;
+    m_state.messages().moveToRow(std::clamp(row, 1, count()));
+    displayCurrent();
+}
+
+std::optional<std::vector<ThreadRow>> ReaderNavigator::arrange(
+    const store::ListOrder &order, bool threads)
+{
+    const qint64 shown = m_state.messages().key(index());
+    auto rows = prepareOrder(order, threads);
+    if (!rows)
+        return rows;
+    if (m_state.messages().key(index()) != shown || m_current.recordNumber != shown) {
+        displayCurrent();
+        return rows;
+    }
+    // The same message, at its place in the new order.
+    m_current.position = QStringLiteral("%1 of %2").arg(index()).arg(count());
+    m_nextUnreadEnabled = count() > 1 && otherUnread();
+    return rows;
+}
+
+std::optional<std::vector<ThreadRow>> ReaderNavigator::prepareOrder(
+    const store::ListOrder &order, bool threads)
+{
+    store::LiveQuery &messages = m_state.messages();
+    if (store::MessageListQueries::count(m_state.store(), messages.selection(), order) == 0)
+        return std::nullopt;
+    messages.reorder(order);
+    std::vector<ThreadRow> rows;
+    if (threads) {
+        rows = ThreadOrder::build(
+            store::MessageListQueries::threadFields(m_state.store(), messages.selection(), order));
+        QList<qint64> keys;
+        keys.reserve(qsizetype(rows.size()));
+        for (const ThreadRow &row : rows)
+            keys.append(row.key);
+        messages.arrange(keys);
+    }
+    return rows;
+}
+
+bool ReaderNavigator::toggleMarked()
+{
+    store::LiveQuery &messages = m_state.messages();
+    if (!messages.hasRow())
+        return false;
+    const bool marked = !messages.message().marked;
+    store::MessageListQueries::setMarked(m_state.store(), messages.key(index()), marked);
+    messages.refresh();
+    return messages.message().marked;
 }
 
 void ReaderNavigator::prior()
@@ -116,9 +174,8 @@ bool ReaderNavigator::deleteCurrent()
 bool ReaderNavigator::reopen(int index)
 {
     store::LiveQuery &messages = m_state.messages();
-    const store::Selection selection = messages.selection();
     try {
-        messages.open(selection);
+        messages.reload();
     } catch (const store::StoreError &) {
         // A selection that cannot be read again counts as empty.
         messages.close();

@@ -1,10 +1,15 @@
 #pragma once
 
 #include "reader/DisplayedMessage.h"
+#include "reader/ThreadOrder.h"
+#include "store/ListOrder.h"
 #include "store/Records.h"
 
 #include <QHash>
 #include <QString>
+
+#include <optional>
+#include <vector>
 
 namespace marvik::state {
 class AppState;
@@ -46,6 +51,9 @@ public:
     store::MessageRecord currentRecord() const;
 
     void first();
+    // Shows row `row` (1-based) of the selection in its order: a line picked
+    // in the message list.
+    void showRow(int row);
     void prior(); // nothing on the first message
     void next(); // nothing on the last message
     void last();
@@ -64,6 +72,18 @@ public:
     // shows the message at `index`, or the last one when fewer are left.
     // False when it is empty or cannot be read.
     bool reopen(int index);
+
+    // Puts the selection in `order`, and in thread order when `threads`
+    // (whose rows are then returned, else none). The current message stays
+    // current when it is in view; else the first row is shown. Nothing
+    // changes, and nullopt comes back, when no message is in that view.
+    std::optional<std::vector<ThreadRow>> arrange(const store::ListOrder &order, bool threads);
+    // The same before start(), showing nothing.
+    std::optional<std::vector<ThreadRow>> prepareOrder(
+        const store::ListOrder &order, bool threads);
+
+    // Sets or clears the user's mark on the current message; its new state.
+    bool toggleMarked();
 
     // "Your Name" of the open system.
     QString yourName() const;

@@ -5,12 +5,18 @@
 #include "ui/WaitLoop.h"
 
 #include <QHash>
+#include <QSet>
 #include <QMainWindow>
 
 #include <functional>
+#include <memory>
 
 class QAction;
+class QActionGroup;
 class QLabel;
+class QLineEdit;
+class QSplitter;
+class QTimer;
 class QMenu;
 class QPlainTextEdit;
 class QPrinter;
@@ -26,7 +32,12 @@ class WindowMemory;
 
 namespace marvik::reader {
 
+class MessageListModel;
+class MessageListPositions;
+class MessageListView;
+class MessageRowCache;
 class MessageView;
+class ThreadTreeModel;
 
 // The message reader: one message of the open conference at a time, its
 // header above a read-only text view, with the commands that act on it. It
@@ -59,6 +70,10 @@ public:
         ShowColours, // C: colour codes followed, or shown as written
         ShowHidden, // K: the kludge lines, dimmed
         Rot13, // T
+        Mark, // M: the user's own mark on the message
+        MessageList, // L: the list of messages beside the message
+        Threads,
+        Filter,
     };
 
     explicit ReaderWindow(state::AppState &state, QWidget *parent = nullptr);
@@ -92,6 +107,12 @@ public:
     ReaderNavigator &navigator() { return m_navigator; }
     QAction *action(Command command) const { return m_actions.value(command); }
     QPlainTextEdit *textView() const { return m_text; }
+    MessageListView *listView() const { return m_list; }
+    QLineEdit *filterBox() const { return m_filter; }
+    // Sorts the list (the header's click and the Sort menu).
+    void sortList(store::ListSort sort, bool descending);
+    // Shows all, unread or marked messages (the Show menu).
+    void showView(store::ListView view);
     MessageView *messageView() const { return m_view; }
     QToolBar *toolBar() const { return m_toolBar; }
     QMenu *editMenu() const { return m_editMenu; }
@@ -120,6 +141,10 @@ public Q_SLOTS:
     void HiddenLinesClick();
     void Rot13Click();
     void Search1Click();
+    void MarkClick();
+    void MessageListClick();
+    void ThreadsClick();
+    void FilterClick();
 
 Q_SIGNALS:
     // The editor on a reply, re-edit or forward; returns when it is closed
@@ -146,6 +171,22 @@ private:
     // left. A store error is shown and what is left decides.
     void showOrLeave(const std::function<bool()> &step);
     void callEditor(const state::EditorRequest &request);
+    void buildListMenus(QMenu *view);
+    // Starts reading the selection in the list's order (the user's sort,
+    // every message, no filter); `startRow` names a row of the selection as
+    // opened (a search's hit).
+    bool startInListOrder(int conferenceNumber, int startRow);
+    // Puts the selection in the list's order and view and shows it in the
+    // list; false (nothing changed) when no message is in that view.
+    bool applyList(const store::ListOrder &order, bool threads);
+    // Shows the arranged selection in the list, flat or as threads.
+    void showList(bool threads, std::vector<ThreadRow> rows);
+    // Puts the current message's line in view and selected.
+    void selectCurrentLine();
+    void listLineChosen(const QModelIndex &index);
+    void filterEdited();
+    void rememberListSettings();
+    void updateListMenus();
 
     state::AppState &m_state;
     ReaderNavigator m_navigator;
@@ -161,6 +202,24 @@ private:
     QMenu *m_editMenu = nullptr;
     MessageView *m_view = nullptr;
     QPlainTextEdit *m_text = nullptr; // the view's text
+
+    // The message list: the selection's lines, flat or threaded.
+    std::unique_ptr<MessageRowCache> m_rowCache;
+    MessageListModel *m_flat = nullptr;
+    ThreadTreeModel *m_tree = nullptr;
+    MessageListPositions *m_model = nullptr; // the one shown
+    MessageListView *m_list = nullptr;
+    QSplitter *m_splitter = nullptr;
+    QWidget *m_listPane = nullptr;
+    QLineEdit *m_filter = nullptr;
+    QTimer *m_filterDelay = nullptr;
+    QActionGroup *m_sortGroup = nullptr;
+    QActionGroup *m_viewGroup = nullptr;
+    QAction *m_descending = nullptr;
+    store::ListOrder m_order;
+    bool m_threads = false;
+    QSet<qint64> m_collapsed; // threads closed by the user, by their first message
+    bool m_syncing = false; // the list follows the reader: no message is chosen
 };
 
 // The name the rest of the program knows the window by.

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "store/MessageListQueries.h"
+
 #include <QString>
 #include <QtGlobal>
 
@@ -8,15 +10,7 @@
 namespace marvik::reader {
 
 // What threading needs of one message of the list.
-struct ThreadInput
-{
-    qint64 key = 0; // Record Number
-    int messageNumber = 0;
-    int referenceNumber = 0; // the number of the message it answers, 0 for none
-    QString messageId; // from HEADERS.DAT, empty when the packet gave none
-    QString inReplyTo;
-    int conference = 0; // numbers answer numbers of the same conference only
-};
+using ThreadInput = store::ThreadFields;
 
 struct ThreadRow
 {

@@ -32,6 +32,36 @@ bool flag(const std::optional<QString> &value, bool fallback)
     return fallback;
 }
 
+const QList<std::pair<store::ListSort, QString>> &sortNames()
+{
+    static const QList<std::pair<store::ListSort, QString>> names {
+        {store::ListSort::Store, QStringLiteral("Store")},
+        {store::ListSort::Number, QStringLiteral("Number")},
+        {store::ListSort::From, QStringLiteral("From")},
+        {store::ListSort::To, QStringLiteral("To")},
+        {store::ListSort::Subject, QStringLiteral("Subject")},
+        {store::ListSort::Date, QStringLiteral("Date")}};
+    return names;
+}
+
+store::ListSort sortFrom(const std::optional<QString> &value)
+{
+    for (const auto &[sort, name] : sortNames()) {
+        if (value && value->trimmed().compare(name, Qt::CaseInsensitive) == 0)
+            return sort;
+    }
+    return store::ListSort::Store;
+}
+
+QString nameOf(store::ListSort sort)
+{
+    for (const auto &[known, name] : sortNames()) {
+        if (known == sort)
+            return name;
+    }
+    return QStringLiteral("Store");
+}
+
 } // namespace
 
 bool Settings::load(const QString &iniPath, QString *error)
@@ -39,6 +69,10 @@ bool Settings::load(const QString &iniPath, QString *error)
     m_archiveName = defaultArchiveName();
     m_colours = true;
     m_hiddenLines = false;
+    m_list = true;
+    m_threads = false;
+    m_sort = store::ListSort::Store;
+    m_descending = false;
     IniFile ini;
     if (!ini.load(iniPath, error))
         return false;
@@ -47,6 +81,10 @@ bool Settings::load(const QString &iniPath, QString *error)
         m_archiveName = *value;
     m_colours = flag(ini.value(section(), coloursKey()), true);
     m_hiddenLines = flag(ini.value(section(), hiddenLinesKey()), false);
+    m_list = flag(ini.value(section(), listKey()), true);
+    m_threads = flag(ini.value(section(), threadsKey()), false);
+    m_sort = sortFrom(ini.value(section(), sortKey()));
+    m_descending = flag(ini.value(section(), descendingKey()), false);
     return true;
 }
 
@@ -64,6 +102,11 @@ bool Settings::save(const QString &iniPath, QString *error) const
     };
     setFlag(coloursKey(), m_colours, true);
     setFlag(hiddenLinesKey(), m_hiddenLines, false);
+    setFlag(listKey(), m_list, true);
+    setFlag(threadsKey(), m_threads, false);
+    setFlag(descendingKey(), m_descending, false);
+    if (m_sort != store::ListSort::Store || ini.value(section(), sortKey()))
+        ini.setValue(section(), sortKey(), nameOf(m_sort));
     return ini.save(iniPath, error);
 }
 

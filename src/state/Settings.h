@@ -1,5 +1,7 @@
 #pragma once
 
+#include "store/ListOrder.h"
+
 #include <QString>
 
 namespace marvik::state {
@@ -14,6 +16,10 @@ public:
     static QString archiveNameKey() { return QStringLiteral("Archive Name"); }
     static QString coloursKey() { return QStringLiteral("Message Colours"); }
     static QString hiddenLinesKey() { return QStringLiteral("Show Hidden Lines"); }
+    static QString listKey() { return QStringLiteral("Message List"); }
+    static QString threadsKey() { return QStringLiteral("Message List Threads"); }
+    static QString sortKey() { return QStringLiteral("Message List Sort"); }
+    static QString descendingKey() { return QStringLiteral("Message List Descending"); }
 
     // The text file saved messages are appended to.
     QString archiveName() const { return m_archiveName; }
@@ -26,6 +32,17 @@ public:
     void setMessageColours(bool on) { m_colours = on; }
     bool showHiddenLines() const { return m_hiddenLines; }
     void setShowHiddenLines(bool on) { m_hiddenLines = on; }
+
+    // The reader's message list: shown (on unless hidden), as threads, and
+    // its sort (the store's order, ascending, unless chosen).
+    bool messageList() const { return m_list; }
+    void setMessageList(bool on) { m_list = on; }
+    bool listThreads() const { return m_threads; }
+    void setListThreads(bool on) { m_threads = on; }
+    store::ListSort listSort() const { return m_sort; }
+    void setListSort(store::ListSort sort) { m_sort = sort; }
+    bool listDescending() const { return m_descending; }
+    void setListDescending(bool on) { m_descending = on; }
 
     // A missing file, section or key (or an empty value, which names no
     // file) gives the default. False only when the file exists but cannot
@@ -41,6 +58,10 @@ private:
     QString m_archiveName;
     bool m_colours = true;
     bool m_hiddenLines = false;
+    bool m_list = true;
+    bool m_threads = false;
+    store::ListSort m_sort = store::ListSort::Store;
+    bool m_descending = false;
 };
 
 } // namespace marvik::state

@@ -1,6 +1,8 @@
 #include "store/LiveQuery.h"
 
+#include "store/MessageListQueries.h"
 #include "store/MessageStore.h"
+#include "store/Rewind.h"
 #include "store/RowMapper.h"
 #include "store/Statement.h"
 
@@ -14,27 +16,12 @@ LiveQuery::LiveQuery(MessageStore &store)
     : m_store(store)
 { }
 
-void LiveQuery::open(const Selection &selection)
+void LiveQuery::open(const Selection &selection, const ListOrder &order)
 {
     close();
     m_selection = selection;
-    const bool messages = selection.table == Table::Messages;
-    Statement &s = m_store.prepared(selection.orderedSql(
-        messages ? QStringLiteral("rowid, \"Read Flag\"") : QStringLiteral("rowid")));
-    bindSelection(s, selection);
-    try {
-        while (s.step()) {
-            m_keys.append(s.int64(0));
-            if (messages)
-                m_read.append(s.int64(1) != 0);
-        }
-    } catch (...) {
-        s.reset();
-        m_keys.clear();
-        m_read.clear();
-        throw;
-    }
-    s.reset();
+    m_order = order;
+    loadKeys();
     m_open = true;
     first();
 }
@@ -51,17 +38,77 @@ void LiveQuery::openKeys(const QList<qint64> &keys)
     list += ']';
     m_selection = Selection {Table::Messages,
         QStringLiteral("rowid IN (SELECT value FROM json_each(?))"), {QString::fromLatin1(list)}};
-    QHash<qint64, bool> read;
-    Statement &s = m_store.prepared(m_selection.sql(QStringLiteral("rowid, \"Read Flag\"")));
-    bindSelection(s, m_selection);
+    m_hitOrder = keys;
+    m_keyed = true;
+    loadKeys();
+    m_open = true;
+    first();
+}
+
+void LiveQuery::loadKeys()
+{
+    m_keys.clear();
+    m_read.clear();
+    const bool messages = m_selection.table == Table::Messages;
+    Statement &s = m_store.prepared(messages
+            ? MessageListQueries::orderedSql(
+                  m_selection, m_order, QStringLiteral("rowid, \"Read Flag\""))
+            : m_selection.orderedSql(QStringLiteral("rowid")));
+    Rewind rewind(s);
+    if (messages)
+        MessageListQueries::bind(s, m_selection, m_order);
+    else
+        bindSelection(s, m_selection);
     try {
-        while (s.step())
-            read.insert(s.int64(0), s.int64(1) != 0);
+        if (m_keyed && m_order.sort == ListSort::Store) {
+            // A search's hits: in the order they were given, those in view.
+            QHash<qint64, bool> read;
+            while (s.step())
+                read.insert(s.int64(0), s.int64(1) != 0);
+            for (const qint64 key : m_hitOrder) {
+                const auto it = read.constFind(key);
+                if (it == read.constEnd())
+                    continue;
+                m_keys.append(key);
+                m_read.append(*it);
+            }
+            if (m_order.descending) {
+                std::reverse(m_keys.begin(), m_keys.end());
+                std::reverse(m_read.begin(), m_read.end());
+            }
+            return;
+        }
+        while (s.step()) {
+            m_keys.append(s.int64(0));
+            if (messages)
+                m_read.append(s.int64(1) != 0);
+        }
     } catch (...) {
-        s.reset();
+        m_keys.clear();
+        m_read.clear();
         throw;
     }
-    s.reset();
+}
+
+bool LiveQuery::reorder(const ListOrder &order)
+{
+    const qint64 current = hasRow() ? m_keys.at(m_pos) : 0;
+    m_order = order;
+    loadKeys();
+    const int row = rowOfKey(current);
+    keepCurrent(current);
+    return row > 0;
+}
+
+void LiveQuery::arrange(const QList<qint64> &keys)
+{
+    const qint64 current = hasRow() ? m_keys.at(m_pos) : 0;
+    QHash<qint64, bool> read;
+    read.reserve(m_keys.size());
+    for (qsizetype i = 0; i < m_keys.size(); ++i)
+        read.insert(m_keys.at(i), i < m_read.size() && m_read.at(i));
+    m_keys.clear();
+    m_read.clear();
     for (const qint64 key : keys) {
         const auto it = read.constFind(key);
         if (it == read.constEnd())
@@ -69,13 +116,38 @@ void LiveQuery::openKeys(const QList<qint64> &keys)
         m_keys.append(key);
         m_read.append(*it);
     }
-    m_open = true;
+    keepCurrent(current);
+}
+
+void LiveQuery::keepCurrent(qint64 key)
+{
+    const int row = rowOfKey(key);
+    if (row > 0) {
+        moveToRow(row);
+        return;
+    }
     first();
+}
+
+qint64 LiveQuery::key(int number) const
+{
+    return number >= 1 && number <= m_keys.size() ? m_keys.at(number - 1) : 0;
+}
+
+int LiveQuery::rowOfKey(qint64 key) const
+{
+    if (key == 0)
+        return 0;
+    const qsizetype at = m_keys.indexOf(key);
+    return at < 0 ? 0 : int(at) + 1;
 }
 
 void LiveQuery::close()
 {
     m_open = false;
+    m_keyed = false;
+    m_hitOrder.clear();
+    m_order = ListOrder();
     m_keys.clear();
     m_read.clear();
     m_row.clear();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "store/FieldMap.h"
+#include "store/ListOrder.h"
 #include "store/Records.h"
 #include "store/Selection.h"
 
@@ -28,8 +29,10 @@ class LiveQuery
 public:
     explicit LiveQuery(MessageStore &store);
 
-    // Closes any previous selection and opens this one on its first row.
-    void open(const Selection &selection);
+    // Closes any previous selection and opens this one on its first row. A
+    // message selection comes in `order`: sorted, and only the rows of its
+    // view (the store's order and every row by default).
+    void open(const Selection &selection, const ListOrder &order = {});
     // The same over messages named by key, in the order given (a search's
     // hits); keys no longer stored are left out. Opened again through
     // selection(), the rows come in key order.
@@ -37,6 +40,23 @@ public:
     void close();
     bool isOpen() const { return m_open; }
     const Selection &selection() const { return m_selection; }
+    const ListOrder &order() const { return m_order; }
+
+    // Takes the keys again in `order` (a search's hits keep their own order
+    // as the store's); the current row stays current when it is still in
+    // view, else the first row is. False when the current row left the view.
+    bool reorder(const ListOrder &order);
+    // Takes the keys again in the same order: rows written meanwhile join,
+    // deleted ones leave. The current row stays as reorder() says.
+    bool reload() { return reorder(m_order); }
+    // Puts the same keys in another order (threads); keys not among them
+    // are left out. The current row stays current when it is there.
+    void arrange(const QList<qint64> &keys);
+    const QList<qint64> &keys() const { return m_keys; }
+    // Key of row `number` (1-based); 0 when there is none.
+    qint64 key(int number) const;
+    // 1-based row of `key`; 0 when it is not in the selection.
+    int rowOfKey(qint64 key) const;
 
     int count() const { return int(m_keys.size()); }
     // 1-based number of the current row; 0 when there is none.
@@ -75,13 +95,18 @@ public:
     void forgetCurrent();
 
 private:
+    void loadKeys();
+    void keepCurrent(qint64 key);
     void moveTo(int pos);
     void readCurrent();
 
     MessageStore &m_store;
     Selection m_selection;
+    ListOrder m_order;
+    QList<qint64> m_hitOrder; // the order a keyed selection was opened in
+    bool m_keyed = false;
     bool m_open = false;
-    QList<qint64> m_keys; // rowids in key order
+    QList<qint64> m_keys; // rowids in the list's order
     QList<bool> m_read; // message selections: read flag per row
     int m_pos = 0;
     bool m_eof = true;

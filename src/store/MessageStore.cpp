@@ -1,6 +1,7 @@
 #include "store/MessageStore.h"
 
 #include "store/Database.h"
+#include "store/MessageListQueries.h"
 #include "store/Rewind.h"
 #include "store/RowMapper.h"
 #include "store/Schema.h"
@@ -71,6 +72,7 @@ MessageStore::MessageStore(const QString &path, ui::Progress *upgradeProgress)
     }
 
     m_db = std::make_unique<Database>(path);
+    MessageListQueries::registerFunctions(*m_db);
     // Reads only, so a damaged or foreign file is refused before any byte of
     // it is written.
     checkExisting();

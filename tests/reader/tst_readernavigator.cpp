@@ -220,6 +220,107 @@ private Q_SLOTS:
         QVERIFY(!nav.findNextUnread());
         QVERIFY(!nav.deleteCurrent());
     }
+
+    // The reader walks the list in its order and view; what it shows, reads
+    // and deletes is always the row in view, and what is stored only
+    // changes by reading and deleting.
+    void walksTheListInViewOrder_data()
+    {
+        QTest::addColumn<int>("sort");
+        QTest::addColumn<bool>("descending");
+        QTest::addColumn<int>("view");
+        QTest::addColumn<bool>("threads");
+        QTest::addColumn<QList<int>>("walk"); // message numbers, First to Last
+
+        // Messages 1..5; 4 answers 1, 5 answers 4; 2 is read, 3 marked.
+        const int all = int(store::ListView::All);
+        QTest::newRow("store order") << int(store::ListSort::Store) << false << all << false
+                                     << QList<int> {1, 2, 3, 4, 5};
+        QTest::newRow("number, descending") << int(store::ListSort::Number) << true << all << false
+                                            << QList<int> {5, 4, 3, 2, 1};
+        QTest::newRow("unread only") << int(store::ListSort::Store) << false
+                                     << int(store::ListView::Unread) << false
+                                     << QList<int> {1, 3, 4, 5};
+        QTest::newRow("marked only") << int(store::ListSort::Store) << false
+                                     << int(store::ListView::Marked) << false << QList<int> {3};
+        QTest::newRow("threads") << int(store::ListSort::Store) << false << all << true
+                                 << QList<int> {1, 4, 5, 2, 3};
+        QTest::newRow("threads, newest first") << int(store::ListSort::Number) << true << all
+                                               << true << QList<int> {3, 2, 1, 4, 5};
+    }
+
+    void walksTheListInViewOrder()
+    {
+        QFETCH(int, sort);
+        QFETCH(bool, descending);
+        QFETCH(int, view);
+        QFETCH(bool, threads);
+        QFETCH(QList<int>, walk);
+        ReaderFixture f;
+        const int refs[] = {0, 0, 0, 1, 4};
+        for (int i = 0; i < 5; ++i) {
+            store::MessageRecord m = storetest::message(QStringLiteral("A"), 1, i + 1, i == 1);
+            m.referenceNumber = refs[i];
+            m.marked = i == 2;
+            f.add(m);
+        }
+        f.open(1);
+        ReaderNavigator nav(*f.state);
+        const store::ListOrder order {store::ListSort(sort), descending, store::ListView(view), {}};
+        QVERIFY(nav.prepareOrder(order, threads));
+        QVERIFY(nav.start(1));
+        nav.first();
+        QList<int> seen;
+        for (int i = 0; i < nav.count(); ++i) {
+            seen.append(nav.current().messageNumber.toInt());
+            nav.next();
+        }
+        QCOMPARE(seen, walk);
+        QCOMPARE(nav.current().position,
+            QStringLiteral("%1 of %1").arg(walk.size()));
+        QCOMPARE(f.counts(1), std::pair(5, 5 - 1 - int(walk.size()) + int(walk.contains(2))));
+    }
+
+    void deletesTheRowInView()
+    {
+        ReaderFixture f;
+        f.addMessages(1, QStringLiteral("uuuuu"));
+        f.open(1);
+        ReaderNavigator nav(*f.state);
+        nav.prepareOrder({store::ListSort::Number, true, store::ListView::All, {}}, false);
+        QVERIFY(nav.start(1));
+        QCOMPARE(nav.current().messageNumber, QStringLiteral("5"));
+        nav.next(); // 4
+        QVERIFY(nav.deleteCurrent());
+        // The next row in view: 3, not 5.
+        QCOMPARE(nav.current().messageNumber, QStringLiteral("3"));
+        QCOMPARE(nav.current().position, QStringLiteral("2 of 4"));
+        QCOMPARE(f.counts(1), std::pair(4, 2));
+        QVERIFY(!f.db().findMessage(4));
+        for (const qint64 key : {1, 2, 3, 5})
+            QVERIFY(f.db().findMessage(key));
+    }
+
+    void anEmptyViewChangesNothing()
+    {
+        ReaderFixture f;
+        f.addMessages(1, QStringLiteral("uu"));
+        f.open(1);
+        ReaderNavigator nav(*f.state);
+        QVERIFY(nav.start(1));
+        nav.next();
+        QVERIFY(!nav.arrange({store::ListSort::Store, false, store::ListView::Marked, {}}, false));
+        QVERIFY(!nav.arrange({store::ListSort::Store, false, store::ListView::All, QStringLiteral("nobody")}, true));
+        QCOMPARE(nav.index(), 2);
+        QCOMPARE(nav.count(), 2);
+        // Marked, the message shown makes a view of its own.
+        QVERIFY(nav.toggleMarked());
+        QVERIFY(nav.arrange({store::ListSort::Store, false, store::ListView::Marked, {}}, false));
+        QCOMPARE(nav.count(), 1);
+        QCOMPARE(nav.current().messageNumber, QStringLiteral("2"));
+        QVERIFY(!nav.toggleMarked());
+        QVERIFY(!f.db().findMessage(2)->marked);
+    }
 };
 
 QTEST_GUILESS_MAIN(tst_ReaderNavigator)

@@ -2,12 +2,16 @@
 // editor, save, print and delete, and leaving through its wait loop.
 #include "ReaderFixture.h"
 #include "editor/EditorWindow.h"
+#include "reader/MessageListColumns.h"
+#include "reader/MessageListView.h"
 #include "reader/MessageView.h"
 #include "reader/ReaderWindow.h"
 
 #include <QAction>
 #include <QClipboard>
 #include <QFile>
+#include <QHeaderView>
+#include <QLineEdit>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QPlainTextEdit>
@@ -370,6 +374,92 @@ private Q_SLOTS:
         QVERIFY(!w.printTo(printer));
         QCOMPARE(f.prompts.errors.size(), 1);
         w.closeConference();
+    }
+
+    // The list and the reader move together: keys in the text move the
+    // line, a line chosen shows its message, a header click sorts, and in
+    // threads Left and Right belong to the tree while the list has focus.
+    void theListFollowsTheReader()
+    {
+        ReaderFixture f;
+        for (int i = 1; i <= 5; ++i) {
+            auto m = storetest::message("A", 1, i);
+            m.from = QStringLiteral("Writer %1").arg(i);
+            m.referenceNumber = i == 5 ? 1 : 0;
+            f.add(m);
+        }
+        f.open(1);
+        ReaderWindow w(*f.state);
+        QVERIFY(w.openConference(1));
+        QVERIFY(QTest::qWaitForWindowActive(&w));
+        QTreeView *list = w.listView();
+        QVERIFY(list->isVisible());
+        QCOMPARE(list->model()->rowCount(), 5);
+        QCOMPARE(list->currentIndex().row(), 0);
+        QTest::keyClick(w.textView(), Qt::Key_N);
+        QCOMPARE(list->currentIndex().row(), 1);
+
+        list->setCurrentIndex(list->model()->index(3, 0));
+        QCOMPARE(f.state->messageIndex(), 4);
+        QCOMPARE(value(w, "Position"), QStringLiteral("4 of 5"));
+        list->setFocus();
+        QTest::keyClick(list, Qt::Key_Down);
+        QCOMPARE(value(w, "Message No"), QStringLiteral("5"));
+        QTest::keyClick(list, Qt::Key_W); // no jump to "Writer ..."
+        QCOMPARE(value(w, "Message No"), QStringLiteral("5"));
+
+        // Sorted by number, then descending; the message shown stays.
+        const int number = marvik::reader::MessageListColumns::Number;
+        QTest::mouseClick(list->header()->viewport(), Qt::LeftButton, {},
+            QPoint(list->header()->sectionViewportPosition(number) + 5, 5));
+        QCOMPARE(value(w, "Position"), QStringLiteral("5 of 5"));
+        QCOMPARE(list->header()->sortIndicatorSection(), number);
+        w.sortList(marvik::store::ListSort::Number, true);
+        QCOMPARE(value(w, "Message No"), QStringLiteral("5"));
+        QCOMPARE(value(w, "Position"), QStringLiteral("1 of 5"));
+        QCOMPARE(list->currentIndex().row(), 0);
+
+        w.action(ReaderWindow::Threads)->trigger();
+        QCOMPARE(list->model()->rowCount(), 4); // 5 answers 1
+        list->setFocus();
+        const QModelIndex first = list->model()->index(3, 0); // message 1, with 5 under it
+        list->setCurrentIndex(first);
+        QCOMPARE(value(w, "Message No"), QStringLiteral("1"));
+        QTest::keyClick(list, Qt::Key_Left);
+        QVERIFY(!list->isExpanded(first));
+        QCOMPARE(value(w, "Message No"), QStringLiteral("1"));
+        QTest::keyClick(list, Qt::Key_Right);
+        QVERIFY(list->isExpanded(first));
+        QTest::keyClick(w.textView(), Qt::Key_N); // into the thread
+        QCOMPARE(value(w, "Message No"), QStringLiteral("5"));
+
+        w.action(ReaderWindow::Delete)->trigger();
+        QCOMPARE(f.state->messageCount(), 4);
+        QVERIFY(!f.db().findMessage(5));
+        QCOMPARE(list->model()->rowCount(), 4);
+        QCOMPARE(list->currentIndex(), list->model()->index(3, 0));
+
+        // A filter nobody matches leaves the list; Esc clears it.
+        QTest::keyClicks(w.filterBox(), QStringLiteral("nobody"));
+        QTest::keyClick(w.filterBox(), Qt::Key_Return);
+        QCOMPARE(f.state->messageCount(), 4);
+        QTest::keyClicks(w.filterBox(), QString());
+        w.filterBox()->clear();
+        QTest::keyClicks(w.filterBox(), QStringLiteral("writer 2"));
+        QTest::keyClick(w.filterBox(), Qt::Key_Return);
+        QCOMPARE(f.state->messageCount(), 1);
+        QCOMPARE(value(w, "Message No"), QStringLiteral("2"));
+        QTest::keyClick(w.filterBox(), Qt::Key_Escape);
+        QVERIFY(!w.isLeaving());
+        QCOMPARE(f.state->messageCount(), 4);
+        w.closeConference();
+
+        marvik::state::Settings saved(f.dir.path() + "/");
+        QVERIFY(saved.load(f.state->folders().iniFile()));
+        QCOMPARE(saved.listSort(), marvik::store::ListSort::Number);
+        QVERIFY(saved.listDescending());
+        QVERIFY(saved.listThreads());
+        QVERIFY(f.prompts.errors.isEmpty());
     }
 };
 

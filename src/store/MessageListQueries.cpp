@@ -1,0 +1,229 @@
+#include "store/MessageListQueries.h"
+
+#include "store/Database.h"
+#include "store/MessageStore.h"
+#include "store/Rewind.h"
+#include "store/Statement.h"
+#include "store/StoreError.h"
+
+#include <sqlite3.h>
+
+#include <cctype>
+
+namespace marvik::store {
+
+namespace {
+
+// QWK dates are MM-DD-YY: the sort key puts the year first, with years
+// before 80 in this century, as the packets of both centuries mean them.
+const QString DateKey = QStringLiteral(
+    "(CASE WHEN substr(\"Date\", 7, 2) < '80' THEN '20' ELSE '19' END "
+    "|| substr(\"Date\", 7, 2) || substr(\"Date\", 1, 2) || substr(\"Date\", 4, 2) "
+    "|| \"Time\")");
+
+// "Re: " does not move a reply away from what it answers.
+const QString SubjectKey = QStringLiteral(
+    "(CASE WHEN \"Subject\" LIKE 're:%' THEN ltrim(substr(\"Subject\", 4)) "
+    "ELSE \"Subject\" END) COLLATE NOCASE");
+
+QStringList sortTerms(ListSort sort)
+{
+    switch (sort) {
+    case ListSort::Store:
+        return {};
+    case ListSort::Number:
+        return {QStringLiteral("\"Message Number\"")};
+    case ListSort::From:
+        return {QStringLiteral("\"From\" COLLATE NOCASE")};
+    case ListSort::To:
+        return {QStringLiteral("\"To\" COLLATE NOCASE")};
+    case ListSort::Subject:
+        return {SubjectKey, DateKey};
+    case ListSort::Date:
+        return {DateKey};
+    }
+    return {};
+}
+
+bool isAscii(const unsigned char *text, int size)
+{
+    for (int i = 0; i < size; ++i) {
+        if (text[i] >= 0x80)
+            return false;
+    }
+    return true;
+}
+
+bool asciiContains(const unsigned char *text, int size, const unsigned char *part, int partSize)
+{
+    for (int start = 0; start + partSize <= size; ++start) {
+        int i = 0;
+        while (i < partSize && std::tolower(text[start + i]) == std::tolower(part[i]))
+            ++i;
+        if (i == partSize)
+            return true;
+    }
+    return false;
+}
+
+void containsFunction(sqlite3_context *context, int, sqlite3_value **values)
+{
+    const auto *text = sqlite3_value_text(values[0]);
+    const int size = sqlite3_value_bytes(values[0]);
+    const auto *part = sqlite3_value_text(values[1]);
+    const int partSize = sqlite3_value_bytes(values[1]);
+    if (!part || partSize == 0) {
+        sqlite3_result_int(context, 1);
+        return;
+    }
+    if (!text) {
+        sqlite3_result_int(context, 0);
+        return;
+    }
+    // Most names and subjects are plain ASCII: those are compared in place.
+    if (isAscii(text, size) && isAscii(part, partSize)) {
+        sqlite3_result_int(context, asciiContains(text, size, part, partSize));
+        return;
+    }
+    const QString hay = QString::fromUtf8(reinterpret_cast<const char *>(text), size);
+    const QString needle = QString::fromUtf8(reinterpret_cast<const char *>(part), partSize);
+    sqlite3_result_int(context, hay.contains(needle, Qt::CaseInsensitive));
+}
+
+QString viewWhere(const Selection &selection, const ListOrder &order)
+{
+    QStringList parts;
+    if (!selection.where.isEmpty())
+        parts << QLatin1Char('(') + selection.where + QLatin1Char(')');
+    if (order.view == ListView::Unread)
+        parts << QStringLiteral("\"Read Flag\" = 0");
+    else if (order.view == ListView::Marked)
+        parts << QStringLiteral("\"Marked\" = 1");
+    if (!order.filter.isEmpty())
+        parts << QStringLiteral("(marvik_contains(\"From\", ?) OR marvik_contains(\"To\", ?) "
+                                "OR marvik_contains(\"Subject\", ?))");
+    return parts.join(QLatin1String(" AND "));
+}
+
+} // namespace
+
+QString MessageListQueries::orderedSql(
+    const Selection &selection, const ListOrder &order, const QString &what)
+{
+    QString sql = QStringLiteral("SELECT %1 FROM MESSAGES").arg(what);
+    const QString where = viewWhere(selection, order);
+    if (!where.isEmpty())
+        sql += QLatin1String(" WHERE ") + where;
+    QStringList terms = sortTerms(order.sort);
+    terms << QStringLiteral("rowid");
+    if (order.descending) {
+        for (QString &term : terms)
+            term += QLatin1String(" DESC");
+    }
+    return sql + QLatin1String(" ORDER BY ") + terms.join(QLatin1String(", "));
+}
+
+void MessageListQueries::bind(
+    Statement &statement, const Selection &selection, const ListOrder &order)
+{
+    bindSelection(statement, selection);
+    if (order.filter.isEmpty())
+        return;
+    const int first = int(selection.values.size()) + 1;
+    for (int i = 0; i < 3; ++i)
+        statement.bind(first + i, order.filter);
+}
+
+int MessageListQueries::count(
+    const MessageStore &store, const Selection &selection, const ListOrder &order)
+{
+    ListOrder unsorted = order;
+    unsorted.sort = ListSort::Store;
+    unsorted.descending = false;
+    QString sql = orderedSql(selection, unsorted, QStringLiteral("COUNT(*)"));
+    sql.truncate(sql.lastIndexOf(QLatin1String(" ORDER BY ")));
+    Statement &s = store.prepared(sql);
+    Rewind rewind(s);
+    bind(s, selection, order);
+    return s.step() ? s.integer(0) : 0;
+}
+
+QList<MessageListRow> MessageListQueries::rows(
+    const MessageStore &store, const QList<qint64> &keys)
+{
+    Statement &s = store.prepared(QStringLiteral(
+        "SELECT \"Message Number\", \"From\", \"To\", \"Subject\", \"Date\", \"Time\", "
+        "\"Read Flag\", \"Personal\", \"Message Status\", \"Marked\" FROM MESSAGES "
+        "WHERE rowid = ?"));
+    QList<MessageListRow> rows;
+    rows.reserve(keys.size());
+    for (const qint64 key : keys) {
+        Rewind rewind(s);
+        s.bind(1, key);
+        if (!s.step())
+            continue;
+        MessageListRow row;
+        row.key = key;
+        row.messageNumber = s.integer(0);
+        row.from = s.text(1);
+        row.to = s.text(2);
+        row.subject = s.text(3);
+        row.date = s.text(4);
+        row.time = s.text(5);
+        row.read = s.int64(6) != 0;
+        row.personal = s.int64(7) != 0;
+        const QString status = s.text(8).trimmed();
+        row.isPrivate = status == QLatin1String("*") || status == QLatin1String("+");
+        row.marked = s.int64(9) != 0;
+        rows.append(row);
+    }
+    return rows;
+}
+
+std::vector<ThreadFields> MessageListQueries::threadFields(
+    const MessageStore &store, const Selection &selection, const ListOrder &order)
+{
+    Statement &s = store.prepared(orderedSql(selection, order,
+        QStringLiteral("rowid, \"Message Number\", \"Reference Number\", \"Message-ID\", "
+                       "\"In-Reply-To\", \"Conference Number\"")));
+    Rewind rewind(s);
+    bind(s, selection, order);
+    std::vector<ThreadFields> fields;
+    while (s.step()) {
+        ThreadFields row;
+        row.key = s.int64(0);
+        row.messageNumber = s.integer(1);
+        row.referenceNumber = s.integer(2);
+        if (!s.isNull(3))
+            row.messageId = s.text(3);
+        if (!s.isNull(4))
+            row.inReplyTo = s.text(4);
+        row.conference = s.integer(5);
+        fields.push_back(std::move(row));
+    }
+    return fields;
+}
+
+bool MessageListQueries::setMarked(MessageStore &store, qint64 key, bool marked)
+{
+    Statement &s = store.prepared(
+        QStringLiteral("UPDATE MESSAGES SET \"Marked\" = ? WHERE rowid = ? RETURNING rowid"));
+    Rewind rewind(s);
+    s.bind(1, marked);
+    s.bind(2, key);
+    const bool found = s.step();
+    while (found && s.step()) { }
+    return found;
+}
+
+void MessageListQueries::registerFunctions(const Database &database)
+{
+    const int rc = sqlite3_create_function_v2(database.handle(), "marvik_contains", 2,
+        SQLITE_UTF8 | SQLITE_DETERMINISTIC | SQLITE_INNOCUOUS, nullptr, containsFunction, nullptr,
+        nullptr, nullptr);
+    if (rc != SQLITE_OK)
+        throw StoreError(QStringLiteral("Cannot prepare the message filter: %1")
+                             .arg(QString::fromUtf8(sqlite3_errstr(rc))));
+}
+
+} // namespace marvik::store

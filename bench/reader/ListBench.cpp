@@ -111,7 +111,8 @@ void generate(store::MessageStore &db, int total, int inList)
             m.referenceNumber = number - 1 - (number % 17);
             m.subject = QStringLiteral("Re: Topic %1").arg(topic);
             if (number % 2)
-                m.inReplyTo = QStringLiteral("<%1.%2@bench>").arg(conference).arg(m.referenceNumber);
+                m.inReplyTo
+                    = QStringLiteral("<%1.%2@bench>").arg(conference).arg(m.referenceNumber);
         } else {
             m.subject = QStringLiteral("Topic %1").arg(topic);
         }
@@ -147,9 +148,9 @@ void settle()
 // The floor's reads: the keys and read flags in an order, with bare SQL.
 int floorKeys(store::MessageStore &db, const QString &orderBy)
 {
-    store::Statement &s = db.prepared(QStringLiteral(
-        "SELECT rowid, \"Read Flag\" FROM MESSAGES WHERE \"QwkID\" = ? AND "
-        "\"Conference Number\" = ? ORDER BY ")
+    store::Statement &s = db.prepared(
+        QStringLiteral("SELECT rowid, \"Read Flag\" FROM MESSAGES WHERE \"QwkID\" = ? AND "
+                       "\"Conference Number\" = ? ORDER BY ")
         + orderBy);
     s.bind(1, System);
     s.bind(2, ListConference);
@@ -198,8 +199,8 @@ int runListBench(const QStringList &arguments)
     if (folder.isEmpty())
         folder = temporary.path();
     QDir().mkpath(folder);
-    const QString path = QDir(folder).filePath(
-        QStringLiteral("list-%1-%2.db").arg(total).arg(inList));
+    const QString path
+        = QDir(folder).filePath(QStringLiteral("list-%1-%2.db").arg(total).arg(inList));
     const bool existed = QFile::exists(path);
     auto db = std::make_unique<store::MessageStore>(path);
     if (!existed) {
@@ -274,7 +275,10 @@ int runListBench(const QStringList &arguments)
     } sorts[] = {
         {"sort by Subject", store::ListSort::Subject,
             QStringLiteral("(CASE WHEN \"Subject\" LIKE 're:%' THEN ltrim(substr(\"Subject\", 4)) "
-                           "ELSE \"Subject\" END) COLLATE NOCASE, rowid")},
+                           "ELSE \"Subject\" END) COLLATE NOCASE, "
+                           "(CASE WHEN substr(\"Date\", 7, 2) < '80' THEN '20' ELSE '19' END "
+                           "|| substr(\"Date\", 7, 2) || substr(\"Date\", 1, 2) || "
+                           "substr(\"Date\", 4, 2) || \"Time\"), rowid")},
         {"sort by From", store::ListSort::From, QStringLiteral("\"From\" COLLATE NOCASE, rowid")},
         {"sort by Date", store::ListSort::Date,
             QStringLiteral("(CASE WHEN substr(\"Date\", 7, 2) < '80' THEN '20' ELSE '19' END "

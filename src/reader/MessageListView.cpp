@@ -20,7 +20,6 @@ MessageListView::MessageListView(QWidget *parent)
     header()->setStretchLastSection(false);
 }
 
-void MessageListView::keyboardSearch(const QString &)
-{ }
+void MessageListView::keyboardSearch(const QString &) { }
 
 } // namespace marvik::reader

@@ -8,7 +8,7 @@
 namespace marvik::store {
 class LiveQuery;
 class MessageStore;
-}
+} // namespace marvik::store
 
 namespace marvik::reader {
 

@@ -86,19 +86,34 @@ std::optional<std::vector<ThreadRow>> ReaderNavigator::prepareOrder(
     const store::ListOrder &order, bool threads)
 {
     store::LiveQuery &messages = m_state.messages();
-    if (store::MessageListQueries::count(m_state.store(), messages.selection(), order) == 0)
+    const bool narrowed = order.view != store::ListView::All || !order.filter.isEmpty();
+    if (narrowed
+        && store::MessageListQueries::count(m_state.store(), messages.selection(), order) == 0)
         return std::nullopt;
-    messages.reorder(order);
-    std::vector<ThreadRow> rows;
-    if (threads) {
-        rows = ThreadOrder::build(
-            store::MessageListQueries::threadFields(m_state.store(), messages.selection(), order));
-        QList<qint64> keys;
-        keys.reserve(qsizetype(rows.size()));
-        for (const ThreadRow &row : rows)
-            keys.append(row.key);
-        messages.arrange(keys);
+    if (!threads) {
+        // Already in that order: the keys stay as they are.
+        if (order != messages.order() || messages.isArranged())
+            messages.reorder(order);
+        return std::vector<ThreadRow>();
     }
+    // The thread fields come in the list's order with the read flags, so
+    // they are the rows: the keys are not read a second time.
+    const std::vector<ThreadInput> fields
+        = store::MessageListQueries::threadFields(m_state.store(), messages.selection(), order);
+    QHash<qint64, bool> read;
+    read.reserve(qsizetype(fields.size()));
+    for (const ThreadInput &field : fields)
+        read.insert(field.key, field.read);
+    std::vector<ThreadRow> rows = ThreadOrder::build(fields);
+    QList<qint64> keys;
+    QList<bool> reads;
+    keys.reserve(qsizetype(rows.size()));
+    reads.reserve(qsizetype(rows.size()));
+    for (const ThreadRow &row : rows) {
+        keys.append(row.key);
+        reads.append(read.value(row.key));
+    }
+    messages.arrange(order, keys, reads);
     return rows;
 }
 

@@ -79,8 +79,7 @@ public:
     // changes, and nullopt comes back, when no message is in that view.
     std::optional<std::vector<ThreadRow>> arrange(const store::ListOrder &order, bool threads);
     // The same before start(), showing nothing.
-    std::optional<std::vector<ThreadRow>> prepareOrder(
-        const store::ListOrder &order, bool threads);
+    std::optional<std::vector<ThreadRow>> prepareOrder(const store::ListOrder &order, bool threads);
 
     // Sets or clears the user's mark on the current message; its new state.
     bool toggleMarked();

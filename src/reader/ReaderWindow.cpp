@@ -7,9 +7,9 @@
 #include "reader/MessageListView.h"
 #include "reader/MessageRowCache.h"
 #include "reader/MessageView.h"
-#include "reader/ThreadTreeModel.h"
 #include "reader/PrintLayout.h"
 #include "reader/PrinterLineSink.h"
+#include "reader/ThreadTreeModel.h"
 #include "state/AppState.h"
 #include "store/LiveQuery.h"
 #include "store/StoreError.h"
@@ -96,7 +96,7 @@ ReaderWindow::ReaderWindow(state::AppState &state, QWidget *parent)
     setWindowTitle(QStringLiteral("Marvik Message Reader"));
     // No title-bar buttons: the reader is left through Exit Conference.
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
-    resize(800, 580);
+    resize(860, 700);
     m_memory = new ui::WindowMemory(this, QStringLiteral("Reader"), state.layouts());
 
     makeAction(First, QStringLiteral("&First Message"), QStringLiteral("First Message"), {},
@@ -144,8 +144,8 @@ ReaderWindow::ReaderWindow(state::AppState &state, QWidget *parent)
         QKeySequence::keyBindings(QKeySequence::HelpContents), &ReaderWindow::HelpKeyPress);
 
     QMenu *file = menuBar()->addMenu(QStringLiteral("&File"));
-    makeAction(Mark, QStringLiteral("&Mark Message\tM"), QStringLiteral("Mark or unmark this message"),
-        {Qt::Key_M}, &ReaderWindow::MarkClick)
+    makeAction(Mark, QStringLiteral("&Mark Message\tM"),
+        QStringLiteral("Mark or unmark this message"), {Qt::Key_M}, &ReaderWindow::MarkClick)
         ->setIconText(QStringLiteral("Mark"));
     for (Command command : {Reply, Forward, Save, Print, Delete, Mark})
         file->addAction(action(command));
@@ -673,8 +673,8 @@ void ReaderWindow::buildListMenus(QMenu *view)
     sort->addSeparator();
     m_descending = sort->addAction(QStringLiteral("&Descending"));
     m_descending->setCheckable(true);
-    connect(m_descending, &QAction::triggered, this,
-        [this](bool on) { sortList(m_order.sort, on); });
+    connect(
+        m_descending, &QAction::triggered, this, [this](bool on) { sortList(m_order.sort, on); });
 
     QMenu *show = view->addMenu(QStringLiteral("Sho&w"));
     m_viewGroup = new QActionGroup(this);
@@ -762,11 +762,13 @@ void ReaderWindow::showList(bool threads, std::vector<ThreadRow> rows)
             &ReaderWindow::listLineChosen);
     }
     m_list->setRootIsDecorated(threads);
+    // Threads are drawn where a reader follows them: in the subjects.
+    m_list->setTreePosition(threads ? MessageListColumns::Subject : 0);
     // A tree already shown opened its threads as it was rebuilt.
     if (threads && switching)
         m_list->expandAll();
     if (!m_memory->hasKept(QStringLiteral("List"))) {
-        static const int widths[] = {56, 22, 22, 22, 22, 150, 150, 300, 120};
+        static const int widths[] = {56, 22, 22, 22, 22, 130, 130, 240, 110};
         for (int column = 0; column < MessageListColumns::Count; ++column)
             m_list->setColumnWidth(column, widths[column]);
     }

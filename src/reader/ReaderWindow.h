@@ -5,8 +5,8 @@
 #include "ui/WaitLoop.h"
 
 #include <QHash>
-#include <QSet>
 #include <QMainWindow>
+#include <QSet>
 
 #include <functional>
 #include <memory>

@@ -47,13 +47,13 @@ void LiveQuery::openKeys(const QList<qint64> &keys)
 
 void LiveQuery::loadKeys()
 {
+    m_arranged = false;
     m_keys.clear();
     m_read.clear();
     const bool messages = m_selection.table == Table::Messages;
-    Statement &s = m_store.prepared(messages
-            ? MessageListQueries::orderedSql(
-                  m_selection, m_order, QStringLiteral("rowid, \"Read Flag\""))
-            : m_selection.orderedSql(QStringLiteral("rowid")));
+    Statement &s = m_store.prepared(messages ? MessageListQueries::orderedSql(m_selection, m_order,
+                                        QStringLiteral("rowid, \"Read Flag\""))
+                                             : m_selection.orderedSql(QStringLiteral("rowid")));
     Rewind rewind(s);
     if (messages)
         MessageListQueries::bind(s, m_selection, m_order);
@@ -100,22 +100,14 @@ bool LiveQuery::reorder(const ListOrder &order)
     return row > 0;
 }
 
-void LiveQuery::arrange(const QList<qint64> &keys)
+void LiveQuery::arrange(const ListOrder &order, const QList<qint64> &keys, const QList<bool> &read)
 {
     const qint64 current = hasRow() ? m_keys.at(m_pos) : 0;
-    QHash<qint64, bool> read;
-    read.reserve(m_keys.size());
-    for (qsizetype i = 0; i < m_keys.size(); ++i)
-        read.insert(m_keys.at(i), i < m_read.size() && m_read.at(i));
-    m_keys.clear();
-    m_read.clear();
-    for (const qint64 key : keys) {
-        const auto it = read.constFind(key);
-        if (it == read.constEnd())
-            continue;
-        m_keys.append(key);
-        m_read.append(*it);
-    }
+    m_order = order;
+    m_keys = keys;
+    m_read = read;
+    m_read.resize(m_keys.size());
+    m_arranged = true;
     keepCurrent(current);
 }
 

@@ -49,9 +49,12 @@ public:
     // Takes the keys again in the same order: rows written meanwhile join,
     // deleted ones leave. The current row stays as reorder() says.
     bool reload() { return reorder(m_order); }
-    // Puts the same keys in another order (threads); keys not among them
-    // are left out. The current row stays current when it is there.
-    void arrange(const QList<qint64> &keys);
+    // Takes `keys` (with their read flags) as the rows of the selection in
+    // `order`, arranged by the caller (threads). The current row stays
+    // current when it is among them.
+    void arrange(const ListOrder &order, const QList<qint64> &keys, const QList<bool> &read);
+    // Whether the rows are in an order of the caller's (threads).
+    bool isArranged() const { return m_arranged; }
     const QList<qint64> &keys() const { return m_keys; }
     // Key of row `number` (1-based); 0 when there is none.
     qint64 key(int number) const;
@@ -105,6 +108,7 @@ private:
     ListOrder m_order;
     QList<qint64> m_hitOrder; // the order a keyed selection was opened in
     bool m_keyed = false;
+    bool m_arranged = false;
     bool m_open = false;
     QList<qint64> m_keys; // rowids in the list's order
     QList<bool> m_read; // message selections: read flag per row

@@ -22,9 +22,9 @@ const QString DateKey = QStringLiteral(
     "|| \"Time\")");
 
 // "Re: " does not move a reply away from what it answers.
-const QString SubjectKey = QStringLiteral(
-    "(CASE WHEN \"Subject\" LIKE 're:%' THEN ltrim(substr(\"Subject\", 4)) "
-    "ELSE \"Subject\" END) COLLATE NOCASE");
+const QString SubjectKey
+    = QStringLiteral("(CASE WHEN \"Subject\" LIKE 're:%' THEN ltrim(substr(\"Subject\", 4)) "
+                     "ELSE \"Subject\" END) COLLATE NOCASE");
 
 QStringList sortTerms(ListSort sort)
 {
@@ -148,8 +148,7 @@ int MessageListQueries::count(
     return s.step() ? s.integer(0) : 0;
 }
 
-QList<MessageListRow> MessageListQueries::rows(
-    const MessageStore &store, const QList<qint64> &keys)
+QList<MessageListRow> MessageListQueries::rows(const MessageStore &store, const QList<qint64> &keys)
 {
     Statement &s = store.prepared(QStringLiteral(
         "SELECT \"Message Number\", \"From\", \"To\", \"Subject\", \"Date\", \"Time\", "
@@ -185,7 +184,7 @@ std::vector<ThreadFields> MessageListQueries::threadFields(
 {
     Statement &s = store.prepared(orderedSql(selection, order,
         QStringLiteral("rowid, \"Message Number\", \"Reference Number\", \"Message-ID\", "
-                       "\"In-Reply-To\", \"Conference Number\"")));
+                       "\"In-Reply-To\", \"Conference Number\", \"Read Flag\"")));
     Rewind rewind(s);
     bind(s, selection, order);
     std::vector<ThreadFields> fields;
@@ -199,6 +198,7 @@ std::vector<ThreadFields> MessageListQueries::threadFields(
         if (!s.isNull(4))
             row.inReplyTo = s.text(4);
         row.conference = s.integer(5);
+        row.read = s.int64(6) != 0;
         fields.push_back(std::move(row));
     }
     return fields;

@@ -39,6 +39,7 @@ struct ThreadFields
     QString messageId; // from HEADERS.DAT, empty when the packet gave none
     QString inReplyTo;
     int conference = 0; // numbers answer numbers of the same conference only
+    bool read = false;
 };
 
 // The queries behind a message list: the keys of a selection in a list's
@@ -50,8 +51,8 @@ class MessageListQueries
 public:
     // "SELECT <what> FROM MESSAGES WHERE <selection and view> ORDER BY ...";
     // the values to bind are the selection's followed by the filter's.
-    static QString orderedSql(const Selection &selection, const ListOrder &order,
-        const QString &what);
+    static QString orderedSql(
+        const Selection &selection, const ListOrder &order, const QString &what);
     static void bind(Statement &statement, const Selection &selection, const ListOrder &order);
 
     // Number of the selection's rows in the list's view.

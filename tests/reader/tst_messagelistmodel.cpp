@@ -59,9 +59,11 @@ private Q_SLOTS:
         store::LiveQuery &rows = f.state->messages();
         MessageRowCache cache(f.db(), rows);
         MessageListModel model(cache, rows);
-        QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
+        QAbstractItemModelTester tester(
+            &model, QAbstractItemModelTester::FailureReportingMode::QtTest);
         QCOMPARE(model.rowCount(), 4);
-        QCOMPARE(model.data(model.index(1, MessageListColumns::Number), Qt::DisplayRole).toInt(), 2);
+        QCOMPARE(
+            model.data(model.index(1, MessageListColumns::Number), Qt::DisplayRole).toInt(), 2);
         // Unread lines are bold, read ones are not.
         QVERIFY(model.data(model.index(0, 0), Qt::FontRole).value<QFont>().bold());
         QVERIFY(!model.data(model.index(1, 0), Qt::FontRole).isValid());
@@ -76,13 +78,15 @@ private Q_SLOTS:
         rows.forgetCurrent();
         model.rowRemoved(1);
         QCOMPARE(model.rowCount(), 3);
-        QCOMPARE(model.data(model.index(1, MessageListColumns::Number), Qt::DisplayRole).toInt(), 3);
+        QCOMPARE(
+            model.data(model.index(1, MessageListColumns::Number), Qt::DisplayRole).toInt(), 3);
         QCOMPARE(model.positionOf(model.indexOfPosition(2)), 2);
         QVERIFY(!model.indexOfPosition(3).isValid());
 
         rows.reorder({store::ListSort::Number, true, store::ListView::All, {}});
         model.reload();
-        QCOMPARE(model.data(model.index(0, MessageListColumns::Number), Qt::DisplayRole).toInt(), 4);
+        QCOMPARE(
+            model.data(model.index(0, MessageListColumns::Number), Qt::DisplayRole).toInt(), 4);
     }
 
     void longListReadsOnlyWhatIsAsked()
@@ -111,18 +115,19 @@ private Q_SLOTS:
         }
         f.open(1);
         store::LiveQuery &rows = f.state->messages();
-        std::vector<ThreadInput> inputs = store::MessageListQueries::threadFields(
-            f.db(), rows.selection(), rows.order());
+        std::vector<ThreadInput> inputs
+            = store::MessageListQueries::threadFields(f.db(), rows.selection(), rows.order());
         const std::vector<ThreadRow> threads = ThreadOrder::build(inputs);
         QList<qint64> order;
         for (const ThreadRow &row : threads)
             order.append(row.key);
-        rows.arrange(order);
+        rows.arrange(rows.order(), order, QList<bool>(order.size(), false));
         QCOMPARE(rows.count(), 7);
 
         MessageRowCache cache(f.db(), rows);
         ThreadTreeModel model(cache);
-        QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
+        QAbstractItemModelTester tester(
+            &model, QAbstractItemModelTester::FailureReportingMode::QtTest);
         model.setThreads(threads);
         QCOMPARE(model.rowCount(), 4); // 1, 4, the 5-6 pair cut once, 7
         QSet<int> numbers;

@@ -117,6 +117,11 @@ std::optional<std::vector<ThreadRow>> ReaderNavigator::prepareOrder(
     return rows;
 }
 
+bool ReaderNavigator::currentMarked() const
+{
+    return m_state.messages().value(QStringLiteral("Marked")).toBool();
+}
+
 bool ReaderNavigator::toggleMarked()
 {
     store::LiveQuery &messages = m_state.messages();

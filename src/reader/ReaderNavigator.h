@@ -81,6 +81,8 @@ public:
     // The same before start(), showing nothing.
     std::optional<std::vector<ThreadRow>> prepareOrder(const store::ListOrder &order, bool threads);
 
+    // Whether the current message carries the user's mark.
+    bool currentMarked() const;
     // Sets or clears the user's mark on the current message; its new state.
     bool toggleMarked();
 

@@ -147,6 +147,7 @@ ReaderWindow::ReaderWindow(state::AppState &state, QWidget *parent)
     makeAction(Mark, QStringLiteral("&Mark Message\tM"),
         QStringLiteral("Mark or unmark this message"), {Qt::Key_M}, &ReaderWindow::MarkClick)
         ->setIconText(QStringLiteral("Mark"));
+    action(Mark)->setCheckable(true);
     for (Command command : {Reply, Forward, Save, Print, Delete, Mark})
         file->addAction(action(command));
     file->addSeparator();
@@ -401,7 +402,7 @@ void ReaderWindow::showCurrent()
     action(Next)->setEnabled(m_navigator.canGoOn());
     action(Last)->setEnabled(m_navigator.canGoOn());
     action(NextUnread)->setEnabled(m_navigator.nextUnreadEnabled());
-    action(Mark)->setChecked(m_navigator.currentRecord().marked);
+    action(Mark)->setChecked(m_navigator.currentMarked());
     selectCurrentLine();
 }
 

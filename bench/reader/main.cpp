@@ -197,6 +197,8 @@ int main(int argc, char **argv)
     store::MessageStore &store = state.store();
     const store::Selection big = store::Selections::conferenceMessages(System, BigConference);
 
+    if (qEnvironmentVariableIsSet("BENCH_NO_LIST"))
+        state.settings().setMessageList(false);
     reader::ReaderWindow reader(state);
 
     // The floor: a bare window with a text view in the same font.

@@ -9,8 +9,12 @@ QVariant MessageListColumns::data(const store::MessageListRow &row, int column, 
     if (role == Qt::FontRole) {
         if (row.read)
             return {};
-        QFont bold;
-        bold.setBold(true);
+        // Asked for every cell painted: made once.
+        static const QVariant bold = [] {
+            QFont font;
+            font.setBold(true);
+            return QVariant(font);
+        }();
         return bold;
     }
     if (role == Qt::TextAlignmentRole) {

@@ -782,14 +782,26 @@ void ReaderWindow::selectCurrentLine()
     if (!m_model)
         return;
     const int position = m_navigator.index() - 1;
-    m_model->rowChanged(position);
+    // Its line is read again only when reading or marking changed it.
+    const store::MessageListRow &shown = m_rowCache->row(position);
+    const store::LiveQuery &messages = m_state.messages();
+    if (shown.key != messages.key(position + 1)
+        || shown.read != messages.value(QStringLiteral("Read Flag")).toBool()
+        || shown.marked != m_navigator.currentMarked())
+        m_model->rowChanged(position);
     const QModelIndex line = m_model->indexOfPosition(position);
     if (!line.isValid())
         return;
     m_syncing = true;
     m_list->selectionModel()->setCurrentIndex(
         line, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
-    m_list->scrollTo(line);
+    // A line leaving the view brings it back to the middle, not to the
+    // edge: reading on then scrolls the list once a half page, not at
+    // every message.
+    const QRect visible = m_list->viewport()->rect();
+    const QRect at = m_list->visualRect(line);
+    if (!visible.contains(QRect(visible.left(), at.top(), 1, at.height())))
+        m_list->scrollTo(line, QAbstractItemView::PositionAtCenter);
     m_syncing = false;
 }
 

@@ -346,7 +346,7 @@ bool copyFile(const QString &from, QFile &to, QString *error)
 } // namespace
 
 bool ZipArchive::addFiles(const QString &zipPath, const QStringList &files, int compressionLevel,
-    const ProgressCallback &progress, QString *error)
+    const ProgressCallback &progress, QString *error, const BeforeReplace &beforeReplace)
 {
     if (files.isEmpty())
         return fail(error, QStringLiteral("No files to add to %1").arg(zipPath));
@@ -434,6 +434,8 @@ bool ZipArchive::addFiles(const QString &zipPath, const QStringList &files, int 
         mode = 0666 & ~mask;
     }
     ::chmod(asidePath.constData(), mode);
+    if (beforeReplace && !beforeReplace(aside.fileName(), error))
+        return false;
     if (std::rename(asidePath.constData(), QFile::encodeName(target.absoluteFilePath()).constData())
         != 0)
         return fail(error,

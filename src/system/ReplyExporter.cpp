@@ -1,9 +1,11 @@
 #include "system/ReplyExporter.h"
 
+#include "packet/FileFingerprint.h"
 #include "packet/ZipArchive.h"
 #include "state/AppFolders.h"
 #include "state/AppState.h"
 #include "store/MessageStore.h"
+#include "store/PackingJournal.h"
 #include "store/Rewind.h"
 #include "store/RowMapper.h"
 #include "store/Selection.h"
@@ -13,6 +15,7 @@
 #include "store/StoreOperations.h"
 #include "system/ReplyBlocks.h"
 #include "system/ReplyPacketPath.h"
+#include "system/ReplyPacketRecovery.h"
 #include "ui/Progress.h"
 #include "ui/Prompts.h"
 
@@ -106,22 +109,36 @@ private:
     bool m_complete = false;
 };
 
-// Makes sure the finished packet is on the disk, not only in the cache,
-// before the replies it holds are deleted.
-void syncToDisk(const QString &path)
+void syncPath(const QString &path, int flags)
 {
 #ifdef Q_OS_UNIX
-    const int file = ::open(QFile::encodeName(path).constData(), O_RDONLY);
+    const int file = ::open(QFile::encodeName(path).constData(), flags);
     if (file >= 0) {
         ::fsync(file);
         ::close(file);
     }
-    const int folder = ::open(
-        QFile::encodeName(QFileInfo(path).absolutePath()).constData(), O_RDONLY | O_DIRECTORY);
-    if (folder >= 0) {
-        ::fsync(folder);
-        ::close(folder);
-    }
+#else
+    Q_UNUSED(path);
+    Q_UNUSED(flags);
+#endif
+}
+
+// The packet written aside is on the disk, not only in the cache, before
+// the journal names it and the rename puts it in place.
+void syncFile(const QString &path)
+{
+#ifdef Q_OS_UNIX
+    syncPath(path, O_RDONLY);
+#else
+    Q_UNUSED(path);
+#endif
+}
+
+// ...and the rename itself is on the disk before the replies go.
+void syncFolderOf(const QString &path)
+{
+#ifdef Q_OS_UNIX
+    syncPath(QFileInfo(path).absolutePath(), O_RDONLY | O_DIRECTORY);
 #else
     Q_UNUSED(path);
 #endif
@@ -172,6 +189,12 @@ ReplyExporter::Outcome ReplyExporter::run(const QString &qwkId)
     }
 }
 
+void ReplyExporter::reached(Step step) const
+{
+    if (m_stepHook)
+        m_stepHook(step);
+}
+
 bool ReplyExporter::emptyTemp()
 {
     const QString temp = m_folders.temp();
@@ -192,6 +215,17 @@ bool ReplyExporter::emptyTemp()
 
 ReplyExporter::Outcome ReplyExporter::pack(const QString &qwkId)
 {
+    // A packing cut short is settled first: the replies it holds may be in
+    // the packet already, and must then not be packed again.
+    const ReplyPacketRecovery::Result settled = ReplyPacketRecovery::recover(m_operations);
+    if (!settled.error.isEmpty()) {
+        for (const store::PackingEntry &entry : store::PackingJournal(m_store).entries()) {
+            if (entry.qwkId == qwkId)
+                return fail(QStringLiteral("Cannot tell whether the replies of an earlier packing "
+                                           "are in the reply packet: %1")
+                                .arg(settled.error));
+        }
+    }
     if (!m_store.findConference(-2, qwkId))
         return Outcome::NothingToPack;
     const store::Selection selection = store::Selections::replyMessages(qwkId);
@@ -212,6 +246,11 @@ ReplyExporter::Outcome ReplyExporter::pack(const QString &qwkId)
     const QString packetPath = ReplyPacketPath::packetPath(m_folders, qwkId);
     if (!QDir().mkpath(m_folders.work()))
         return fail(QStringLiteral("Cannot create the folder %1").arg(m_folders.work()));
+    {
+        QString error;
+        if (!ReplyPacketRecovery::removeStaleTemporaries(m_folders.work(), qwkId, &error))
+            return fail(error);
+    }
     const bool packetExists = QFileInfo(packetPath).isFile();
     if (packetExists) {
         ShownProgress shown(m_progress, QStringLiteral("Unzipping ") + packetName);
@@ -280,7 +319,32 @@ ReplyExporter::Outcome ReplyExporter::pack(const QString &qwkId)
     }
     if (exported.isEmpty())
         return Outcome::NothingToPack;
+    reached(Step::MessageFileWritten);
 
+    // Recorded in the journal once whole on disk, just before the rename:
+    // from then on the next run can tell which packet is in place.
+    qint64 entry = 0;
+    const auto record = [&](const QString &aside, QString *error) {
+        syncFile(aside);
+        reached(Step::PacketWrittenAside);
+        const std::optional<packet::FileFingerprint> fingerprint
+            = packet::FileFingerprint::of(aside, error);
+        if (!fingerprint) {
+            if (error->isEmpty())
+                *error = QStringLiteral("Cannot read %1").arg(aside);
+            return false;
+        }
+        try {
+            entry = store::PackingJournal(m_store).record(
+                qwkId, packetPath, fingerprint->size, fingerprint->hash, exported);
+        } catch (const store::StoreError &e) {
+            *error = QStringLiteral("Cannot record the packing of %1: %2")
+                         .arg(packetPath, e.message());
+            return false;
+        }
+        reached(Step::Recorded);
+        return true;
+    };
     {
         ShownProgress shown(m_progress, QStringLiteral("Zipping ") + packetName);
         QStringList files;
@@ -288,20 +352,29 @@ ReplyExporter::Outcome ReplyExporter::pack(const QString &qwkId)
             files.append(file.absoluteFilePath());
         QString error;
         if (!packet::ZipArchive::addFiles(
-                packetPath, files, CompressionLevel, shown.callback(), &error))
+                packetPath, files, CompressionLevel, shown.callback(), &error, record)) {
+            // Recorded but not renamed: the old packet is in place, so the
+            // entry is dropped and the replies stay.
+            for (const store::PackingEntry &recorded : store::PackingJournal(m_store).entries()) {
+                if (recorded.entry == entry)
+                    ReplyPacketRecovery::settle(m_operations, recorded);
+            }
             return fail(error); // names the packet and says why
+        }
     }
-    syncToDisk(packetPath);
+    syncFolderOf(packetPath);
+    reached(Step::PacketInPlace);
     m_packed = int(exported.size());
 
-    // One transaction: either every packed reply leaves the store with its
-    // count, or none does.
+    // One transaction: every packed reply leaves the store with its count,
+    // and the entry goes with them.
     try {
-        m_operations.deleteMessages(exported);
+        m_operations.finishPacking(entry);
+        reached(Step::RepliesRemoved);
     } catch (const store::StoreError &error) {
         m_error = QStringLiteral(
-            "The replies were packed into %1 but are still stored, so they would be "
-            "packed again: %2")
+            "The replies were packed into %1 but are still stored; they will be removed "
+            "when Marvik next starts or packs replies: %2")
                       .arg(packetPath, error.message());
     }
     return Outcome::Packed;

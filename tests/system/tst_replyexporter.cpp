@@ -2,6 +2,7 @@
 
 #include "ReplyFixture.h"
 #include "packet/MessageBlocks.h"
+#include "store/PackingJournal.h"
 #include "system/ReplyPacketEraser.h"
 #include "system/ReplyPacketPath.h"
 #include "text/Cp437Codec.h"
@@ -245,8 +246,15 @@ void TestReplyExporter::eraseAsksAndFollowsTheFile()
     f.prompts.questions.clear();
     f.prompts.yesDefaults.clear();
     f.prompts.answers = {false, true};
+    // An unfinished packing of this system goes with its file, another's stays.
+    marvik::store::PackingJournal journal(f.store());
+    journal.record(Id, f.packetPath(), 1, u"crc32:0"_qs, {});
+    journal.record(u"OTHER"_qs, f.packetPath(), 1, u"crc32:0"_qs, {});
     QVERIFY(marvik::system::ReplyPacketEraser::EraseRepFile(*f.state));
+    QCOMPARE(journal.entries().size(), 2); // answered No
     QVERIFY(!marvik::system::ReplyPacketEraser::EraseRepFile(*f.state));
+    QCOMPARE(journal.entries().size(), 1);
+    QCOMPARE(journal.entries().first().qwkId, u"OTHER"_qs);
     QCOMPARE(f.prompts.questions, QStringList(2, u"Delete MYBBS.REP?"_qs));
     QVERIFY(!f.prompts.yesDefaults.contains(true));
     QVERIFY(!QFile::exists(f.packetPath()));

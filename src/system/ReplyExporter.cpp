@@ -1,6 +1,7 @@
 #include "system/ReplyExporter.h"
 
 #include "packet/FileFingerprint.h"
+#include "packet/FileWriteError.h"
 #include "packet/ZipArchive.h"
 #include "state/AppFolders.h"
 #include "state/AppState.h"
@@ -273,7 +274,7 @@ ReplyExporter::Outcome ReplyExporter::pack(const QString &qwkId)
     {
         QFile file(messagePath);
         if (!file.open(QIODevice::ReadWrite | QIODevice::Append))
-            return fail(QStringLiteral("Cannot write %1: %2").arg(messagePath, file.errorString()));
+            return fail(packet::FileWriteError::text(messagePath, file));
         // Written out a megabyte at a time into a buffer allocated once.
         constexpr qsizetype FlushBytes = 1024 * 1024;
         QByteArray buffer;
@@ -310,11 +311,10 @@ ReplyExporter::Outcome ReplyExporter::pack(const QString &qwkId)
             ReplyBlocks::appendMessageBlocks(buffer, reply);
             exported.append(reply.recordNumber);
             if (buffer.size() >= FlushBytes && !flush())
-                return fail(
-                    QStringLiteral("Cannot write %1: %2").arg(messagePath, file.errorString()));
+                return fail(packet::FileWriteError::text(messagePath, file));
         }
         if (!flush() || !file.flush())
-            return fail(QStringLiteral("Cannot write %1: %2").arg(messagePath, file.errorString()));
+            return fail(packet::FileWriteError::text(messagePath, file));
         file.close();
     }
     if (exported.isEmpty())

@@ -2,6 +2,7 @@
 
 #include "ReplyFixture.h"
 #include "packet/MessageBlocks.h"
+#include "store/Database.h"
 #include "store/PackingJournal.h"
 #include "system/ReplyPacketEraser.h"
 #include "system/ReplyPacketPath.h"
@@ -11,6 +12,9 @@
 #include <QTest>
 
 #include <sqlite3.h>
+#include <sys/resource.h>
+
+#include <csignal>
 
 using namespace replytest;
 using marvik::system::ReplyExporter;
@@ -65,6 +69,7 @@ private Q_SLOTS:
     void failures_data();
     void failures();
     void removalFailureIsReported();
+    void fullDiskSaysWhy();
     void eraseAsksAndFollowsTheFile();
     void filesNamedByTheIdAsStored();
 };
@@ -233,6 +238,35 @@ void TestReplyExporter::removalFailureIsReported()
     QVERIFY(f.prompts.errors.first().contains(u"disk full"_qs));
     QCOMPARE(f.replies(), 1);
     QCOMPARE(f.total(-2), 1);
+}
+
+// A disk that fills while the replies are written out: the reason is the
+// system's (a file size limit stands in for the full disk), the replies stay.
+void TestReplyExporter::fullDiskSaysWhy()
+{
+    ReplyFixture f;
+    for (int i = 0; i < 60; ++i)
+        f.storeReply(QString(1500, u'x') + u"\r\n"_qs);
+    auto e = exporter(f);
+    e.setStepHook([](ReplyExporter::Step) { QFAIL("no step may be reached"); });
+    // The store's log emptied, so the limit leaves the store room to write.
+    f.store().waitForCheckpoint();
+    f.store().database().exec(u"PRAGMA wal_checkpoint(TRUNCATE)"_qs);
+    rlimit saved {};
+    QCOMPARE(getrlimit(RLIMIT_FSIZE, &saved), 0);
+    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit cut = saved;
+    cut.rlim_cur = rlim_t(64 * 1024);
+    QCOMPARE(setrlimit(RLIMIT_FSIZE, &cut), 0);
+    const ReplyExporter::Outcome outcome = e.run(Id);
+    setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, oldHandler);
+    QCOMPARE(outcome, ReplyExporter::Outcome::Failed);
+    QVERIFY2(e.errorString().startsWith(u"Cannot write "_qs), qPrintable(e.errorString()));
+    QVERIFY2(
+        e.errorString().endsWith(u"MYBBS.MSG: File too large"_qs), qPrintable(e.errorString()));
+    QCOMPARE(f.replies(), 60);
+    QVERIFY(!QFile::exists(f.packetPath()));
 }
 
 void TestReplyExporter::eraseAsksAndFollowsTheFile()

@@ -2,6 +2,8 @@
 
 #include "packet/FileFingerprint.h"
 #include "packet/FileWriteError.h"
+#include "packet/HeadersFileWriter.h"
+#include "packet/ReplyBlocks.h"
 #include "packet/ZipArchive.h"
 #include "state/AppFolders.h"
 #include "state/AppState.h"
@@ -14,7 +16,6 @@
 #include "store/Statement.h"
 #include "store/StoreError.h"
 #include "store/StoreOperations.h"
-#include "system/ReplyBlocks.h"
 #include "system/ReplyPacketPath.h"
 #include "system/ReplyPacketRecovery.h"
 #include "ui/Progress.h"
@@ -85,23 +86,20 @@ public:
             wanted.begin(), wanted.end(), [](const auto &field) { return *field.second >= 0; });
     }
 
-    store::MessageRecord read(const store::Statement &row) const
+    // The reply as the packet carries it; its record number in `record`.
+    packet::ReplyMessage read(const store::Statement &row, qint64 *record) const
     {
-        if (!m_complete)
-            return store::RowMapper::message(store::RowMapper::read(row, store::Table::Messages));
-        store::MessageRecord reply;
-        reply.recordNumber = row.int64(m_record);
-        reply.conferenceNumber = -2;
-        reply.status = row.text(m_status);
-        reply.date = row.text(m_date);
-        reply.time = row.text(m_time);
-        reply.to = row.text(m_to);
-        reply.from = row.text(m_from);
-        reply.subject = row.text(m_subject);
-        reply.referenceNumber = row.integer(m_reference);
-        reply.text = row.text(m_text);
-        reply.replyConferenceNumber = row.integer(m_conference);
-        return reply;
+        if (!m_complete) {
+            const store::MessageRecord stored
+                = store::RowMapper::message(store::RowMapper::read(row, store::Table::Messages));
+            *record = stored.recordNumber;
+            return {stored.status, stored.replyConferenceNumber, stored.date, stored.time,
+                stored.to, stored.from, stored.subject, stored.referenceNumber, stored.text};
+        }
+        *record = row.int64(m_record);
+        return {row.text(m_status), row.integer(m_conference), row.text(m_date), row.text(m_time),
+            row.text(m_to), row.text(m_from), row.text(m_subject), row.integer(m_reference),
+            row.text(m_text)};
     }
 
 private:
@@ -148,6 +146,45 @@ void syncFolderOf(const QString &path)
 QFileInfoList filesIn(const QString &folder)
 {
     return QDir(folder).entryInfoList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name);
+}
+
+// The file of that name in the folder whatever the case of its name, or
+// where it would go.
+QString fileNamed(const QString &folder, const QString &name)
+{
+    for (const QFileInfo &file : filesIn(folder)) {
+        if (file.fileName().compare(name, Qt::CaseInsensitive) == 0)
+            return file.absoluteFilePath();
+    }
+    return QDir(folder).filePath(name);
+}
+
+// The Message-ID of the message a reply answers, when the import kept one.
+QString answeredMessageId(
+    const store::MessageStore &store, const QString &qwkId, const packet::ReplyMessage &reply)
+{
+    if (reply.referenceNumber <= 0)
+        return {};
+    store::Statement &s = store.prepared(
+        QStringLiteral("SELECT \"Message-ID\" FROM MESSAGES WHERE \"QwkID\" = ? AND "
+                       "\"Conference Number\" = ? AND \"Message Number\" = ? AND "
+                       "IFNULL(\"Message-ID\", '') <> '' ORDER BY rowid DESC LIMIT 1"));
+    store::Rewind rewind(s);
+    s.bind(1, qwkId);
+    s.bind(2, reply.conference);
+    s.bind(3, reply.referenceNumber);
+    return s.step() ? s.text(0) : QString();
+}
+
+bool writeWhole(const QString &path, const QByteArray &bytes, QString *error)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(bytes) != bytes.size()
+        || !file.flush()) {
+        *error = packet::FileWriteError::text(path, file);
+        return false;
+    }
+    return true;
 }
 
 } // namespace
@@ -260,13 +297,16 @@ ReplyExporter::Outcome ReplyExporter::pack(const QString &qwkId)
             return fail(QStringLiteral("Cannot unpack %1: %2").arg(packetPath, error));
     }
 
-    // The old packet's message file, whatever the case of its name.
-    const QString messageName = ReplyPacketPath::messageFileName(qwkId);
-    QString messagePath = QDir(m_folders.temp()).filePath(messageName);
-    for (const QFileInfo &file : filesIn(m_folders.temp())) {
-        if (file.fileName().toUpper() == messageName.toUpper())
-            messagePath = file.absoluteFilePath();
-    }
+    // The old packet's files, whatever the case of their names.
+    const QString messagePath
+        = fileNamed(m_folders.temp(), ReplyPacketPath::messageFileName(qwkId));
+    const QString headersPath = fileNamed(m_folders.temp(), QStringLiteral("HEADERS.DAT"));
+
+    // What the door showed it reads beyond the 25-byte fields.
+    const std::optional<store::SystemRecord> system = m_store.findSystem(qwkId);
+    const bool writeHeaders = system && system->headersFile;
+    const bool longFieldLines = system && system->qwke;
+    packet::HeadersFileWriter headers;
 
     // Only their keys are kept: the texts are in the file.
     QList<qint64> exported;
@@ -279,16 +319,27 @@ ReplyExporter::Outcome ReplyExporter::pack(const QString &qwkId)
         constexpr qsizetype FlushBytes = 1024 * 1024;
         QByteArray buffer;
         buffer.reserve(FlushBytes + 64 * 1024);
+        using packet::ReplyBlocks;
         const qint64 oldSize = file.size();
         if (oldSize == 0)
             buffer.append(ReplyBlocks::firstBlock(qwkId));
         else if (oldSize % ReplyBlocks::BlockSize != 0)
             // A damaged old file: new replies still start on a block.
             buffer.fill(' ', ReplyBlocks::BlockSize - oldSize % ReplyBlocks::BlockSize);
+        if (writeHeaders || QFileInfo(headersPath).isFile()) {
+            QFile old(headersPath);
+            if (old.exists() && !old.open(QIODevice::ReadOnly))
+                return fail(
+                    QStringLiteral("Cannot read %1: %2").arg(headersPath, old.errorString()));
+            if (old.isOpen())
+                headers.keep(old.readAll(), oldSize);
+        }
+        qint64 flushed = oldSize; // bytes of the file before the buffer
 
         const auto flush = [&] {
             if (file.write(buffer) != buffer.size())
                 return false;
+            flushed += buffer.size();
             buffer.truncate(0);
             return true;
         };
@@ -307,9 +358,13 @@ ReplyExporter::Outcome ReplyExporter::pack(const QString &qwkId)
                 QStringLiteral("Exporting %1 of %2 messages.").arg(position).arg(count));
             m_progress.setPosition(int(qint64(position) * 100 / count));
             m_progress.processEvents();
-            const store::MessageRecord reply = columns.read(rows);
-            ReplyBlocks::appendMessageBlocks(buffer, reply);
-            exported.append(reply.recordNumber);
+            qint64 record = 0;
+            const packet::ReplyMessage reply = columns.read(rows, &record);
+            if (writeHeaders)
+                headers.add(
+                    flushed + buffer.size(), reply, answeredMessageId(m_store, qwkId, reply));
+            ReplyBlocks::appendMessageBlocks(buffer, reply, longFieldLines);
+            exported.append(record);
             if (buffer.size() >= FlushBytes && !flush())
                 return fail(packet::FileWriteError::text(messagePath, file));
         }
@@ -319,6 +374,12 @@ ReplyExporter::Outcome ReplyExporter::pack(const QString &qwkId)
     }
     if (exported.isEmpty())
         return Outcome::NothingToPack;
+    // Sections of the old packet kept, the new ones added.
+    if (writeHeaders || QFileInfo(headersPath).isFile()) {
+        QString error;
+        if (!writeWhole(headersPath, headers.bytes(), &error))
+            return fail(error);
+    }
     reached(Step::MessageFileWritten);
 
     // Recorded in the journal once whole on disk, just before the rename:

@@ -29,9 +29,8 @@ class PackingJournal
 public:
     explicit PackingJournal(MessageStore &store);
 
-    // Records the entry in one transaction and makes it durable before it
-    // returns: the rename that follows must never outlive it on disk.
-    // Returns the entry's number.
+    // Records the entry in one transaction, before the rename it must
+    // outlive. Returns the entry's number.
     qint64 record(const QString &qwkId, const QString &packetPath, qint64 size, const QString &hash,
         const QList<qint64> &replies);
 

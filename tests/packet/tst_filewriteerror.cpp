@@ -3,8 +3,6 @@
 #include <QFile>
 #include <QTest>
 
-#include <cerrno>
-
 using marvik::packet::FileWriteError;
 
 // A full disk is /dev/full: every write to it fails with ENOSPC, at
@@ -45,26 +43,6 @@ private Q_SLOTS:
         QVERIFY(failed);
         QCOMPARE(FileWriteError::text(QStringLiteral("/x/MYBBS.MSG"), full),
             QStringLiteral("Cannot write /x/MYBBS.MSG: No space left on device"));
-    }
-
-    void reasonPrefersAnActualText_data()
-    {
-        QTest::addColumn<QString>("qtText");
-        QTest::addColumn<int>("savedErrno");
-        QTest::addColumn<QString>("expected");
-        const QString unknown = QFile().errorString();
-        QTest::newRow("Qt knows") << "Permission denied" << ENOSPC << "Permission denied";
-        QTest::newRow("Qt does not know") << unknown << ENOSPC << "No space left on device";
-        QTest::newRow("Qt says nothing") << "" << EFBIG << "File too large";
-        QTest::newRow("nobody knows") << unknown << 0 << unknown;
-        QTest::newRow("nothing at all") << "" << 0 << unknown;
-    }
-    void reasonPrefersAnActualText()
-    {
-        QFETCH(QString, qtText);
-        QFETCH(int, savedErrno);
-        QFETCH(QString, expected);
-        QCOMPARE(FileWriteError::reason(qtText, savedErrno), expected);
     }
 };
 

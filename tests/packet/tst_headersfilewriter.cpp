@@ -90,13 +90,6 @@ private Q_SLOTS:
         QCOMPARE(field(read.section(0x280)->subject), QByteArray("Second"));
     }
 
-    void sectionsNamedInHex()
-    {
-        HeadersFileWriter writer;
-        writer.add(0x1a80, reply(u"A"_qs, u"B"_qs, u"C"_qs));
-        QCOMPARE(writer.bytes(), QByteArray("[1a80]\r\nSubject: C\r\nTo: A\r\nSender: B\r\n"));
-    }
-
     // An older packet's sections stay where they name one of its replies.
     void keepsTheOldPacketsSections_data()
     {

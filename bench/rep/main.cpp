@@ -1,6 +1,6 @@
 // Packing replies into a reply packet.
 //
-//   bench_rep --replies N [--existing K] [--runs R] [--store DIR]
+//   bench_rep --replies N [--existing K] [--runs R] [--store DIR] [--settled]
 //
 // Each run stores N generated replies (about 1.5 KB each, every CP437
 // character, some private, some referring to a message) through the editor's
@@ -10,7 +10,14 @@
 // replies packed first, or the packet already in DIR) both sides start from
 // it, the floor reading its message file back out as the exporter does.
 // With --store DIR the first system of the store in DIR is used and the last
-// run's packet is left in DIR/WORK/<ID>.REP.
+// run's packet is left in DIR/WORK/<ID>.REP. The packing journal's share of
+// the export (the packet's checksum and the entry's commit) is timed apart.
+// The first write after the store has folded its log back restarts the log,
+// and truncates it when it grew large (storing N replies at once makes it
+// so): that write is the journal's entry now, the deletion before. With
+// --settled the log is folded back and restarted before each packing, as it
+// is when the replies were written a while before, so the journal's figure
+// is its own.
 
 #include "editor/MessageSaver.h"
 #include "state/AppFolders.h"
@@ -185,9 +192,10 @@ qint64 memberSize(const QString &archivePath, const QString &memberName)
 int usage(bool asked = false)
 {
     std::fprintf(asked ? stdout : stderr,
-        "usage: bench_rep --replies N [--existing K] [--runs R] [--store DIR]\n"
+        "usage: bench_rep --replies N [--existing K] [--runs R] [--store DIR] [--settled]\n"
         "Stores N replies through the editor's saver and packs them with the exporter, against\n"
-        "libzip writing the same message file; --existing adds them to a packet of K replies.\n");
+        "libzip writing the same message file; --existing adds them to a packet of K replies;\n"
+        "--settled restarts the store's log before each packing.\n");
     return asked ? 0 : 2;
 }
 
@@ -201,6 +209,7 @@ int main(int argc, char **argv)
     int existing = 0;
     int runs = 3;
     QString storeDir;
+    bool settled = false;
     for (int i = 1; i < argc; ++i) {
         const QByteArray arg = argv[i];
         const bool hasValue = i + 1 < argc;
@@ -210,6 +219,8 @@ int main(int argc, char **argv)
             existing = QByteArray(argv[++i]).toInt();
         else if (arg == "--runs" && hasValue)
             runs = qMax(1, QByteArray(argv[++i]).toInt());
+        else if (arg == "--settled")
+            settled = true;
         else if (arg == "--store" && hasValue)
             storeDir = QFileInfo(QString::fromLocal8Bit(argv[++i])).absoluteFilePath();
         else
@@ -279,8 +290,21 @@ int main(int argc, char **argv)
             editor::MessageSaver::save(operations, qwkId, drafts.at(i),
                 conferences.at(i % conferences.size()), {QStringLiteral("Bench tagline")});
     };
+    double journalSeconds = 0;
+    double removalSeconds = 0;
     const auto exportAll = [&] {
         system::ReplyExporter exporter(*store, operations, folders, prompts, progress);
+        QElapsedTimer journal;
+        exporter.setStepHook([&](system::ReplyExporter::Step step) {
+            if (step == system::ReplyExporter::Step::PacketWrittenAside)
+                journal.start();
+            else if (step == system::ReplyExporter::Step::Recorded)
+                journalSeconds = journal.nsecsElapsed() / 1e9;
+            else if (step == system::ReplyExporter::Step::PacketInPlace)
+                journal.restart();
+            else if (step == system::ReplyExporter::Step::RepliesRemoved)
+                removalSeconds = journal.nsecsElapsed() / 1e9;
+        });
         const auto outcome = exporter.run(qwkId);
         if (outcome != system::ReplyExporter::Outcome::Packed
             || !exporter.errorString().isEmpty()) {
@@ -303,7 +327,7 @@ int main(int argc, char **argv)
     // The old message file the exporter finds; this run's bytes follow it.
     const qint64 oldMessageBytes = hasOld ? memberSize(oldPacket, memberName) : 0;
 
-    QList<double> stores, exports, floors;
+    QList<double> stores, exports, floors, journals, removals;
     qint64 packetBytes = 0;
     for (int run = 0; run < runs; ++run) {
         if (!copyOver(hasOld ? oldPacket : QString(), packet))
@@ -313,11 +337,21 @@ int main(int argc, char **argv)
         timer.start();
         storeDrafts(drafts);
         stores.append(timer.nsecsElapsed() / 1e9);
+        if (settled) {
+            store->waitForCheckpoint();
+            // A write, undone by the next: the log restarts with them.
+            const int lastReply = store->findSystem(qwkId)->lastReply;
+            store->setLastReply(qwkId, lastReply + 1);
+            store->setLastReply(qwkId, lastReply);
+            store->waitForCheckpoint();
+        }
 
         timer.restart();
         if (!exportAll())
             return 1;
         exports.append(timer.nsecsElapsed() / 1e9);
+        journals.append(journalSeconds);
+        removals.append(removalSeconds);
         packetBytes = QFileInfo(packet).size();
 
         // The bytes this run added to the message file, for the floor.
@@ -329,8 +363,8 @@ int main(int argc, char **argv)
             return 1;
         }
         floors.append(timer.nsecsElapsed() / 1e9);
-        std::printf("run %d: store %.3f s, export %.3f s, floor %.3f s\n", run + 1, stores.last(),
-            exports.last(), floors.last());
+        std::printf("run %d: store %.3f s, export %.3f s (journal %.1f ms), floor %.3f s\n",
+            run + 1, stores.last(), exports.last(), journals.last() * 1000, floors.last());
     }
     QDir(floorDir).removeRecursively();
 
@@ -345,5 +379,7 @@ int main(int argc, char **argv)
         floorMedian);
     std::printf("export vs floor: %.3f s / %.3f s, ratio %.2f\n", exportMedian, floorMedian,
         floorMedian > 0 ? exportMedian / floorMedian : 0.0);
+    std::printf("packing journal: %.1f ms, removing the packed replies: %.1f ms (medians)\n",
+        median(journals) * 1000, median(removals) * 1000);
     return 0;
 }

@@ -3,6 +3,8 @@
 #include "state/TaglinesFile.h"
 #include "store/MessageStore.h"
 #include "store/StoreError.h"
+#include "store/StoreOperations.h"
+#include "system/ReplyPacketRecovery.h"
 
 #include <QLockFile>
 
@@ -34,11 +36,25 @@ bool Startup::run(const QString &currentFolder, ui::Progress *upgradeProgress)
         return false;
     }
 
+    // A packing cut short by a crash is finished, or undone, before anything
+    // can show the replies it holds.
+    try {
+        store::StoreOperations operations(*m_store);
+        const system::ReplyPacketRecovery::Result settled
+            = system::ReplyPacketRecovery::recover(operations);
+        if (!settled.error.isEmpty())
+            m_warning = QStringLiteral("An earlier packing of replies could not be checked: %1")
+                            .arg(settled.error);
+    } catch (const store::StoreError &e) {
+        m_warning = QStringLiteral("An earlier packing of replies could not be finished: %1")
+                        .arg(e.message());
+    }
+
     m_settings = state::Settings(m_folders.base());
     QString problem;
     if (!m_settings.load(m_folders.iniFile(), &problem)
         || !m_settings.save(m_folders.iniFile(), &problem))
-        m_warning = problem;
+        m_warning = m_warning.isEmpty() ? problem : m_warning + u'\n' + problem;
 
     m_taglines = state::TaglinesFile::load(m_folders.taglinesFile());
     return true;

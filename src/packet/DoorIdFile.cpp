@@ -3,6 +3,8 @@
 #include "packet/QwkField.h"
 #include "packet/TextLines.h"
 
+#include <QRegularExpression>
+
 namespace marvik::packet {
 
 QList<DoorIdRecord> DoorIdFile::parse(QByteArrayView bytes)
@@ -38,6 +40,18 @@ QString DoorIdFile::value(const QList<DoorIdRecord> &records, const QString &key
             return record.value;
     }
     return {};
+}
+
+bool DoorIdFile::namesQwke(const QList<DoorIdRecord> &records)
+{
+    // As a word of its own: "QWKEMAIL" or "NOQWKE" name something else.
+    static const QRegularExpression word(QStringLiteral("(^|[^A-Z0-9])QWKE($|[^A-Z0-9])"),
+        QRegularExpression::CaseInsensitiveOption);
+    for (const DoorIdRecord &record : records) {
+        if (word.match(record.key).hasMatch() || word.match(record.value).hasMatch())
+            return true;
+    }
+    return false;
 }
 
 } // namespace marvik::packet

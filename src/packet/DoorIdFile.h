@@ -22,6 +22,9 @@ public:
     static QList<DoorIdRecord> parse(QByteArrayView bytes);
     // First entry whose key matches regardless of case, or "".
     static QString value(const QList<DoorIdRecord> &records, const QString &key);
+    // Whether the door says it reads QWKE: an entry whose key or value
+    // names it ("CONTROLTYPE = QWKE", "QWKE = YES"...).
+    static bool namesQwke(const QList<DoorIdRecord> &records);
 };
 
 } // namespace marvik::packet

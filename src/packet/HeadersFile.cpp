@@ -51,6 +51,14 @@ bool isTrue(QByteArrayView value)
 
 } // namespace
 
+std::optional<qint64> HeadersFile::sectionOffset(QByteArrayView raw)
+{
+    const QByteArrayView line = QwkField::trimmed(raw);
+    if (line.size() < 2 || line.front() != '[' || line.back() != ']')
+        return std::nullopt;
+    return hexOffset(line.sliced(1, line.size() - 2));
+}
+
 HeadersFile::HeadersFile(QIODevice &device, qint64 messagesSize, const std::function<void()> &tick)
 {
     parse(device, messagesSize, tick);

@@ -53,6 +53,9 @@ public:
     explicit HeadersFile(
         const QByteArray &bytes, qint64 messagesSize = std::numeric_limits<qint64>::max());
 
+    // The offset a "[hex offset]" line names, or none for another line.
+    static std::optional<qint64> sectionOffset(QByteArrayView line);
+
     // The section of the header at `offset`, or none.
     std::optional<Section> section(qint64 offset) const;
     qsizetype size() const { return qsizetype(m_entries.size()); }

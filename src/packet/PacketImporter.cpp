@@ -165,6 +165,10 @@ ImportResult PacketImporter::importPacket(const QString &packetPath)
         for (const QString &shadowed : folder.shadowed())
             problem(shadowed);
         readDoorId(folder);
+        m_headersFile = !folder.find(QStringLiteral("HEADERS.DAT")).isEmpty();
+        m_qwke = !folder.find(QStringLiteral("TOREADER.EXT")).isEmpty()
+            || DoorIdFile::namesQwke(m_doorSettings);
+        m_textHeaderLines = false;
 
         // CONTROL.DAT names the BBS and its conferences: without it, the
         // file is not a packet that can be read.
@@ -241,6 +245,15 @@ ImportResult PacketImporter::importPacket(const QString &packetPath)
             importMessages(folder, blocks);
         }
         messagesFile.close();
+        // The door wrote QWKE's lines at the top of its texts: it reads them
+        // in replies too.
+        if (m_textHeaderLines && !m_qwke) {
+            m_qwke = true;
+            if (std::optional<store::SystemRecord> system = m_store.findSystem(m_result.qwkId)) {
+                system->qwke = true;
+                m_store.saveSystem(*system);
+            }
+        }
 
         storeScreens(folder, control, list.firstScreenLine);
         storeBulletins(folder);
@@ -363,6 +376,8 @@ void PacketImporter::writeSystem(const ControlFile &control)
     system.receipt = door("RECEIPT");
     system.mixedCase = door("MIXEDCASE");
     system.fidoTag = door("FIDOTAG");
+    system.headersFile = m_headersFile;
+    system.qwke = m_qwke;
     m_store.saveSystem(system);
     m_yourName = system.yourName;
 }
@@ -781,7 +796,9 @@ void PacketImporter::importMessage(int conference, qint64 headerBlock, const Mes
     MessageText::Fields fields {decodeField(header.toBytes), decodeField(header.fromBytes),
         decodeField(header.subjectBytes)};
     const QString headerTo = fields.to;
+    const qsizetype textSize = message.text.size();
     MessageText::takeHeaderLines(message.text, fields);
+    m_textHeaderLines = m_textHeaderLines || message.text.size() != textSize;
     if (extra) {
         const auto take = [&](const std::optional<QByteArray> &value, QString &field) {
             if (value && !value->isEmpty())

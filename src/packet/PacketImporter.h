@@ -117,6 +117,10 @@ private:
     QString m_tempFolder;
 
     QList<DoorIdRecord> m_doorSettings;
+    // What the packet shows its door reads in a reply packet.
+    bool m_headersFile = false;
+    bool m_qwke = false;
+    bool m_textHeaderLines = false; // a text began with QWKE's header lines
     QStringList m_controlLines;
 
     // State of the import under way.

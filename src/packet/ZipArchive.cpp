@@ -1,5 +1,7 @@
 #include "packet/ZipArchive.h"
 
+#include "packet/FileWriteError.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -265,8 +267,7 @@ bool ZipArchive::extractAll(const QString &zipPath, const QString &destFolder,
         // would freeze the window for no gain.
         QTemporaryFile out(target + QStringLiteral(".XXXXXX"));
         if (!out.open())
-            return fail(
-                error, QStringLiteral("Cannot write %1: %2").arg(target, out.errorString()));
+            return fail(error, FileWriteError::text(target, out));
         qint64 memberBytes = 0;
         for (;;) {
             const zip_int64_t got = zip_fread(in.get(), buffer, sizeof buffer);
@@ -285,8 +286,7 @@ bool ZipArchive::extractAll(const QString &zipPath, const QString &destFolder,
                                    "archive is damaged, or made to fill the disk.")
                         .arg(member.name, zipName));
             if (out.write(buffer, got) != got)
-                return fail(
-                    error, QStringLiteral("Cannot write %1: %2").arg(target, out.errorString()));
+                return fail(error, FileWriteError::text(target, out));
             // A big MESSAGES.DAT takes a while: keep the window alive meanwhile.
             if (progress && memberBytes % (1024 * 1024) < got)
                 progress(member.baseName, percentOf(written, declaredTotal));
@@ -295,8 +295,7 @@ bool ZipArchive::extractAll(const QString &zipPath, const QString &destFolder,
             return fail(error, QStringLiteral("%1 in %2 is damaged.").arg(member.name, zipName));
         out.close();
         if (out.error() != QFileDevice::NoError)
-            return fail(
-                error, QStringLiteral("Cannot write %1: %2").arg(target, out.errorString()));
+            return fail(error, FileWriteError::text(target, out));
         if (std::rename(QFile::encodeName(out.fileName()).constData(),
                 QFile::encodeName(target).constData())
             != 0)
@@ -339,14 +338,14 @@ bool copyFile(const QString &from, QFile &to, QString *error)
         if (got == 0)
             return true;
         if (to.write(buffer, got) != got)
-            return fail(error, QStringLiteral("Cannot write %1: %2").arg(from, to.errorString()));
+            return fail(error, FileWriteError::text(from, to));
     }
 }
 
 } // namespace
 
 bool ZipArchive::addFiles(const QString &zipPath, const QStringList &files, int compressionLevel,
-    const ProgressCallback &progress, QString *error)
+    const ProgressCallback &progress, QString *error, const BeforeReplace &beforeReplace)
 {
     if (files.isEmpty())
         return fail(error, QStringLiteral("No files to add to %1").arg(zipPath));
@@ -358,11 +357,11 @@ bool ZipArchive::addFiles(const QString &zipPath, const QStringList &files, int 
     QTemporaryFile aside(
         target.absolutePath() + u'/' + target.fileName() + QStringLiteral(".XXXXXX"));
     if (!aside.open())
-        return fail(error, QStringLiteral("Cannot write %1: %2").arg(zipPath, aside.errorString()));
+        return fail(error, FileWriteError::text(zipPath, aside));
     if (updating && !copyFile(zipPath, aside, error))
         return false;
     if (!aside.flush())
-        return fail(error, QStringLiteral("Cannot write %1: %2").arg(zipPath, aside.errorString()));
+        return fail(error, FileWriteError::text(zipPath, aside));
     aside.close();
 
     int code = 0;
@@ -434,6 +433,8 @@ bool ZipArchive::addFiles(const QString &zipPath, const QStringList &files, int 
         mode = 0666 & ~mask;
     }
     ::chmod(asidePath.constData(), mode);
+    if (beforeReplace && !beforeReplace(aside.fileName(), error))
+        return false;
     if (std::rename(asidePath.constData(), QFile::encodeName(target.absoluteFilePath()).constData())
         != 0)
         return fail(error,

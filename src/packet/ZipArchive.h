@@ -44,12 +44,18 @@ public:
     static QString refusal(const QString &zipName, qint64 archiveBytes, qint64 unpackedBytes,
         const QString &destFolder, qint64 freeBytes);
 
+    // Runs on the finished archive written aside, just before it is renamed
+    // into place; false (with a reason) stops the rename and fails.
+    using BeforeReplace = std::function<bool(const QString &asidePath, QString *error)>;
+
     // Creates the archive, or updates an existing one (its other members kept,
     // same-named ones replaced), with `files` stored under their base names.
-    // The result is written aside and renamed into place, so a failure leaves
-    // an existing archive as it was. `compressionLevel` is 0 (store) to 9.
+    // The result is written aside as `<archive name>.XXXXXX` and renamed into
+    // place, so a failure leaves an existing archive as it was; libzip's own
+    // temporary file sits beside it while it writes. `compressionLevel` is 0
+    // (store) to 9.
     static bool addFiles(const QString &zipPath, const QStringList &files, int compressionLevel,
-        const ProgressCallback &progress, QString *error);
+        const ProgressCallback &progress, QString *error, const BeforeReplace &beforeReplace = {});
 
     // The names of the archive's members as stored, read from its directory
     // alone; false with a reason in `error` when it is no zip archive or a

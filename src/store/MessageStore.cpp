@@ -274,7 +274,9 @@ void MessageStore::saveSystem(const SystemRecord &r)
              &r.goodbyeScreen, &r.newsletter, &r.newFiles}) {
         s.bind(i++, *field);
     }
-    s.bind(i, r.lastReply);
+    s.bind(i++, r.lastReply);
+    s.bind(i++, r.headersFile);
+    s.bind(i, r.qwke);
     s.step();
 }
 

@@ -15,6 +15,9 @@ struct SystemRecord
         controlName, add, drop, request, receipt, mixedCase, fidoTag, reset, welcomeScreen,
         goodbyeScreen, newsletter, newFiles;
     int lastReply = 0;
+    // The door's last packet came with a HEADERS.DAT / said it reads QWKE.
+    bool headersFile = false;
+    bool qwke = false;
 };
 
 // Table CONFS, key (Conference Number, QwkID).

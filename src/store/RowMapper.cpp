@@ -44,6 +44,8 @@ SystemRecord RowMapper::system(const FieldMap &row)
     r.newsletter = t("Newsletter");
     r.newFiles = t("New Files");
     r.lastReply = FieldInteger(row, QStringLiteral("Last Reply"));
+    r.headersFile = row.value(QStringLiteral("Headers File")).toBool();
+    r.qwke = row.value(QStringLiteral("QWKE")).toBool();
     return r;
 }
 

@@ -36,7 +36,10 @@ QList<TableDef> buildTables()
             text("Control Name"), text("ADD"), text("DROP"), text("REQUEST"), text("RECEIPT"),
             text("MIXEDCASE"), text("FIDOTAG"), text("RESET"), text("Welcome Screen"),
             text("Goodbye Screen"), text("Newsletter"), text("New Files"),
-            integer("Last Reply", true)},
+            integer("Last Reply", true),
+            // What the door's last packet showed it reads in a reply packet:
+            // a HEADERS.DAT, and the long fields at the top of a text.
+            since(4, boolean("Headers File")), since(4, boolean("QWKE"))},
         {QStringLiteral("QwkID")}});
     tables.append({Table::Conferences, QStringLiteral("CONFS"),
         {integer("Conference Number", true), text("QwkID", true), text("Conference Name"),
@@ -118,6 +121,20 @@ const ColumnDef *Schema::column(Table t, const QString &name)
             return &column;
     }
     return nullptr;
+}
+
+QStringList Schema::journalStatements()
+{
+    // The replies as a JSON list of record numbers: finishing an entry hands
+    // that text straight to the deletion, and it is written once.
+    return {QStringLiteral("CREATE TABLE IF NOT EXISTS PACKING (\n"
+                           "  \"Entry\" INTEGER PRIMARY KEY AUTOINCREMENT,\n"
+                           "  \"QwkID\" TEXT NOT NULL,\n"
+                           "  \"Packet\" TEXT NOT NULL,\n"
+                           "  \"Size\" INTEGER NOT NULL,\n"
+                           "  \"Hash\" TEXT NOT NULL,\n"
+                           "  \"Replies\" TEXT NOT NULL\n"
+                           ")")};
 }
 
 QStringList Schema::createStatements()

@@ -41,7 +41,7 @@ class Schema
 public:
     // Stored in PRAGMA user_version; a file with a higher number came from a
     // newer program and is refused, a lower one is upgraded (SchemaSteps).
-    static constexpr int Version = 3;
+    static constexpr int Version = 4;
 
     static const TableDef &table(Table table);
     static const QList<TableDef> &tables();
@@ -58,6 +58,9 @@ public:
     static QString columnList(Table table);
     // ALTER TABLE statements adding the columns of schema version `version`.
     static QStringList addedColumnStatements(int version);
+    // The packing journal (PackingJournal): the replies a reply packet
+    // written aside holds, until they have left the store.
+    static QStringList journalStatements();
     // The column matching `name` ignoring case, or null.
     static const ColumnDef *column(Table table, const QString &name);
 };

@@ -87,6 +87,15 @@ void addMessageLinks(MessageStore &store)
         store.database().exec(sql);
 }
 
+// Version 4: the packing journal, and what the door reads in a reply packet.
+void addPackingJournal(MessageStore &store)
+{
+    for (const QString &sql : Schema::journalStatements())
+        store.database().exec(sql);
+    for (const QString &sql : Schema::addedColumnStatements(4))
+        store.database().exec(sql);
+}
+
 struct Step
 {
     int version;
@@ -99,6 +108,7 @@ struct Step
 const Step steps[] = {
     {2, addSearchIndex, fillSearchIndex},
     {3, addMessageLinks, nullptr},
+    {4, addPackingJournal, nullptr},
 };
 
 static_assert(sizeof steps / sizeof steps[0] == Schema::Version - SchemaSteps::BaseVersion,

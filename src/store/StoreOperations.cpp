@@ -3,6 +3,7 @@
 #include "store/ConferenceList.h"
 #include "store/Database.h"
 #include "store/MessageStore.h"
+#include "store/PackingJournal.h"
 #include "store/Rewind.h"
 #include "store/SearchIndex.h"
 #include "store/Statement.h"
@@ -106,21 +107,19 @@ void StoreOperations::countRemoved(
 int StoreOperations::removeRows(
     const QList<qint64> &keys, qsizetype from, qsizetype to, CountChanges &changes)
 {
+    return removeListed(PackingJournal::keyList(keys.mid(from, to - from)), changes);
+}
+
+int StoreOperations::removeListed(const QString &keyList, CountChanges &changes)
+{
     // One statement for the rows, their keys handed over as one JSON list,
     // so it touches exactly those rows however sparse they are; the rows it
     // returns give the count changes, as stored, not as a caller remembers.
     Statement &s = m_store.prepared(
         QStringLiteral("DELETE FROM MESSAGES WHERE rowid IN (SELECT value FROM json_each(?)) "
                        "RETURNING \"QwkID\", \"Conference Number\", \"Personal\", \"Read Flag\""));
-    QByteArray list = "[";
-    for (qsizetype i = from; i < to; ++i) {
-        if (i > from)
-            list += ',';
-        list += QByteArray::number(keys.at(i));
-    }
-    list += ']';
     Rewind rewind(s);
-    s.bind(1, QString::fromLatin1(list));
+    s.bind(1, keyList);
     int removed = 0;
     while (s.step()) {
         countRemoved(changes, s.text(0), s.integer(1), s.int64(2) != 0, s.int64(3) != 0, 1);
@@ -190,6 +189,28 @@ int StoreOperations::deleteMessages(const QList<qint64> &recordNumbers)
     Transaction transaction(m_store);
     CountChanges changes;
     const int deleted = removeRows(recordNumbers, 0, recordNumbers.size(), changes);
+    applyCounts(changes);
+    transaction.commit();
+    tellList(changes);
+    return deleted;
+}
+
+int StoreOperations::finishPacking(qint64 entry)
+{
+    Transaction transaction(m_store);
+    QString keyList;
+    {
+        Statement &s = m_store.prepared(
+            QStringLiteral("SELECT \"Replies\" FROM PACKING WHERE \"Entry\" = ?"));
+        Rewind rewind(s);
+        s.bind(1, entry);
+        if (!s.step())
+            return 0; // finished already
+        keyList = s.text(0);
+    }
+    CountChanges changes;
+    const int deleted = removeListed(keyList, changes);
+    PackingJournal(m_store).drop(entry);
     applyCounts(changes);
     transaction.commit();
     tellList(changes);
@@ -351,6 +372,11 @@ void StoreOperations::deleteSystem(const QString &qwkId, const TableProgress &pr
     // The system row goes last: a deletion cut short leaves the system in the
     // list, to be deleted again, instead of rows nobody can reach. Bulletins
     // and conferences are few; messages go in batches with their counts.
+    // Its packing journal goes first: an entry would otherwise outlive the
+    // replies it names, and a system of the same name added later could
+    // lose messages with the same record numbers (which are never reused,
+    // but the rule should not lean on that).
+    PackingJournal(m_store).dropSystem(qwkId);
     deleteRowsOf(Table::Bulletins, qwkId, progress);
     deleteInBatches(Selection {Table::Messages, QStringLiteral("\"QwkID\" = ?"), {qwkId}},
         [&progress](int index, int count) {

@@ -70,6 +70,11 @@ public:
     int deleteMessages(const QList<qint64> &recordNumbers);
     bool deleteMessage(const MessageRecord &message) { return deleteMessages({message}) == 1; }
 
+    // Finishes a packing: in one transaction the replies the journal entry
+    // names leave the store, with their counts, and the entry goes. Returns
+    // how many were deleted; 0 for an entry no longer there.
+    int finishPacking(qint64 entry);
+
     // Deletes every message of the selection in batches; `progress` is told
     // of each row, in order, just before the batch holding it goes. A store
     // error ends the deletion with the batches before it committed, and is
@@ -92,9 +97,10 @@ public:
     QList<MessageRecord> replaceWrittenMessage(
         const QString &qwkId, qint64 replaced, QList<MessageRecord> parts);
 
-    // Deletes a system from all four tables: its row, then its bulletins,
-    // messages and conferences, each with progress (the table being emptied,
-    // 1-based index, count). Messages go in batches like deleteSelection().
+    // Deletes a system from all four tables and its packing journal: its
+    // row, then its bulletins, messages and conferences, each with progress
+    // (the table being emptied, 1-based index, count). Messages go in batches like
+    // deleteSelection().
     using TableProgress = std::function<void(Table table, int index, int count)>;
     void deleteSystem(const QString &qwkId, const TableProgress &progress = {});
 
@@ -111,6 +117,8 @@ private:
     // Deletes the rows keys[from, to) inside the open transaction, adding
     // their count changes; returns how many were still there.
     int removeRows(const QList<qint64> &keys, qsizetype from, qsizetype to, CountChanges &changes);
+    // The same for the rows a JSON list of keys names.
+    int removeListed(const QString &keyList, CountChanges &changes);
     // Numbers and appends the parts of a written message inside the open
     // transaction, adding their count changes.
     void appendWrittenParts(

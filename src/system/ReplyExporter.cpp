@@ -1,9 +1,14 @@
 #include "system/ReplyExporter.h"
 
+#include "packet/FileFingerprint.h"
+#include "packet/FileWriteError.h"
+#include "packet/HeadersFileWriter.h"
+#include "packet/ReplyBlocks.h"
 #include "packet/ZipArchive.h"
 #include "state/AppFolders.h"
 #include "state/AppState.h"
 #include "store/MessageStore.h"
+#include "store/PackingJournal.h"
 #include "store/Rewind.h"
 #include "store/RowMapper.h"
 #include "store/Selection.h"
@@ -11,8 +16,8 @@
 #include "store/Statement.h"
 #include "store/StoreError.h"
 #include "store/StoreOperations.h"
-#include "system/ReplyBlocks.h"
 #include "system/ReplyPacketPath.h"
+#include "system/ReplyPacketRecovery.h"
 #include "ui/Progress.h"
 #include "ui/Prompts.h"
 
@@ -81,23 +86,20 @@ public:
             wanted.begin(), wanted.end(), [](const auto &field) { return *field.second >= 0; });
     }
 
-    store::MessageRecord read(const store::Statement &row) const
+    // The reply as the packet carries it; its record number in `record`.
+    packet::ReplyMessage read(const store::Statement &row, qint64 *record) const
     {
-        if (!m_complete)
-            return store::RowMapper::message(store::RowMapper::read(row, store::Table::Messages));
-        store::MessageRecord reply;
-        reply.recordNumber = row.int64(m_record);
-        reply.conferenceNumber = -2;
-        reply.status = row.text(m_status);
-        reply.date = row.text(m_date);
-        reply.time = row.text(m_time);
-        reply.to = row.text(m_to);
-        reply.from = row.text(m_from);
-        reply.subject = row.text(m_subject);
-        reply.referenceNumber = row.integer(m_reference);
-        reply.text = row.text(m_text);
-        reply.replyConferenceNumber = row.integer(m_conference);
-        return reply;
+        if (!m_complete) {
+            const store::MessageRecord stored
+                = store::RowMapper::message(store::RowMapper::read(row, store::Table::Messages));
+            *record = stored.recordNumber;
+            return {stored.status, stored.replyConferenceNumber, stored.date, stored.time,
+                stored.to, stored.from, stored.subject, stored.referenceNumber, stored.text};
+        }
+        *record = row.int64(m_record);
+        return {row.text(m_status), row.integer(m_conference), row.text(m_date), row.text(m_time),
+            row.text(m_to), row.text(m_from), row.text(m_subject), row.integer(m_reference),
+            row.text(m_text)};
     }
 
 private:
@@ -106,22 +108,36 @@ private:
     bool m_complete = false;
 };
 
-// Makes sure the finished packet is on the disk, not only in the cache,
-// before the replies it holds are deleted.
-void syncToDisk(const QString &path)
+void syncPath(const QString &path, int flags)
 {
 #ifdef Q_OS_UNIX
-    const int file = ::open(QFile::encodeName(path).constData(), O_RDONLY);
+    const int file = ::open(QFile::encodeName(path).constData(), flags);
     if (file >= 0) {
         ::fsync(file);
         ::close(file);
     }
-    const int folder = ::open(
-        QFile::encodeName(QFileInfo(path).absolutePath()).constData(), O_RDONLY | O_DIRECTORY);
-    if (folder >= 0) {
-        ::fsync(folder);
-        ::close(folder);
-    }
+#else
+    Q_UNUSED(path);
+    Q_UNUSED(flags);
+#endif
+}
+
+// The packet written aside is on the disk, not only in the cache, before
+// the journal names it and the rename puts it in place.
+void syncFile(const QString &path)
+{
+#ifdef Q_OS_UNIX
+    syncPath(path, O_RDONLY);
+#else
+    Q_UNUSED(path);
+#endif
+}
+
+// ...and the rename itself is on the disk before the replies go.
+void syncFolderOf(const QString &path)
+{
+#ifdef Q_OS_UNIX
+    syncPath(QFileInfo(path).absolutePath(), O_RDONLY | O_DIRECTORY);
 #else
     Q_UNUSED(path);
 #endif
@@ -130,6 +146,45 @@ void syncToDisk(const QString &path)
 QFileInfoList filesIn(const QString &folder)
 {
     return QDir(folder).entryInfoList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name);
+}
+
+// The file of that name in the folder whatever the case of its name, or
+// where it would go.
+QString fileNamed(const QString &folder, const QString &name)
+{
+    for (const QFileInfo &file : filesIn(folder)) {
+        if (file.fileName().compare(name, Qt::CaseInsensitive) == 0)
+            return file.absoluteFilePath();
+    }
+    return QDir(folder).filePath(name);
+}
+
+// The Message-ID of the message a reply answers, when the import kept one.
+QString answeredMessageId(
+    const store::MessageStore &store, const QString &qwkId, const packet::ReplyMessage &reply)
+{
+    if (reply.referenceNumber <= 0)
+        return {};
+    store::Statement &s = store.prepared(
+        QStringLiteral("SELECT \"Message-ID\" FROM MESSAGES WHERE \"QwkID\" = ? AND "
+                       "\"Conference Number\" = ? AND \"Message Number\" = ? AND "
+                       "IFNULL(\"Message-ID\", '') <> '' ORDER BY rowid DESC LIMIT 1"));
+    store::Rewind rewind(s);
+    s.bind(1, qwkId);
+    s.bind(2, reply.conference);
+    s.bind(3, reply.referenceNumber);
+    return s.step() ? s.text(0) : QString();
+}
+
+bool writeWhole(const QString &path, const QByteArray &bytes, QString *error)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(bytes) != bytes.size()
+        || !file.flush()) {
+        *error = packet::FileWriteError::text(path, file);
+        return false;
+    }
+    return true;
 }
 
 } // namespace
@@ -172,6 +227,12 @@ ReplyExporter::Outcome ReplyExporter::run(const QString &qwkId)
     }
 }
 
+void ReplyExporter::reached(Step step) const
+{
+    if (m_stepHook)
+        m_stepHook(step);
+}
+
 bool ReplyExporter::emptyTemp()
 {
     const QString temp = m_folders.temp();
@@ -192,6 +253,17 @@ bool ReplyExporter::emptyTemp()
 
 ReplyExporter::Outcome ReplyExporter::pack(const QString &qwkId)
 {
+    // A packing cut short is settled first: the replies it holds may be in
+    // the packet already, and must then not be packed again.
+    const ReplyPacketRecovery::Result settled = ReplyPacketRecovery::recover(m_operations);
+    if (!settled.error.isEmpty()) {
+        for (const store::PackingEntry &entry : store::PackingJournal(m_store).entries()) {
+            if (entry.qwkId == qwkId)
+                return fail(QStringLiteral("Cannot tell whether the replies of an earlier packing "
+                                           "are in the reply packet: %1")
+                                .arg(settled.error));
+        }
+    }
     if (!m_store.findConference(-2, qwkId))
         return Outcome::NothingToPack;
     const store::Selection selection = store::Selections::replyMessages(qwkId);
@@ -212,6 +284,11 @@ ReplyExporter::Outcome ReplyExporter::pack(const QString &qwkId)
     const QString packetPath = ReplyPacketPath::packetPath(m_folders, qwkId);
     if (!QDir().mkpath(m_folders.work()))
         return fail(QStringLiteral("Cannot create the folder %1").arg(m_folders.work()));
+    {
+        QString error;
+        if (!ReplyPacketRecovery::removeStaleTemporaries(m_folders.work(), qwkId, &error))
+            return fail(error);
+    }
     const bool packetExists = QFileInfo(packetPath).isFile();
     if (packetExists) {
         ShownProgress shown(m_progress, QStringLiteral("Unzipping ") + packetName);
@@ -220,13 +297,16 @@ ReplyExporter::Outcome ReplyExporter::pack(const QString &qwkId)
             return fail(QStringLiteral("Cannot unpack %1: %2").arg(packetPath, error));
     }
 
-    // The old packet's message file, whatever the case of its name.
-    const QString messageName = ReplyPacketPath::messageFileName(qwkId);
-    QString messagePath = QDir(m_folders.temp()).filePath(messageName);
-    for (const QFileInfo &file : filesIn(m_folders.temp())) {
-        if (file.fileName().toUpper() == messageName.toUpper())
-            messagePath = file.absoluteFilePath();
-    }
+    // The old packet's files, whatever the case of their names.
+    const QString messagePath
+        = fileNamed(m_folders.temp(), ReplyPacketPath::messageFileName(qwkId));
+    const QString headersPath = fileNamed(m_folders.temp(), QStringLiteral("HEADERS.DAT"));
+
+    // What the door showed it reads beyond the 25-byte fields.
+    const std::optional<store::SystemRecord> system = m_store.findSystem(qwkId);
+    const bool writeHeaders = system && system->headersFile;
+    const bool longFieldLines = system && system->qwke;
+    packet::HeadersFileWriter headers;
 
     // Only their keys are kept: the texts are in the file.
     QList<qint64> exported;
@@ -234,21 +314,32 @@ ReplyExporter::Outcome ReplyExporter::pack(const QString &qwkId)
     {
         QFile file(messagePath);
         if (!file.open(QIODevice::ReadWrite | QIODevice::Append))
-            return fail(QStringLiteral("Cannot write %1: %2").arg(messagePath, file.errorString()));
+            return fail(packet::FileWriteError::text(messagePath, file));
         // Written out a megabyte at a time into a buffer allocated once.
         constexpr qsizetype FlushBytes = 1024 * 1024;
         QByteArray buffer;
         buffer.reserve(FlushBytes + 64 * 1024);
+        using packet::ReplyBlocks;
         const qint64 oldSize = file.size();
         if (oldSize == 0)
             buffer.append(ReplyBlocks::firstBlock(qwkId));
         else if (oldSize % ReplyBlocks::BlockSize != 0)
             // A damaged old file: new replies still start on a block.
             buffer.fill(' ', ReplyBlocks::BlockSize - oldSize % ReplyBlocks::BlockSize);
+        if (writeHeaders || QFileInfo(headersPath).isFile()) {
+            QFile old(headersPath);
+            if (old.exists() && !old.open(QIODevice::ReadOnly))
+                return fail(
+                    QStringLiteral("Cannot read %1: %2").arg(headersPath, old.errorString()));
+            if (old.isOpen())
+                headers.keep(old.readAll(), oldSize);
+        }
+        qint64 flushed = oldSize; // bytes of the file before the buffer
 
         const auto flush = [&] {
             if (file.write(buffer) != buffer.size())
                 return false;
+            flushed += buffer.size();
             buffer.truncate(0);
             return true;
         };
@@ -267,20 +358,54 @@ ReplyExporter::Outcome ReplyExporter::pack(const QString &qwkId)
                 QStringLiteral("Exporting %1 of %2 messages.").arg(position).arg(count));
             m_progress.setPosition(int(qint64(position) * 100 / count));
             m_progress.processEvents();
-            const store::MessageRecord reply = columns.read(rows);
-            ReplyBlocks::appendMessageBlocks(buffer, reply);
-            exported.append(reply.recordNumber);
+            qint64 record = 0;
+            const packet::ReplyMessage reply = columns.read(rows, &record);
+            if (writeHeaders)
+                headers.add(
+                    flushed + buffer.size(), reply, answeredMessageId(m_store, qwkId, reply));
+            ReplyBlocks::appendMessageBlocks(buffer, reply, longFieldLines);
+            exported.append(record);
             if (buffer.size() >= FlushBytes && !flush())
-                return fail(
-                    QStringLiteral("Cannot write %1: %2").arg(messagePath, file.errorString()));
+                return fail(packet::FileWriteError::text(messagePath, file));
         }
         if (!flush() || !file.flush())
-            return fail(QStringLiteral("Cannot write %1: %2").arg(messagePath, file.errorString()));
+            return fail(packet::FileWriteError::text(messagePath, file));
         file.close();
     }
     if (exported.isEmpty())
         return Outcome::NothingToPack;
+    // Sections of the old packet kept, the new ones added.
+    if (writeHeaders || QFileInfo(headersPath).isFile()) {
+        QString error;
+        if (!writeWhole(headersPath, headers.bytes(), &error))
+            return fail(error);
+    }
+    reached(Step::MessageFileWritten);
 
+    // Recorded in the journal once whole on disk, just before the rename:
+    // from then on the next run can tell which packet is in place.
+    qint64 entry = 0;
+    const auto record = [&](const QString &aside, QString *error) {
+        syncFile(aside);
+        reached(Step::PacketWrittenAside);
+        const std::optional<packet::FileFingerprint> fingerprint
+            = packet::FileFingerprint::of(aside, error);
+        if (!fingerprint) {
+            if (error->isEmpty())
+                *error = QStringLiteral("Cannot read %1").arg(aside);
+            return false;
+        }
+        try {
+            entry = store::PackingJournal(m_store).record(
+                qwkId, packetPath, fingerprint->size, fingerprint->hash, exported);
+        } catch (const store::StoreError &e) {
+            *error = QStringLiteral("Cannot record the packing of %1: %2")
+                         .arg(packetPath, e.message());
+            return false;
+        }
+        reached(Step::Recorded);
+        return true;
+    };
     {
         ShownProgress shown(m_progress, QStringLiteral("Zipping ") + packetName);
         QStringList files;
@@ -288,20 +413,29 @@ ReplyExporter::Outcome ReplyExporter::pack(const QString &qwkId)
             files.append(file.absoluteFilePath());
         QString error;
         if (!packet::ZipArchive::addFiles(
-                packetPath, files, CompressionLevel, shown.callback(), &error))
+                packetPath, files, CompressionLevel, shown.callback(), &error, record)) {
+            // Recorded but not renamed: the old packet is in place, so the
+            // entry is dropped and the replies stay.
+            for (const store::PackingEntry &recorded : store::PackingJournal(m_store).entries()) {
+                if (recorded.entry == entry)
+                    ReplyPacketRecovery::settle(m_operations, recorded);
+            }
             return fail(error); // names the packet and says why
+        }
     }
-    syncToDisk(packetPath);
+    syncFolderOf(packetPath);
+    reached(Step::PacketInPlace);
     m_packed = int(exported.size());
 
-    // One transaction: either every packed reply leaves the store with its
-    // count, or none does.
+    // One transaction: every packed reply leaves the store with its count,
+    // and the entry goes with them.
     try {
-        m_operations.deleteMessages(exported);
+        m_operations.finishPacking(entry);
+        reached(Step::RepliesRemoved);
     } catch (const store::StoreError &error) {
         m_error = QStringLiteral(
-            "The replies were packed into %1 but are still stored, so they would be "
-            "packed again: %2")
+            "The replies were packed into %1 but are still stored; they will be removed "
+            "when Marvik next starts or packs replies: %2")
                       .arg(packetPath, error.message());
     }
     return Outcome::Packed;

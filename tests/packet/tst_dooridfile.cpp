@@ -68,6 +68,25 @@ private slots:
             = DoorIdFile::parse("door = first\r\nDOOR = second\r\nVERSION = 1\r\nversion = 2\r\n");
         QCOMPARE(DoorIdFile::value(records, key), expected);
     }
+
+    void namesQwke_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<bool>("qwke");
+        QTest::newRow("control type") << QByteArray("CONTROLTYPE = QWKE\r\n") << true;
+        QTest::newRow("a key of its own, any case") << QByteArray("qwke = yes\r\n") << true;
+        QTest::newRow("among other words") << QByteArray("DOOR = Harbor QWK/QWKE door") << true;
+        QTest::newRow("part of another word")
+            << QByteArray("DOOR = QWKEMAIL\r\nX = NOQWKE") << false;
+        QTest::newRow("plain QWK") << QByteArray("DOOR = Harbor\r\nCONTROLTYPE = ADD") << false;
+        QTest::newRow("a line without =") << QByteArray("QWKE\r\n") << false;
+    }
+    void namesQwke()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(bool, qwke);
+        QCOMPARE(DoorIdFile::namesQwke(DoorIdFile::parse(bytes)), qwke);
+    }
 };
 
 QTEST_GUILESS_MAIN(TestDoorIdFile)

@@ -1045,6 +1045,59 @@ private slots:
         QCOMPARE(rows().size(), 2);
     }
 
+    // What the door's packet shows it reads is kept for the reply packet,
+    // and a later packet without it says so again.
+    void replyFormatsFollowTheLastPacket_data()
+    {
+        QTest::addColumn<QString>("shows");
+        QTest::addColumn<bool>("headersFile");
+        QTest::addColumn<bool>("qwke");
+        QTest::newRow("a plain packet") << "" << false << false;
+        QTest::newRow("HEADERS.DAT") << "headers" << true << false;
+        QTest::newRow("TOREADER.EXT") << "toreader" << false << true;
+        QTest::newRow("DOOR.ID naming QWKE") << "door.id" << false << true;
+        QTest::newRow("DOOR.ID naming something else") << "other door" << false << false;
+        QTest::newRow("QWKE lines at the top of a text") << "lines" << false << true;
+    }
+    void replyFormatsFollowTheLastPacket()
+    {
+        QFETCH(QString, shows);
+        QFETCH(bool, headersFile);
+        QFETCH(bool, qwke);
+        PacketWriter w;
+        w.addConference(0, "Main");
+        Message m;
+        m.subject = "Meeting minutes of the March";
+        if (shows == "lines") {
+            m.text = "Subject: Meeting minutes of the March committee\nBody\n";
+            m.rawText = true;
+        }
+        const qint64 block = w.addMessage(m);
+        if (shows == "headers")
+            w.addHeadersSection(block, "Subject: Meeting minutes of the March committee\r\n");
+        if (shows == "door.id")
+            w.setDoorId("DOOR = Harbor\r\nCONTROLTYPE = QWKE\r\n");
+        if (shows == "other door")
+            w.setDoorId("DOOR = QWKEMAIL\r\nCONTROLTYPE = ADD\r\n");
+        PacketWriter::Members members = w.members();
+        if (shows == "toreader")
+            members.insert("TOREADER.EXT", "ALIAS Somebody\r\n");
+        import(writeMembers(members));
+        auto system = m_store->findSystem("MYBBS");
+        QVERIFY(system);
+        QCOMPARE(system->headersFile, headersFile);
+        QCOMPARE(system->qwke, qwke);
+
+        PacketWriter plain;
+        plain.addConference(0, "Main");
+        Message later;
+        later.subject = "Later";
+        plain.addMessage(later);
+        import(writePacket(plain));
+        system = m_store->findSystem("MYBBS");
+        QVERIFY(!system->headersFile && !system->qwke);
+    }
+
     // The ids that let the reader thread by HEADERS.DAT are kept with the
     // message; a message without a section has none.
     void messageIdsStored()
@@ -1053,8 +1106,9 @@ private slots:
         w.addConference(0, "Main");
         w.addMessage(Message());
         const qint64 block = w.addMessage(Message());
-        w.addHeadersSection(block, "Message-ID: <2.main@bbs.example>\r\n"
-                                   "In-Reply-To: <1.main@bbs.example>\r\n");
+        w.addHeadersSection(block,
+            "Message-ID: <2.main@bbs.example>\r\n"
+            "In-Reply-To: <1.main@bbs.example>\r\n");
         QCOMPARE(import(writePacket(w)).messagesImported, 2);
         QCOMPARE(m_store->findMessage(1)->messageId, QString());
         QCOMPARE(m_store->findMessage(2)->messageId, QStringLiteral("<2.main@bbs.example>"));

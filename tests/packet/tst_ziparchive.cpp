@@ -421,6 +421,57 @@ private slots:
         QCOMPARE(readAll(zip), before);
         QCOMPARE(QDir(root.path()).entryList(QDir::Files), QStringList({"MYBBS.REP", "NEW.MSG"}));
     }
+
+    // The disk running out part-way says why in the system's words, never
+    // Qt's "Unknown error", whichever write meets it. A file size limit
+    // fails writes as a full disk does (with "File too large").
+    void writesCutShortSayWhy_data()
+    {
+        QTest::addColumn<QString>("operation");
+        QTest::addColumn<int>("memberBytes");
+        QTest::addColumn<int>("limit");
+        QTest::newRow("unpacking, at the first byte") << "extract" << 200000 << 0;
+        QTest::newRow("unpacking, in a large member") << "extract" << 200000 << 70000;
+        QTest::newRow("unpacking, in a small member") << "extract" << 3000 << 1000;
+        QTest::newRow("zipping anew") << "create" << 200000 << 5000;
+        QTest::newRow("zipping, copying the old archive") << "update" << 200000 << 5000;
+        QTest::newRow("zipping, small old archive") << "update" << 3000 << 1000;
+    }
+    void writesCutShortSayWhy()
+    {
+        QFETCH(QString, operation);
+        QFETCH(int, memberBytes);
+        QFETCH(int, limit);
+        QTemporaryDir root;
+        QDir(root.path()).mkdir("out");
+        // Bytes that do not compress, so the archive is as large as they are.
+        QByteArray data(memberBytes, Qt::Uninitialized);
+        quint32 x = 12345;
+        for (char &c : data) {
+            x = x * 1103515245u + 12345u;
+            c = char(x >> 24);
+        }
+        const QString zip = root.filePath("MYBBS.QWK");
+        if (operation != "create")
+            QVERIFY(makeZip(zip, {{"MESSAGES.DAT", data}}));
+        writeAll(root.filePath("NEW.MSG"), data);
+
+        rlimit saved {};
+        QCOMPARE(getrlimit(RLIMIT_FSIZE, &saved), 0);
+        const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit cut = saved;
+        cut.rlim_cur = rlim_t(limit);
+        QCOMPARE(setrlimit(RLIMIT_FSIZE, &cut), 0);
+        QString error;
+        const bool done = operation == "extract"
+            ? ZipArchive::extractAll(zip, root.filePath("out"), {}, &error)
+            : ZipArchive::addFiles(zip, {root.filePath("NEW.MSG")}, 0, {}, &error);
+        setrlimit(RLIMIT_FSIZE, &saved);
+        std::signal(SIGXFSZ, oldHandler);
+        QVERIFY(!done);
+        QVERIFY2(error.endsWith(": File too large"), qPrintable(error));
+        QVERIFY2(!error.contains("Unknown error"), qPrintable(error));
+    }
 };
 
 QTEST_GUILESS_MAIN(TestZipArchive)

@@ -2,6 +2,7 @@
 // store must refuse without writing a byte to them.
 #include "StoreTestUtil.h"
 #include "store/Database.h"
+#include "store/PackingJournal.h"
 #include "store/Schema.h"
 #include "store/Statement.h"
 #include "store/StoreError.h"
@@ -71,8 +72,13 @@ void tst_Schema::columns_data()
             "RESET", "Welcome Screen", "Goodbye Screen", "Newsletter", "New Files"}) {
         systems << QStringLiteral("%1|TEXT|0|0").arg(QLatin1String(name));
     }
-    systems << QStringLiteral("Last Reply|INTEGER|1|0");
+    systems << QStringLiteral("Last Reply|INTEGER|1|0")
+            << QStringLiteral("Headers File|INTEGER|0|0") << QStringLiteral("QWKE|INTEGER|0|0");
     QTest::newRow("QWKIDS") << "QWKIDS" << systems;
+    QTest::newRow("PACKING") << "PACKING"
+                             << QStringList {"Entry|INTEGER|0|1", "QwkID|TEXT|1|0",
+                                    "Packet|TEXT|1|0", "Size|INTEGER|1|0", "Hash|TEXT|1|0",
+                                    "Replies|TEXT|1|0"};
 
     QTest::newRow("CONFS") << "CONFS"
                            << QStringList {"Conference Number|INTEGER|1|1", "QwkID|TEXT|1|2",
@@ -86,9 +92,8 @@ void tst_Schema::columns_data()
                                      "From|TEXT|0|0", "Subject|TEXT|0|0",
                                      "Reference Number|INTEGER|0|0", "Read Flag|INTEGER|0|0",
                                      "Message|TEXT|0|0", "Personal|INTEGER|0|0",
-                                     "Reply Conference Number|INTEGER|0|0",
-                                     "Marked|INTEGER|0|0", "Message-ID|TEXT|0|0",
-                                     "In-Reply-To|TEXT|0|0"};
+                                     "Reply Conference Number|INTEGER|0|0", "Marked|INTEGER|0|0",
+                                     "Message-ID|TEXT|0|0", "In-Reply-To|TEXT|0|0"};
     QTest::newRow("BULLETIN") << "BULLETIN"
                               << QStringList {"RecNo|INTEGER|0|1", "QwkID|TEXT|0|0",
                                      "Conference Number|INTEGER|0|0", "Bulletin Number|INTEGER|0|0",
@@ -145,6 +150,7 @@ void tst_Schema::olderStoreUpgradedInPlace_data()
     QTest::addColumn<int>("version");
     QTest::newRow("first program") << 1;
     QTest::newRow("with the search index") << 2;
+    QTest::newRow("with marks and message ids") << 3;
 }
 
 void tst_Schema::olderStoreUpgradedInPlace()
@@ -155,8 +161,14 @@ void tst_Schema::olderStoreUpgradedInPlace()
     for (int n = 1; n <= 3; ++n)
         temp->appendMessage(message(QStringLiteral("OLD"), 0, n));
     Database &db = temp->database();
-    for (const char *column : {"Marked", "Message-ID", "In-Reply-To"})
-        db.exec(QStringLiteral("ALTER TABLE MESSAGES DROP COLUMN \"%1\"").arg(QLatin1String(column)));
+    db.exec(QStringLiteral("DROP TABLE PACKING"));
+    for (const char *column : {"Headers File", "QWKE"})
+        db.exec(QStringLiteral("ALTER TABLE QWKIDS DROP COLUMN \"%1\"").arg(QLatin1String(column)));
+    if (version < 3) {
+        for (const char *column : {"Marked", "Message-ID", "In-Reply-To"})
+            db.exec(QStringLiteral("ALTER TABLE MESSAGES DROP COLUMN \"%1\"")
+                        .arg(QLatin1String(column)));
+    }
     if (version < 2) {
         db.exec(QStringLiteral("DROP TRIGGER MessagesSearchDelete"));
         db.exec(QStringLiteral("DROP TRIGGER MessagesSearchUpdate"));
@@ -186,6 +198,20 @@ void tst_Schema::olderStoreUpgradedInPlace()
     QVERIFY(back && back->marked);
     QCOMPARE(back->messageId, linked.messageId);
     QCOMPARE(back->inReplyTo, linked.inReplyTo);
+    // The system row keeps its fields; the door's reply formats start off
+    // and then store, and the journal takes entries.
+    auto system = store.findSystem(QStringLiteral("OLD"));
+    QVERIFY(system && !system->headersFile && !system->qwke);
+    QCOMPARE(system->yourName, QStringLiteral("JOHN DOE"));
+    system->headersFile = true;
+    system->qwke = true;
+    store.saveSystem(*system);
+    system = store.findSystem(QStringLiteral("OLD"));
+    QVERIFY(system->headersFile && system->qwke);
+    PackingJournal journal(store);
+    journal.record(
+        QStringLiteral("OLD"), QStringLiteral("/w/OLD.REP"), 10, QStringLiteral("h"), {4});
+    QCOMPARE(journal.entries().size(), 1);
 }
 
 void tst_Schema::duplicateKeysRefused_data()

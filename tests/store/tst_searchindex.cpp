@@ -106,7 +106,11 @@ void makeFirstVersion(MessageStore &store)
 {
     Database &db = store.database();
     for (const char *column : {"Marked", "Message-ID", "In-Reply-To"})
-        db.exec(QStringLiteral("ALTER TABLE MESSAGES DROP COLUMN \"%1\"").arg(QLatin1String(column)));
+        db.exec(
+            QStringLiteral("ALTER TABLE MESSAGES DROP COLUMN \"%1\"").arg(QLatin1String(column)));
+    for (const char *column : {"Headers File", "QWKE"})
+        db.exec(QStringLiteral("ALTER TABLE QWKIDS DROP COLUMN \"%1\"").arg(QLatin1String(column)));
+    db.exec(QStringLiteral("DROP TABLE PACKING"));
     db.exec(QStringLiteral("DROP TRIGGER MessagesSearchDelete"));
     db.exec(QStringLiteral("DROP TRIGGER MessagesSearchUpdate"));
     db.exec(QStringLiteral("DROP TABLE MESSAGES_FTS"));

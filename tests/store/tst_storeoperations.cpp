@@ -5,6 +5,7 @@
 #include "store/ConferenceList.h"
 #include "store/Database.h"
 #include "store/LiveQuery.h"
+#include "store/PackingJournal.h"
 #include "store/Selections.h"
 #include "store/StoreError.h"
 #include "store/StoreOperations.h"
@@ -33,6 +34,8 @@ private slots:
     void selectionDeleteInBatches();
     void failedBatchLeavesCountsAgreeing();
     void systemDeletionLeavesOthers();
+    void finishPackingRemovesTheJournalsReplies_data();
+    void finishPackingRemovesTheJournalsReplies();
     void invariantAfterRandomOperations();
     void invariantAfterKill_data();
     void invariantAfterKill();
@@ -358,6 +361,62 @@ void tst_StoreOperations::systemDeletionLeavesOthers()
     QCOMPARE(CountSelection(*store, Selections::systemMessages("B")), 30);
     QVERIFY(store->findBulletin("B", 1, 1));
     QCOMPARE(countMismatch(*store, "B"), QString());
+}
+
+void tst_StoreOperations::finishPackingRemovesTheJournalsReplies_data()
+{
+    QTest::addColumn<QString>("before");
+    QTest::addColumn<int>("removed");
+    QTest::newRow("all replies there") << "" << 3;
+    QTest::newRow("one deleted meanwhile") << "delete one" << 2;
+    QTest::newRow("finished already") << "finish" << 0;
+    QTest::newRow("entry dropped") << "drop" << 0;
+    QTest::newRow("system deleted") << "delete system" << 0;
+}
+
+// The replies an entry names leave with their counts and the entry, in one
+// step; other systems' entries and rows stay.
+void tst_StoreOperations::finishPackingRemovesTheJournalsReplies()
+{
+    QFETCH(QString, before);
+    QFETCH(int, removed);
+    TempStore store;
+    importMessages(*store, "A", 20, 3);
+    importMessages(*store, "B", 5, 4);
+    StoreOperations operations(*store);
+    QList<qint64> keys;
+    for (int i = 0; i < 4; ++i)
+        keys.append(operations.storeWrittenMessage("A", {message("A", 0, 0)}).first().recordNumber);
+    const qint64 otherReply
+        = operations.storeWrittenMessage("B", {message("B", 0, 0)}).first().recordNumber;
+    PackingJournal journal(*store);
+    const QList<qint64> packed = keys.first(3);
+    const qint64 entry = journal.record("A", "/w/A.REP", 100, "crc32:00000001", packed);
+    journal.record("B", "/w/B.REP", 50, "crc32:00000002", {otherReply});
+    QCOMPARE(journal.replies(entry), packed);
+    QCOMPARE(journal.entries().first().replies, 3);
+
+    if (before == "delete one")
+        operations.deleteMessages(QList<qint64> {keys.at(1)});
+    else if (before == "finish")
+        operations.finishPacking(entry);
+    else if (before == "drop")
+        journal.drop(entry);
+    else if (before == "delete system")
+        operations.deleteSystem("A");
+    const int repliesBefore = CountSelection(*store, Selections::replyMessages("A"));
+
+    QCOMPARE(operations.finishPacking(entry), removed);
+    QCOMPARE(CountSelection(*store, Selections::replyMessages("A")), repliesBefore - removed);
+    QCOMPARE(countMismatch(*store, "A"), QString());
+    QCOMPARE(countMismatch(*store, "B"), QString());
+    // Entry gone; B's entry and reply untouched.
+    const QList<PackingEntry> left = journal.entries();
+    QCOMPARE(left.size(), 1);
+    QCOMPARE(left.first().qwkId, QStringLiteral("B"));
+    QVERIFY(store->findMessage(otherReply));
+    if (before != "delete system")
+        QVERIFY(store->findMessage(keys.at(3)));
 }
 
 // A long random mix of what the windows do, on a few thousand messages.

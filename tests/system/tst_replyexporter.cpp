@@ -1,7 +1,9 @@
 #include "system/ReplyExporter.h"
 
 #include "ReplyFixture.h"
+#include "packet/HeadersFile.h"
 #include "packet/MessageBlocks.h"
+#include "store/PackingJournal.h"
 #include "system/ReplyPacketEraser.h"
 #include "system/ReplyPacketPath.h"
 #include "text/Cp437Codec.h"
@@ -43,6 +45,59 @@ QList<ParsedReply> parse(const QByteArray &file, QString *firstBlock = nullptr)
     return result;
 }
 
+// The byte offset of each reply's header in a message file.
+QList<qint64> headerOffsets(const QByteArray &file)
+{
+    QByteArray bytes = file;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::ReadOnly);
+    marvik::packet::MessageBlocks blocks(buffer);
+    QList<qint64> offsets;
+    for (qint64 block = 1; block < blocks.blockCount();) {
+        QString error;
+        const auto header = blocks.readHeader(block, &error);
+        if (!header)
+            return {};
+        offsets.append(block * 128);
+        block += header->blockCount;
+    }
+    return offsets;
+}
+
+QStringList memberNames(const QString &zip)
+{
+    QStringList names;
+    QString error;
+    marvik::packet::ZipArchive::memberNames(zip, &names, &error);
+    names.sort();
+    return names;
+}
+
+// What the door's last packet showed it reads.
+void setReplyFormats(ReplyFixture &f, bool headersFile, bool qwke)
+{
+    auto system = *f.store().findSystem(Id);
+    system.headersFile = headersFile;
+    system.qwke = qwke;
+    f.store().saveSystem(system);
+}
+
+QList<marvik::store::MessageRecord> storeLongReply(
+    ReplyFixture &f, const QString &subject, const QString &to, int reference)
+{
+    marvik::store::MessageRecord m;
+    m.status = u" "_qs;
+    m.date = u"12-24-96"_qs;
+    m.time = u"18:05"_qs;
+    m.to = to;
+    m.from = u"John Smith"_qs;
+    m.subject = subject;
+    m.referenceNumber = reference;
+    m.text = u"Body\r\n"_qs;
+    m.replyConferenceNumber = 5;
+    return f.state->operations().storeWrittenMessage(Id, {m});
+}
+
 ReplyExporter exporter(ReplyFixture &f)
 {
     return ReplyExporter(
@@ -64,6 +119,9 @@ private Q_SLOTS:
     void failures_data();
     void failures();
     void removalFailureIsReported();
+    void longFieldsAsTheDoorReadsThem_data();
+    void longFieldsAsTheDoorReadsThem();
+    void addingToAPacketMergesItsHeaders();
     void eraseAsksAndFollowsTheFile();
     void filesNamedByTheIdAsStored();
 };
@@ -232,6 +290,104 @@ void TestReplyExporter::removalFailureIsReported()
     QVERIFY(f.prompts.errors.first().contains(u"disk full"_qs));
     QCOMPARE(f.replies(), 1);
     QCOMPARE(f.total(-2), 1);
+    // The journal remembers them: once the store takes deletions again, the
+    // next packing removes them instead of packing them twice.
+    db = nullptr;
+    QCOMPARE(sqlite3_open(QFile::encodeName(f.store().path()).constData(), &db), SQLITE_OK);
+    QCOMPARE(sqlite3_exec(db, "DROP TRIGGER keep", nullptr, nullptr, nullptr), SQLITE_OK);
+    sqlite3_close(db);
+    QCOMPARE(exporter(f).run(Id), ReplyExporter::Outcome::NothingToPack);
+    QCOMPARE(parse(f.packetMessageFile()).size(), 1);
+    QCOMPARE(f.replies(), 0);
+    QCOMPARE(f.total(-2), 0);
+}
+
+void TestReplyExporter::longFieldsAsTheDoorReadsThem_data()
+{
+    QTest::addColumn<bool>("headersFile");
+    QTest::addColumn<bool>("qwke");
+    QTest::newRow("a plain door") << false << false;
+    QTest::newRow("HEADERS.DAT") << true << false;
+    QTest::newRow("QWKE lines") << false << true;
+    QTest::newRow("both") << true << true;
+}
+
+// The header fields are cut to 25 bytes whatever the door reads; the whole
+// fields go where the door's last packet showed it looks for them.
+void TestReplyExporter::longFieldsAsTheDoorReadsThem()
+{
+    QFETCH(bool, headersFile);
+    QFETCH(bool, qwke);
+    ReplyFixture f;
+    setReplyFormats(f, headersFile, qwke);
+    marvik::store::MessageRecord answered;
+    answered.qwkId = Id;
+    answered.conferenceNumber = 5;
+    answered.messageNumber = 77;
+    answered.messageId = u"<77@harbor.example>"_qs;
+    answered.text = u"x\r\n"_qs;
+    f.store().appendMessage(answered);
+    f.store().addToConferenceCounts(5, Id, 1, 1);
+    const QString subject = u"Re: What the breakwater did to the boats"_qs;
+    const QString to = u"Samantha Sysop of the Harbour"_qs;
+    storeLongReply(f, subject, to, 77);
+    storeLongReply(f, u"Short"_qs, u"All"_qs, 0);
+    storeLongReply(f, u"Unknown message"_qs, u"All"_qs, 78);
+
+    QCOMPARE(exporter(f).run(Id), ReplyExporter::Outcome::Packed);
+    QCOMPARE(memberNames(f.packetPath()),
+        headersFile ? QStringList({u"HEADERS.DAT"_qs, u"MYBBS.MSG"_qs})
+                    : QStringList {u"MYBBS.MSG"_qs});
+    const QByteArray file = f.packetMessageFile();
+    const auto parsed = parse(file);
+    QCOMPARE(parsed.size(), 3);
+    QCOMPARE(parsed.at(0).header.subject, subject.left(25));
+    QCOMPARE(parsed.at(0).header.to, to.left(25));
+    const QString lines = u"To: "_qs + to + u"\r\nSubject: "_qs + subject + u"\r\n\r\n"_qs;
+    QCOMPARE(parsed.at(0).text, (qwke ? lines : QString()) + u"Body\r\n"_qs);
+    QCOMPARE(parsed.at(1).text, u"Body\r\n"_qs);
+    if (!headersFile)
+        return;
+
+    const marvik::packet::HeadersFile headers(
+        ReplyFixture::readFile(f.dir.filePath(u"check/HEADERS.DAT"_qs)));
+    const QList<qint64> offsets = headerOffsets(file);
+    QCOMPARE(headers.size(), 3);
+    const auto first = headers.section(offsets.at(0));
+    QVERIFY(first);
+    QCOMPARE(first->subject.value_or(""), subject.toLatin1());
+    QCOMPARE(first->to.value_or(""), to.toLatin1());
+    QCOMPARE(first->from.value_or(""), QByteArray("John Smith"));
+    QCOMPARE(first->inReplyTo.value_or(""), QByteArray("<77@harbor.example>"));
+    QCOMPARE(headers.section(offsets.at(1))->subject.value_or(""), QByteArray("Short"));
+    QVERIFY(!headers.section(offsets.at(1))->inReplyTo);
+    QVERIFY(!headers.section(offsets.at(2))->inReplyTo); // no id stored for it
+}
+
+// Replies added to a packet that has a HEADERS.DAT: the old sections stay
+// where they were, the new ones name the new headers.
+void TestReplyExporter::addingToAPacketMergesItsHeaders()
+{
+    ReplyFixture f;
+    setReplyFormats(f, true, false);
+    storeLongReply(f, u"First of the long subjects, whole"_qs, u"All"_qs, 0);
+    QCOMPARE(exporter(f).run(Id), ReplyExporter::Outcome::Packed);
+    // The door stopped sending HEADERS.DAT: the old sections still stay.
+    for (const bool headersFile : {true, false}) {
+        setReplyFormats(f, headersFile, false);
+        storeLongReply(f, u"Another long subject, number %1"_qs.arg(headersFile), u"All"_qs, 0);
+        QCOMPARE(exporter(f).run(Id), ReplyExporter::Outcome::Packed);
+    }
+    const QList<qint64> offsets = headerOffsets(f.packetMessageFile());
+    QCOMPARE(offsets.size(), 3);
+    const marvik::packet::HeadersFile headers(
+        ReplyFixture::readFile(f.dir.filePath(u"check/HEADERS.DAT"_qs)));
+    QCOMPARE(headers.size(), 2);
+    QCOMPARE(headers.section(offsets.at(0))->subject.value_or(""),
+        QByteArray("First of the long subjects, whole"));
+    QCOMPARE(headers.section(offsets.at(1))->subject.value_or(""),
+        QByteArray("Another long subject, number 1"));
+    QVERIFY(!headers.section(offsets.at(2)));
 }
 
 void TestReplyExporter::eraseAsksAndFollowsTheFile()
@@ -245,8 +401,15 @@ void TestReplyExporter::eraseAsksAndFollowsTheFile()
     f.prompts.questions.clear();
     f.prompts.yesDefaults.clear();
     f.prompts.answers = {false, true};
+    // An unfinished packing of this system goes with its file, another's stays.
+    marvik::store::PackingJournal journal(f.store());
+    journal.record(Id, f.packetPath(), 1, u"crc32:0"_qs, {});
+    journal.record(u"OTHER"_qs, f.packetPath(), 1, u"crc32:0"_qs, {});
     QVERIFY(marvik::system::ReplyPacketEraser::EraseRepFile(*f.state));
+    QCOMPARE(journal.entries().size(), 2); // answered No
     QVERIFY(!marvik::system::ReplyPacketEraser::EraseRepFile(*f.state));
+    QCOMPARE(journal.entries().size(), 1);
+    QCOMPARE(journal.entries().first().qwkId, u"OTHER"_qs);
     QCOMPARE(f.prompts.questions, QStringList(2, u"Delete MYBBS.REP?"_qs));
     QVERIFY(!f.prompts.yesDefaults.contains(true));
     QVERIFY(!QFile::exists(f.packetPath()));

@@ -1,10 +1,10 @@
-#include "system/ReplyBlocks.h"
+#include "packet/ReplyBlocks.h"
 
 #include "text/Cp437Codec.h"
 
 #include <cstring>
 
-namespace marvik::system {
+namespace marvik::packet {
 
 namespace {
 
@@ -76,43 +76,74 @@ void ReplyBlocks::appendTextBlocks(QByteArray &out, const QString &text)
     out.truncate(start + length);
 }
 
-QByteArray ReplyBlocks::headerBlock(const store::MessageRecord &reply, qsizetype textBytes)
+QByteArray ReplyBlocks::headerBlock(const ReplyMessage &reply, qsizetype textBytes)
 {
     QByteArray block;
     block.reserve(BlockSize);
     block.append(field(reply.status.left(1), 1));
-    block.append(numberField(reply.replyConferenceNumber, 7));
+    block.append(numberField(reply.conference, 7));
     block.append(field(reply.date, 8));
     block.append(field(reply.time, 5));
-    block.append(field(reply.to, 25));
-    block.append(field(reply.from, 25));
-    block.append(field(reply.subject, 25));
+    block.append(field(reply.to, FieldWidth));
+    block.append(field(reply.from, FieldWidth));
+    block.append(field(reply.subject, FieldWidth));
     block.append(12, ' ');
     block.append(numberField(reply.referenceNumber, 8));
     block.append(numberField(textBytes / BlockSize + 1, 6));
     block.append(ActiveFlag);
-    const quint16 conference = quint16(reply.replyConferenceNumber);
+    const quint16 conference = quint16(reply.conference);
     block.append(char(conference % 256));
     block.append(char(conference / 256));
     block.append(3, ' ');
     return block;
 }
 
-QByteArray ReplyBlocks::messageBlocks(const store::MessageRecord &reply)
+bool ReplyBlocks::exceeds(const QString &text, int width)
+{
+    // Every character is one CP437 byte, a pair of surrogates too ("?").
+    if (text.size() <= width)
+        return false;
+    qsizetype bytes = 0;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (text.at(i).isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate())
+            ++i;
+        if (++bytes > width)
+            return true;
+    }
+    return false;
+}
+
+QString ReplyBlocks::longFieldLines(const ReplyMessage &reply)
+{
+    QString lines;
+    const std::pair<QLatin1String, const QString *> fields[] = {{QLatin1String("To: "), &reply.to},
+        {QLatin1String("From: "), &reply.from}, {QLatin1String("Subject: "), &reply.subject}};
+    for (const auto &[key, value] : fields) {
+        if (exceeds(*value, FieldWidth))
+            lines += key + *value + QLatin1String("\r\n");
+    }
+    if (!lines.isEmpty())
+        lines += QLatin1String("\r\n");
+    return lines;
+}
+
+QByteArray ReplyBlocks::messageBlocks(const ReplyMessage &reply, bool longFieldLines)
 {
     QByteArray bytes;
-    appendMessageBlocks(bytes, reply);
+    appendMessageBlocks(bytes, reply, longFieldLines);
     return bytes;
 }
 
-void ReplyBlocks::appendMessageBlocks(QByteArray &out, const store::MessageRecord &reply)
+void ReplyBlocks::appendMessageBlocks(
+    QByteArray &out, const ReplyMessage &reply, bool withLongFieldLines)
 {
     // The header counts the text's blocks, so it is filled in after them.
     const qsizetype headerAt = out.size();
     out.resize(headerAt + BlockSize);
-    appendTextBlocks(out, reply.text);
+    const QString lines = withLongFieldLines ? longFieldLines(reply) : QString();
+    appendTextBlocks(out, lines.isEmpty() ? reply.text : lines + reply.text);
     const QByteArray header = headerBlock(reply, out.size() - headerAt - BlockSize);
     std::memcpy(out.data() + headerAt, header.constData(), BlockSize);
 }
 
-} // namespace marvik::system
+} // namespace marvik::packet

@@ -1,9 +1,13 @@
-#include "system/ReplyBlocks.h"
+#include "packet/ReplyBlocks.h"
 
+#include "packet/MessageBlocks.h"
+#include "packet/MessageText.h"
+
+#include <QBuffer>
 #include <QTest>
 
-using marvik::store::MessageRecord;
-using marvik::system::ReplyBlocks;
+using marvik::packet::ReplyBlocks;
+using MessageRecord = marvik::packet::ReplyMessage;
 
 namespace {
 
@@ -11,7 +15,7 @@ MessageRecord reply(const QString &text)
 {
     MessageRecord m;
     m.status = QStringLiteral(" ");
-    m.replyConferenceNumber = 5;
+    m.conference = 5;
     m.date = QStringLiteral("12-24-96");
     m.time = QStringLiteral("18:05");
     m.to = QStringLiteral("SAM SYSOP");
@@ -39,6 +43,8 @@ private Q_SLOTS:
     void header_data();
     void header();
     void firstBlock();
+    void longFieldLines_data();
+    void longFieldLines();
 };
 
 void TestReplyBlocks::text_data()
@@ -119,7 +125,7 @@ void TestReplyBlocks::header()
     QFETCH(int, high);
 
     MessageRecord m = reply(u"x"_qs);
-    m.replyConferenceNumber = conference;
+    m.conference = conference;
     m.status = status;
     m.to = to;
     m.referenceNumber = reference;
@@ -145,6 +151,52 @@ void TestReplyBlocks::firstBlock()
 {
     QCOMPARE(ReplyBlocks::firstBlock(u"mybbs"_qs), "MYBBS" + blanks(123));
     QCOMPARE(ReplyBlocks::firstBlock(QString(200, u'a')), QByteArray(128, 'A'));
+}
+
+void TestReplyBlocks::longFieldLines_data()
+{
+    QTest::addColumn<QString>("to");
+    QTest::addColumn<QString>("subject");
+    QTest::addColumn<QString>("lines");
+    const QString fits(25, u'x');
+    const QString longer = fits + u"y"_qs;
+    QTest::newRow("all fit") << u"SAM"_qs << fits << QString();
+    QTest::newRow("long subject") << u"SAM"_qs << longer
+                                  << u"Subject: "_qs + longer + u"\r\n\r\n"_qs;
+    QTest::newRow("long To and subject")
+        << longer << longer << u"To: "_qs + longer + u"\r\nSubject: "_qs + longer + u"\r\n\r\n"_qs;
+    // Widths count CP437 bytes: 25 box characters fit, an emoji is one "?".
+    QTest::newRow("25 CP437 characters") << QString(25, u'═') << u"x"_qs << QString();
+    QTest::newRow("24 and an emoji") << QString(24, u'a') + u"😀"_qs << u"x"_qs << QString();
+}
+
+// Too long a field goes whole at the top of the text, and a door's reader
+// (ours here) takes it back from there.
+void TestReplyBlocks::longFieldLines()
+{
+    QFETCH(QString, to);
+    QFETCH(QString, subject);
+    QFETCH(QString, lines);
+    MessageRecord m = reply(u"Body\r\n"_qs);
+    m.to = to;
+    m.subject = subject;
+    QCOMPARE(ReplyBlocks::longFieldLines(m), lines);
+    // Without the door's say-so the text is as before.
+    QCOMPARE(ReplyBlocks::messageBlocks(m), ReplyBlocks::messageBlocks(m, false));
+    QByteArray file = ReplyBlocks::firstBlock(u"X"_qs) + ReplyBlocks::messageBlocks(m, true);
+    QBuffer device(&file);
+    QVERIFY(device.open(QIODevice::ReadOnly));
+    marvik::packet::MessageBlocks blocks(device);
+    QString error;
+    const auto header = blocks.readHeader(1, &error);
+    QVERIFY2(header, qPrintable(error));
+    QString text = blocks.readText(1, *header);
+    QCOMPARE(text, lines + u"Body\r\n"_qs);
+    marvik::packet::MessageText::Fields fields {header->to, header->from, header->subject};
+    marvik::packet::MessageText::takeHeaderLines(text, fields);
+    QCOMPARE(fields.to, to.contains(u"😀"_qs) ? header->to : to);
+    QCOMPARE(fields.subject, subject);
+    QCOMPARE(text, lines.isEmpty() ? u"Body\r\n"_qs : u"\r\nBody\r\n"_qs);
 }
 
 QTEST_GUILESS_MAIN(TestReplyBlocks)

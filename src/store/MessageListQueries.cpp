@@ -8,23 +8,18 @@
 
 #include <sqlite3.h>
 
+#include <algorithm>
 #include <cctype>
 
 namespace marvik::store {
 
 namespace {
 
-// QWK dates are MM-DD-YY: the sort key puts the year first, with years
-// before 80 in this century, as the packets of both centuries mean them.
-const QString DateKey = QStringLiteral(
-    "(CASE WHEN substr(\"Date\", 7, 2) < '80' THEN '20' ELSE '19' END "
-    "|| substr(\"Date\", 7, 2) || substr(\"Date\", 1, 2) || substr(\"Date\", 4, 2) "
-    "|| \"Time\")");
-
-// "Re: " does not move a reply away from what it answers.
-const QString SubjectKey
-    = QStringLiteral("(CASE WHEN \"Subject\" LIKE 're:%' THEN ltrim(substr(\"Subject\", 4)) "
-                     "ELSE \"Subject\" END) COLLATE NOCASE");
+// Sort keys made by functions of our own: one call per row, where the same
+// in SQL took a dozen string functions and a case-blind comparison at each
+// step of the sort.
+const QString DateKey = QStringLiteral("marvik_date_key(\"Date\", \"Time\")");
+const QString SubjectKey = QStringLiteral("marvik_subject_key(\"Subject\")");
 
 QStringList sortTerms(ListSort sort)
 {
@@ -34,11 +29,11 @@ QStringList sortTerms(ListSort sort)
     case ListSort::Number:
         return {QStringLiteral("\"Message Number\"")};
     case ListSort::From:
-        return {QStringLiteral("\"From\" COLLATE NOCASE")};
+        return {QStringLiteral("marvik_name_key(\"From\")")};
     case ListSort::To:
-        return {QStringLiteral("\"To\" COLLATE NOCASE")};
+        return {QStringLiteral("marvik_name_key(\"To\")")};
     case ListSort::Subject:
-        return {SubjectKey, DateKey};
+        return {SubjectKey};
     case ListSort::Date:
         return {DateKey};
     }
@@ -88,6 +83,85 @@ void containsFunction(sqlite3_context *context, int, sqlite3_value **values)
     const QString hay = QString::fromUtf8(reinterpret_cast<const char *>(text), size);
     const QString needle = QString::fromUtf8(reinterpret_cast<const char *>(part), partSize);
     sqlite3_result_int(context, hay.contains(needle, Qt::CaseInsensitive));
+}
+
+int digitsAt(const unsigned char *text, int size, int at, int count)
+{
+    int value = 0;
+    for (int i = at; i < at + count; ++i) {
+        if (i >= size || text[i] < '0' || text[i] > '9')
+            return -1;
+        value = value * 10 + (text[i] - '0');
+    }
+    return value;
+}
+
+// QWK dates are MM-DD-YY and times HH:MM: the key is YYYYMMDDHHMM, with
+// years before 80 in this century, as packets of both centuries mean them.
+// A date that is not one sorts first.
+void dateKeyFunction(sqlite3_context *context, int, sqlite3_value **values)
+{
+    const auto *date = sqlite3_value_text(values[0]);
+    const int dateSize = sqlite3_value_bytes(values[0]);
+    const auto *time = sqlite3_value_text(values[1]);
+    const int timeSize = sqlite3_value_bytes(values[1]);
+    const int month = date ? digitsAt(date, dateSize, 0, 2) : -1;
+    const int day = date ? digitsAt(date, dateSize, 3, 2) : -1;
+    int year = date ? digitsAt(date, dateSize, 6, 2) : -1;
+    if (month < 0 || day < 0 || year < 0) {
+        sqlite3_result_int64(context, 0);
+        return;
+    }
+    year += year < 80 ? 2000 : 1900;
+    const int hour = time ? digitsAt(time, timeSize, 0, 2) : -1;
+    const int minute = time ? digitsAt(time, timeSize, 3, 2) : -1;
+    const sqlite3_int64 key = ((sqlite3_int64(year) * 100 + month) * 100 + day) * 10000
+        + std::max(hour, 0) * 100 + std::max(minute, 0);
+    sqlite3_result_int64(context, key);
+}
+
+// The subject without a leading "Re:", in lower case (ASCII folded in place,
+// other letters as Qt folds them), so a reply sorts beside what it answers;
+// a name in lower case.
+void subjectKeyFunction(sqlite3_context *context, int, sqlite3_value **values)
+{
+    const auto *text = sqlite3_value_text(values[0]);
+    int size = sqlite3_value_bytes(values[0]);
+    if (!text) {
+        sqlite3_result_text(context, "", 0, SQLITE_STATIC);
+        return;
+    }
+    const auto skipBlanks = [&] {
+        while (size > 0 && *text == ' ') {
+            ++text;
+            --size;
+        }
+    };
+    // The same function folds names: registered with user data, it keeps
+    // what stands in front.
+    const bool subject = sqlite3_user_data(context) == nullptr;
+    if (subject)
+        skipBlanks();
+    if (subject && size >= 3 && std::tolower(text[0]) == 'r' && std::tolower(text[1]) == 'e'
+        && text[2] == ':') {
+        text += 3;
+        size -= 3;
+        skipBlanks();
+    }
+    if (!isAscii(text, size)) {
+        const QByteArray folded
+            = QString::fromUtf8(reinterpret_cast<const char *>(text), size).toCaseFolded().toUtf8();
+        sqlite3_result_text(context, folded.constData(), int(folded.size()), SQLITE_TRANSIENT);
+        return;
+    }
+    char *key = static_cast<char *>(sqlite3_malloc(size + 1));
+    if (!key) {
+        sqlite3_result_error_nomem(context);
+        return;
+    }
+    for (int i = 0; i < size; ++i)
+        key[i] = char(std::tolower(text[i]));
+    sqlite3_result_text(context, key, size, sqlite3_free);
 }
 
 QString viewWhere(const Selection &selection, const ListOrder &order)
@@ -221,9 +295,19 @@ void MessageListQueries::registerFunctions(const Database &database)
     const int rc = sqlite3_create_function_v2(database.handle(), "marvik_contains", 2,
         SQLITE_UTF8 | SQLITE_DETERMINISTIC | SQLITE_INNOCUOUS, nullptr, containsFunction, nullptr,
         nullptr, nullptr);
-    if (rc != SQLITE_OK)
-        throw StoreError(QStringLiteral("Cannot prepare the message filter: %1")
-                             .arg(QString::fromUtf8(sqlite3_errstr(rc))));
+    const int flags = SQLITE_UTF8 | SQLITE_DETERMINISTIC | SQLITE_INNOCUOUS;
+    const int dates = sqlite3_create_function_v2(database.handle(), "marvik_date_key", 2, flags,
+        nullptr, dateKeyFunction, nullptr, nullptr, nullptr);
+    const int subjects = sqlite3_create_function_v2(database.handle(), "marvik_subject_key", 1,
+        flags, nullptr, subjectKeyFunction, nullptr, nullptr, nullptr);
+    static int names = 0; // any address: marks the name key
+    const int folded = sqlite3_create_function_v2(database.handle(), "marvik_name_key", 1, flags,
+        &names, subjectKeyFunction, nullptr, nullptr, nullptr);
+    for (const int result : {rc, dates, subjects, folded}) {
+        if (result != SQLITE_OK)
+            throw StoreError(QStringLiteral("Cannot prepare the message list's order: %1")
+                                 .arg(QString::fromUtf8(sqlite3_errstr(result))));
+    }
 }
 
 } // namespace marvik::store

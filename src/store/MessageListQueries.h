@@ -69,8 +69,10 @@ public:
     // False when the message is no longer stored.
     static bool setMarked(MessageStore &store, qint64 key, bool marked);
 
-    // Makes marvik_contains(text, part), the filter's case-insensitive test
-    // (SQLite's own LIKE folds ASCII only), known to a connection.
+    // Makes the list's functions known to a connection: marvik_contains(text,
+    // part), the filter's case-insensitive test (SQLite's own LIKE folds
+    // ASCII only), and the sort keys marvik_date_key(date, time),
+    // marvik_subject_key(subject) and marvik_name_key(name).
     static void registerFunctions(const Database &database);
 };
 

@@ -39,8 +39,7 @@ qint64 PackingJournal::record(const QString &qwkId, const QString &packetPath, q
         {
             try {
                 store.database().exec(QStringLiteral("PRAGMA synchronous = NORMAL"));
-            } catch (...) {
-            }
+            } catch (...) { }
         }
     } normal {m_store};
     Transaction transaction(m_store);

@@ -95,8 +95,8 @@ private Q_SLOTS:
             << int(ListSort::From) << false << all << "" << keys({2, 4, 5, 3, 1});
         QTest::newRow("to, ties in store order")
             << int(ListSort::To) << false << all << "" << keys({3, 1, 4, 5, 2});
-        QTest::newRow("subject without Re:, then date")
-            << int(ListSort::Subject) << false << all << "" << keys({4, 2, 1, 5, 3});
+        QTest::newRow("subject without Re:, any case")
+            << int(ListSort::Subject) << false << all << "" << keys({4, 1, 2, 3, 5});
         QTest::newRow("date across the century")
             << int(ListSort::Date) << false << all << "" << keys({2, 1, 5, 4, 3});
         QTest::newRow("date, descending")
@@ -133,6 +133,56 @@ private Q_SLOTS:
         QCOMPARE(MessageListQueries::count(
                      *m_store, Selections::conferenceMessages(QStringLiteral("A"), 1), order),
             int(expected.size()));
+    }
+
+    void sortKeys_data()
+    {
+        QTest::addColumn<QString>("date");
+        QTest::addColumn<QString>("time");
+        QTest::addColumn<qint64>("dateKey");
+        QTest::addColumn<QString>("subject");
+        QTest::addColumn<QString>("subjectKey");
+
+        QTest::newRow("last century") << "12-31-98"
+                                      << "23:59" << qint64(199812312359) << "Re: Hi"
+                                      << "hi";
+        QTest::newRow("this century") << "01-02-03"
+                                      << "04:05" << qint64(200301020405) << "RE:x"
+                                      << "x";
+        QTest::newRow("slashes") << "01/02/79"
+                                 << "" << qint64(207901020000) << "Reply"
+                                 << "reply";
+        QTest::newRow("not a date: first") << "soon"
+                                           << "12:00" << qint64(0) << ""
+                                           << "";
+        QTest::newRow("short date") << "01-02"
+                                    << "12:00" << qint64(0) << "  Re: x"
+                                    << "x";
+        QTest::newRow("beyond ASCII")
+            << "02-29-00"
+            << "1" << qint64(200002290000) << QString::fromUtf8("Re: \u00c4RGER")
+            << QString::fromUtf8("\u00e4rger");
+    }
+
+    void sortKeys()
+    {
+        QFETCH(QString, date);
+        QFETCH(QString, time);
+        QFETCH(qint64, dateKey);
+        QFETCH(QString, subject);
+        QFETCH(QString, subjectKey);
+        Statement &s = m_store->prepared(QStringLiteral(
+            "SELECT marvik_date_key(?, ?), marvik_subject_key(?), marvik_name_key(?)"));
+        s.bind(1, date);
+        s.bind(2, time);
+        s.bind(3, subject);
+        s.bind(4, subject);
+        QVERIFY(s.step());
+        QCOMPARE(s.int64(0), dateKey);
+        QCOMPARE(s.text(1), subjectKey);
+        // A name is only folded.
+        QCOMPARE(s.text(2), subject.toCaseFolded());
+        s.reset();
     }
 
     void reorderKeepsTheCurrentRow()

@@ -1,5 +1,7 @@
 #include "reader/MessageListView.h"
 
+#include "reader/MessageLineDelegate.h"
+
 #include <QHeaderView>
 
 namespace marvik::reader {
@@ -18,6 +20,7 @@ MessageListView::MessageListView(QWidget *parent)
     header()->setSectionsClickable(true);
     header()->setSortIndicatorShown(true);
     header()->setStretchLastSection(false);
+    setItemDelegate(new MessageLineDelegate(this));
 }
 
 void MessageListView::keyboardSearch(const QString &) { }

@@ -1,5 +1,7 @@
 #include "ListBench.h"
 
+#include "BenchSupport.h"
+
 #include "reader/MessageListView.h"
 #include "reader/ReaderWindow.h"
 #include "state/AppState.h"
@@ -28,6 +30,7 @@
 #include <memory>
 
 using namespace marvik;
+using namespace benchsupport;
 
 namespace {
 
@@ -35,51 +38,10 @@ const QString System = QStringLiteral("BENCH");
 constexpr int ListConference = 1;
 constexpr int Runs = 5;
 
-class NoHelp : public ui::HelpTopics
-{
-public:
-    void showTopic(int) override { }
-};
-
-double median(QList<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values.isEmpty() ? 0 : values.at(values.size() / 2);
-}
-
-double rssMegabytes()
-{
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return 0;
-    for (const QByteArray &line : status.readAll().split('\n')) {
-        if (line.startsWith("VmRSS:"))
-            return line.mid(6).trimmed().split(' ').value(0).toDouble() / 1024.0;
-    }
-    return 0;
-}
-
-double elapsedMs(const QElapsedTimer &timer)
-{
-    return timer.nsecsElapsed() / 1e6;
-}
-
 void report(const char *what, double ours, double floor)
 {
     std::printf("%-48s median %8.3f ms, floor %8.3f ms, ratio %.2f\n", what, ours, floor,
         floor > 0 ? ours / floor : 0.0);
-}
-
-QString messageText(int number)
-{
-    QString text = QStringLiteral("Message %1\r\n\r\n").arg(number);
-    for (int line = 0; line < 20; ++line) {
-        QString row = QStringLiteral("%1.%2 ").arg(number).arg(line);
-        while (row.size() < 72)
-            row += QStringLiteral("lorem ipsum ");
-        text += row.left(72) + QStringLiteral("\r\n");
-    }
-    return text;
 }
 
 // `total` messages, `inList` of them in the list's conference, the rest

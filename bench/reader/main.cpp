@@ -3,6 +3,7 @@
 // from message 1 when only the last message is unread. Each is compared with
 // a floor that does the same store reads and text display in a bare text
 // view, measured in the same run. Medians of several runs.
+#include "BenchSupport.h"
 #include "ListBench.h"
 #include "reader/ReaderWindow.h"
 #include "state/AppState.h"
@@ -28,6 +29,7 @@
 #include <functional>
 
 using namespace marvik;
+using namespace benchsupport;
 
 namespace {
 
@@ -39,43 +41,6 @@ constexpr int BigCount = 28000;
 constexpr int UnreadCount = 2000;
 constexpr int Steps = 301;
 constexpr int OpenRuns = 7;
-
-class NoHelp : public ui::HelpTopics
-{
-public:
-    void showTopic(int) override { }
-};
-
-double median(QList<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values.isEmpty() ? 0 : values.at(values.size() / 2);
-}
-
-double rssMegabytes()
-{
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return 0;
-    for (const QByteArray &line : status.readAll().split('\n')) {
-        if (line.startsWith("VmRSS:"))
-            return line.mid(6).trimmed().split(' ').value(0).toDouble() / 1024.0;
-    }
-    return 0;
-}
-
-// About 1.5 KB: a header block and twenty lines of 72 characters.
-QString messageText(int number)
-{
-    QString text = QStringLiteral("Message %1\r\n\r\n").arg(number);
-    for (int line = 0; line < 20; ++line) {
-        QString row = QStringLiteral("%1.%2 ").arg(number).arg(line);
-        while (row.size() < 72)
-            row += QStringLiteral("lorem ipsum ");
-        text += row.left(72) + QStringLiteral("\r\n");
-    }
-    return text;
-}
 
 // Appends the conferences in one transaction; returns the rowid of the last
 // message of the big conference.
@@ -145,11 +110,6 @@ void insideLoop(const std::function<void()> &start, const std::function<void()> 
 {
     QTimer::singleShot(0, body);
     start();
-}
-
-double elapsedMs(const QElapsedTimer &timer)
-{
-    return timer.nsecsElapsed() / 1e6;
 }
 
 void report(const char *what, double ours, double floor)

@@ -13,8 +13,6 @@
 
 #include "packet/PacketImporter.h"
 #include "store/MessageStore.h"
-#include "support/FakeDoorInfo.h"
-#include "support/FakePrompts.h"
 #include "ui/ProgressWindow.h"
 
 #include <QApplication>
@@ -235,11 +233,8 @@ int main(int argc, char **argv)
                 store::MessageStore messageStore(database);
                 ui::ProgressWindow window;
                 bench::GapProgress progress(&window);
-                testing::FakePrompts prompts;
-                prompts.defaultAnswer = false; // keep the packet: "Delete ...?" gets No
-                testing::FakeDoorInfo doorInfo;
-                packet::PacketImporter importer(
-                    messageStore, progress, prompts, doorInfo, tempFolder);
+                // The importer asks nothing, so the packet stays for the next run.
+                packet::PacketImporter importer(messageStore, progress, tempFolder);
 
                 progress.start();
                 const packet::ImportResult result = importer.importPacket(packet);
@@ -250,9 +245,7 @@ int main(int argc, char **argv)
                 std::snprintf(r.step, sizeof r.step, "%s", qPrintable(progress.longestGapStep()));
                 r.skipped = result.messagesSkipped;
                 r.alreadyStored = result.alreadyStored;
-                if (!prompts.errors.isEmpty())
-                    setError(r, prompts.errors.join(QLatin1String("; ")));
-                else if (result.endedEarly)
+                if (result.endedEarly)
                     setError(r, result.endReason);
             }
             r.messages = countMessages(database) - before;

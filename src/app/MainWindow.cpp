@@ -139,10 +139,9 @@ void MainWindow::importPacket(const std::function<QString()> &choosePacket)
     if (!m_state.hasStore() || m_commandsRunning > 0)
         return;
     const Running running(m_commandsRunning);
-    packet::PacketImporter importer(
-        m_state.store(), m_progress, m_prompts, m_doorInfo, m_state.folders().temp());
-    const std::optional<packet::ImportResult> result = OpenQwkFileCommand::run(
-        choosePacket, importer, [this](bool enabled) { setEnabled(enabled); });
+    packet::PacketImporter importer(m_state.store(), m_progress, m_state.folders().temp());
+    const std::optional<packet::ImportResult> result = OpenQwkFileCommand::run(choosePacket,
+        importer, m_prompts, m_doorInfo, [this](bool enabled) { setEnabled(enabled); });
     if (!result)
         return;
     m_status->setText(ImportSummary::text(*result));

@@ -1,8 +1,13 @@
 #include "app/OpenQwkFileCommand.h"
 
 #include "packet/PacketImporter.h"
+#include "ui/DoorInfoDisplay.h"
 #include "ui/FileDialogs.h"
 #include "ui/Prompts.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 
 #include <exception>
 
@@ -32,10 +37,10 @@ private:
 } // namespace
 
 std::optional<packet::ImportResult> OpenQwkFileCommand::run(ui::FileDialogs &dialogs,
-    packet::PacketImporter &importer, const QString &workFolder,
-    std::function<void(bool)> setMainWindowEnabled)
+    packet::PacketImporter &importer, ui::Prompts &prompts, ui::DoorInfoDisplay &doorInfo,
+    const QString &workFolder, std::function<void(bool)> setMainWindowEnabled)
 {
-    return run([&] { return askForPacket(dialogs, workFolder); }, importer,
+    return run([&] { return askForPacket(dialogs, workFolder); }, importer, prompts, doorInfo,
         std::move(setMainWindowEnabled));
 }
 
@@ -48,6 +53,7 @@ QString OpenQwkFileCommand::askForPacket(ui::FileDialogs &dialogs, const QString
 
 std::optional<packet::ImportResult> OpenQwkFileCommand::run(
     const std::function<QString()> &choosePacket, packet::PacketImporter &importer,
+    ui::Prompts &prompts, ui::DoorInfoDisplay &doorInfo,
     std::function<void(bool)> setMainWindowEnabled)
 {
     if (setMainWindowEnabled)
@@ -57,13 +63,41 @@ std::optional<packet::ImportResult> OpenQwkFileCommand::run(
         const QString packet = choosePacket();
         if (packet.isEmpty())
             return std::nullopt;
-        return importer.importPacket(packet);
+        packet::ImportResult result = importer.importPacket(
+            packet, [&](const QString &firstLine, const QString &secondLine) {
+                doorInfo.showDoorInfo(firstLine, secondLine);
+            });
+        finish(result, packet, prompts);
+        return result;
     } catch (const std::exception &e) {
-        importer.prompts().error(QString::fromLocal8Bit(e.what()));
+        prompts.error(QString::fromLocal8Bit(e.what()));
     } catch (...) {
-        importer.prompts().error(QStringLiteral("The packet could not be imported."));
+        prompts.error(QStringLiteral("The packet could not be imported."));
     }
     return std::nullopt;
+}
+
+void OpenQwkFileCommand::finish(
+    packet::ImportResult &result, const QString &packetPath, ui::Prompts &prompts)
+{
+    if (result.endedEarly) {
+        prompts.error(result.endReason);
+        return;
+    }
+    if (!result.problemsReport.isEmpty())
+        prompts.inform(result.problemsReport);
+    // Named as it is on disk: the user looks for that name.
+    const QString fileName = QFileInfo(packetPath).fileName();
+    // No is the default: deleting the packet cannot be undone, and one that
+    // lost messages is worth keeping.
+    if (!prompts.ask(QStringLiteral("Delete %1?").arg(fileName)))
+        return;
+    QFile packet(packetPath);
+    result.packetDeleted = packet.remove();
+    if (!result.packetDeleted)
+        prompts.error(QStringLiteral("%1 could not be deleted (%2); it is still in %3.")
+                .arg(fileName, packet.errorString(),
+                    QDir::toNativeSeparators(QFileInfo(packetPath).absolutePath())));
 }
 
 } // namespace marvik::app

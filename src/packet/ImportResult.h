@@ -11,7 +11,7 @@ struct ImportResult
 {
     enum class Outcome
     {
-        Completed, // every step ran, bulletins and the delete question included
+        Completed, // every step ran, bulletins included
         NoSystemName, // neither CONTROL.DAT nor the file name gives a QwkID
         ExtractionFailed,
         ControlFileMissing, // "Couldn't open: CONTROL.DAT!"
@@ -24,14 +24,19 @@ struct ImportResult
     QString qwkId;
     Outcome outcome = Outcome::Completed;
     bool endedEarly = false;
-    QString endReason; // why it ended early; "" when it completed
+    QString endReason; // why it ended early, for the error box; "" when it completed
     int messagesImported = 0; // new rows
     int messagesSkipped = 0; // index records or headers that gave no row
     int bulletinsStored = 0;
-    bool packetDeleted = false;
+    bool packetDeleted = false; // set by whoever asks to delete it
     // Where the packet was faulty: file, record or block, and why. Capped, so
     // a packet of garbage does not fill memory with complaints.
     QStringList problems;
+    // The box that lists them for a completed import: what was lost, the
+    // first problems and how many more; "" when there were none.
+    QString problemsReport;
+    // The door window's two lines, when DOOR.ID names its door; else empty.
+    QStringList doorLines;
 
     // Messages the store held already (an earlier import of the same packet):
     // not added again, not counted again.

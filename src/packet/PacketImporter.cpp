@@ -13,11 +13,8 @@
 #include "store/Records.h"
 #include "store/StoreError.h"
 #include "store/Transaction.h"
-#include "ui/DoorInfoDisplay.h"
 #include "ui/Progress.h"
-#include "ui/Prompts.h"
 
-#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
@@ -56,13 +53,12 @@ QString megabytes(qint64 bytes)
 
 } // namespace
 
-// An error that ends the import; its text goes into the error box.
+// An error that ends the import; its text is the result's endReason.
 class PacketImporter::Stop
 {
 public:
     ImportResult::Outcome outcome;
     QString reason;
-    bool showError = true;
 };
 
 // Messages appended since the last commit, with the count changes they bring,
@@ -82,12 +78,10 @@ struct PacketImporter::Batch
     QElapsedTimer timer;
 };
 
-PacketImporter::PacketImporter(store::MessageStore &store, ui::Progress &progress,
-    ui::Prompts &prompts, ui::DoorInfoDisplay &doorInfo, const QString &tempFolder)
+PacketImporter::PacketImporter(
+    store::MessageStore &store, ui::Progress &progress, const QString &tempFolder)
     : m_store(store)
     , m_progress(progress)
-    , m_prompts(prompts)
-    , m_doorInfo(doorInfo)
     , m_tempFolder(tempFolder)
 { }
 
@@ -125,7 +119,8 @@ void PacketImporter::skip(const QString &text)
     problem(text);
 }
 
-ImportResult PacketImporter::importPacket(const QString &packetPath)
+ImportResult PacketImporter::importPacket(
+    const QString &packetPath, const DoorLinesHandler &onDoorLines)
 {
     m_result = ImportResult();
     m_problemsDropped = 0;
@@ -164,7 +159,7 @@ ImportResult PacketImporter::importPacket(const QString &packetPath)
         const PacketFolder folder(m_tempFolder);
         for (const QString &shadowed : folder.shadowed())
             problem(shadowed);
-        readDoorId(folder);
+        readDoorId(folder, onDoorLines);
         m_headersFile = !folder.find(QStringLiteral("HEADERS.DAT")).isEmpty();
         m_qwke = !folder.find(QStringLiteral("TOREADER.EXT")).isEmpty()
             || DoorIdFile::namesQwke(m_doorSettings);
@@ -260,32 +255,17 @@ ImportResult PacketImporter::importPacket(const QString &packetPath)
         emptyTemp();
 
         m_result.conferencesWithNewMessages = int(m_conferencesWithNew.size());
-        showProblems(fileName);
-        // No is the default: deleting the packet cannot be undone, and one
-        // that lost messages is worth keeping.
-        if (m_prompts.ask(QStringLiteral("Delete %1?").arg(fileName))) {
-            QFile packet(packetPath);
-            m_result.packetDeleted = packet.remove();
-            if (!m_result.packetDeleted)
-                m_prompts.error(
-                    QStringLiteral("%1 could not be deleted (%2); it is still in %3.")
-                        .arg(fileName, packet.errorString(),
-                            QDir::toNativeSeparators(QFileInfo(packetPath).absolutePath())));
-        }
+        m_result.problemsReport = problemsReport(fileName);
         return m_result;
     } catch (const Stop &stop) {
         m_result.outcome = stop.outcome;
         m_result.endReason = stop.reason;
-        if (stop.showError)
-            m_prompts.error(stop.reason);
     } catch (const store::StoreError &e) {
         m_result.outcome = ImportResult::Outcome::Failed;
         m_result.endReason = e.message();
-        m_prompts.error(e.message());
     } catch (const std::exception &e) {
         m_result.outcome = ImportResult::Outcome::Failed;
         m_result.endReason = QString::fromLocal8Bit(e.what());
-        m_prompts.error(m_result.endReason);
     }
     // A batch still open here did not finish: its rows and counts go together.
     if (m_batch) {
@@ -311,10 +291,10 @@ void PacketImporter::emptyTemp()
                     .arg(error));
 }
 
-void PacketImporter::showProblems(const QString &fileName)
+QString PacketImporter::problemsReport(const QString &fileName) const
 {
     if (m_result.problems.isEmpty())
-        return;
+        return {};
     QStringList lines;
     if (m_result.messagesSkipped > 0)
         lines.append(QStringLiteral("%1 messages of %2 could not be imported: the packet is "
@@ -328,10 +308,10 @@ void PacketImporter::showProblems(const QString &fileName)
     const qsizetype more = m_result.problems.size() - ProblemsShown + m_problemsDropped;
     if (more > 0)
         lines.append(QStringLiteral("... and %1 more.").arg(more));
-    m_prompts.inform(lines.join(u'\n'));
+    return lines.join(u'\n');
 }
 
-void PacketImporter::readDoorId(const PacketFolder &folder)
+void PacketImporter::readDoorId(const PacketFolder &folder, const DoorLinesHandler &onDoorLines)
 {
     m_doorSettings.clear();
     QFile file(folder.find(QStringLiteral("DOOR.ID")));
@@ -348,9 +328,11 @@ void PacketImporter::readDoorId(const PacketFolder &folder)
         return;
     const auto value
         = [this](const char *key) { return DoorIdFile::value(m_doorSettings, QLatin1String(key)); };
-    m_doorInfo.showDoorInfo(
+    m_result.doorLines = {
         QStringLiteral("QWK packet was created by: ") + value("DOOR") + u' ' + value("VERSION"),
-        QStringLiteral("BBS software used was: ") + value("SYSTEM"));
+        QStringLiteral("BBS software used was: ") + value("SYSTEM")};
+    if (onDoorLines)
+        onDoorLines(m_result.doorLines.at(0), m_result.doorLines.at(1));
 }
 
 void PacketImporter::writeSystem(const ControlFile &control)

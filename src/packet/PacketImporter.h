@@ -24,8 +24,6 @@ struct MessageRecord;
 
 namespace marvik::ui {
 class Progress;
-class Prompts;
-class DoorInfoDisplay;
 } // namespace marvik::ui
 
 namespace marvik::packet {
@@ -37,29 +35,32 @@ struct MessageHeader;
 
 // Imports one QWK packet into the store: unpacks it into the TEMP folder,
 // records the system and its conferences, appends every indexed message with
-// its counts, stores the screens and bulletins and offers to delete the
-// packet. Messages are committed in batches with their count changes, so a
+// its counts and stores the screens and bulletins. It asks nothing: what the
+// user is to see comes back in the result. Messages are committed in batches with their count changes, so a
 // failure or a kill half-way leaves counts that agree with the rows kept.
 //
 // Nothing is dropped without a word: every fault of the packet is listed in
-// one box before the delete question, messages only PERSONAL.NDX names are
+// the result's problem report, messages only PERSONAL.NDX names are
 // imported, and so are those of conferences CONTROL.DAT does not list. A
 // message already stored (the same packet opened again) is not added twice,
 // and a header block named more than once is stored once.
 class PacketImporter
 {
 public:
-    PacketImporter(store::MessageStore &store, ui::Progress &progress, ui::Prompts &prompts,
-        ui::DoorInfoDisplay &doorInfo, const QString &tempFolder);
+    // Called with the two lines of the door window as soon as DOOR.ID is
+    // read, so the window shows before the rest of the import runs.
+    using DoorLinesHandler
+        = std::function<void(const QString &firstLine, const QString &secondLine)>;
+
+    PacketImporter(store::MessageStore &store, ui::Progress &progress, const QString &tempFolder);
     ~PacketImporter();
 
-    // Errors that end the import are shown with prompts.error(...); the
-    // result says how far it got.
-    ImportResult importPacket(const QString &packetPath);
+    // An error that ends the import is the result's endReason; the result
+    // says how far it got.
+    ImportResult importPacket(const QString &packetPath, const DoorLinesHandler &onDoorLines = {});
 
     const QList<DoorIdRecord> &doorSettings() const { return m_doorSettings; }
     const QStringList &controlLines() const { return m_controlLines; }
-    ui::Prompts &prompts() const { return m_prompts; }
 
     // The system a packet file names: its file name up to the first ".", in
     // upper case (MYBBS.QWK and mybbs.qw2 are both MYBBS). Used only when
@@ -76,7 +77,7 @@ private:
     struct Batch;
     class Stop;
 
-    void readDoorId(const PacketFolder &folder);
+    void readDoorId(const PacketFolder &folder, const DoorLinesHandler &onDoorLines);
     void writeSystem(const ControlFile &control);
     void writeConferences(const QList<std::pair<int, QString>> &conferences);
     bool ensureConference(int number, const QString &source);
@@ -103,7 +104,7 @@ private:
     void storeScreens(const PacketFolder &folder, const ControlFile &control, qint64 firstLine);
     void storeBulletins(const PacketFolder &folder);
     QString readTextFile(const QString &path);
-    void showProblems(const QString &fileName);
+    QString problemsReport(const QString &fileName) const;
     void emptyTemp();
     bool due(bool force);
     void skip(const QString &problem);
@@ -112,8 +113,6 @@ private:
 
     store::MessageStore &m_store;
     ui::Progress &m_progress;
-    ui::Prompts &m_prompts;
-    ui::DoorInfoDisplay &m_doorInfo;
     QString m_tempFolder;
 
     QList<DoorIdRecord> m_doorSettings;

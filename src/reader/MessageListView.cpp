@@ -21,6 +21,10 @@ MessageListView::MessageListView(QWidget *parent)
     header()->setSortIndicatorShown(true);
     header()->setStretchLastSection(false);
     setItemDelegate(new MessageLineDelegate(this));
+    // The reader brings the current line into view itself, to the middle
+    // and only when it has left the view; the view's own scrolling would
+    // move the list a line at every message.
+    setAutoScroll(false);
 }
 
 void MessageListView::keyboardSearch(const QString &) { }

@@ -1,7 +1,11 @@
 #pragma once
 
-// What both reader benchmarks need: no help window, medians, the process's
+// What both reader benchmarks need: scripted services, medians, the process's
 // resident memory, timer readings and a message text of about 1.5 KB.
+#include "state/AppState.h"
+#include "support/FakeFileDialogs.h"
+#include "support/FakeProgress.h"
+#include "support/FakePrompts.h"
 #include "ui/HelpTopics.h"
 
 #include <QElapsedTimer>
@@ -17,6 +21,20 @@ class NoHelp : public marvik::ui::HelpTopics
 {
 public:
     void showTopic(int) override { }
+};
+
+// Scripted prompts, progress, file dialogs and help, handed to the state.
+struct ScriptedServices
+{
+    marvik::testing::FakePrompts prompts;
+    marvik::testing::FakeProgress progress;
+    marvik::testing::FakeFileDialogs files;
+    NoHelp help;
+
+    explicit ScriptedServices(marvik::state::AppState &state)
+    {
+        state.setServices({&prompts, &progress, &files, &help});
+    }
 };
 
 inline double median(QList<double> values)

@@ -10,10 +10,6 @@
 #include "store/MessageStore.h"
 #include "store/Selections.h"
 #include "store/Statement.h"
-#include "support/FakeFileDialogs.h"
-#include "support/FakeProgress.h"
-#include "support/FakePrompts.h"
-#include "ui/HelpTopics.h"
 
 #include <QApplication>
 #include <QDir>
@@ -175,11 +171,8 @@ int runListBench(const QStringList &arguments)
 
     state::AppState state {
         state::AppFolders {folder}, state::Settings {folder}, std::move(db), QStringList()};
-    testing::FakePrompts prompts;
-    testing::FakeProgress progress;
-    testing::FakeFileDialogs files;
-    NoHelp help;
-    state.setServices({&prompts, &progress, &files, &help});
+    ScriptedServices services(state);
+    const testing::FakePrompts &prompts = services.prompts;
     state.setCurrentQwkId(System);
     state.loadSystemLists();
     store::MessageStore &store = state.store();

@@ -11,10 +11,6 @@
 #include "store/MessageStore.h"
 #include "store/Selections.h"
 #include "store/Statement.h"
-#include "support/FakeFileDialogs.h"
-#include "support/FakeProgress.h"
-#include "support/FakePrompts.h"
-#include "ui/HelpTopics.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -147,18 +143,13 @@ int main(int argc, char **argv)
 
     state::AppState state(
         state::AppFolders(dir.path()), state::Settings(dir.path()), std::move(db), QStringList());
-    testing::FakePrompts prompts;
-    testing::FakeProgress progress;
-    testing::FakeFileDialogs files;
-    NoHelp help;
-    state.setServices({&prompts, &progress, &files, &help});
+    ScriptedServices services(state);
+    const testing::FakePrompts &prompts = services.prompts;
     state.setCurrentQwkId(System);
     state.loadSystemLists();
     store::MessageStore &store = state.store();
     const store::Selection big = store::Selections::conferenceMessages(System, BigConference);
 
-    if (qEnvironmentVariableIsSet("BENCH_NO_LIST"))
-        state.settings().setMessageList(false);
     reader::ReaderWindow reader(state);
 
     // The floor: a bare window with a text view in the same font.

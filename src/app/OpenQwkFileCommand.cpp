@@ -96,8 +96,8 @@ void OpenQwkFileCommand::finish(
     result.packetDeleted = packet.remove();
     if (!result.packetDeleted)
         prompts.error(QStringLiteral("%1 could not be deleted (%2); it is still in %3.")
-                .arg(fileName, packet.errorString(),
-                    QDir::toNativeSeparators(QFileInfo(packetPath).absolutePath())));
+                          .arg(fileName, packet.errorString(),
+                              QDir::toNativeSeparators(QFileInfo(packetPath).absolutePath())));
 }
 
 } // namespace marvik::app

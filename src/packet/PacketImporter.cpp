@@ -328,9 +328,9 @@ void PacketImporter::readDoorId(const PacketFolder &folder, const DoorLinesHandl
         return;
     const auto value
         = [this](const char *key) { return DoorIdFile::value(m_doorSettings, QLatin1String(key)); };
-    m_result.doorLines = {
-        QStringLiteral("QWK packet was created by: ") + value("DOOR") + u' ' + value("VERSION"),
-        QStringLiteral("BBS software used was: ") + value("SYSTEM")};
+    m_result.doorLines
+        = {QStringLiteral("QWK packet was created by: ") + value("DOOR") + u' ' + value("VERSION"),
+            QStringLiteral("BBS software used was: ") + value("SYSTEM")};
     if (onDoorLines)
         onDoorLines(m_result.doorLines.at(0), m_result.doorLines.at(1));
 }

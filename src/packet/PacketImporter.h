@@ -36,8 +36,8 @@ struct MessageHeader;
 // Imports one QWK packet into the store: unpacks it into the TEMP folder,
 // records the system and its conferences, appends every indexed message with
 // its counts and stores the screens and bulletins. It asks nothing: what the
-// user is to see comes back in the result. Messages are committed in batches with their count changes, so a
-// failure or a kill half-way leaves counts that agree with the rows kept.
+// user is to see comes back in the result. Messages are committed in batches with their count
+// changes, so a failure or a kill half-way leaves counts that agree with the rows kept.
 //
 // Nothing is dropped without a word: every fault of the packet is listed in
 // the result's problem report, messages only PERSONAL.NDX names are

@@ -179,15 +179,22 @@ QString viewWhere(const Selection &selection, const ListOrder &order)
     return parts.join(QLatin1String(" AND "));
 }
 
-} // namespace
-
-QString MessageListQueries::orderedSql(
-    const Selection &selection, const ListOrder &order, const QString &what)
+// "SELECT <what> FROM MESSAGES WHERE <selection and view>", unordered.
+QString viewSql(const Selection &selection, const ListOrder &order, const QString &what)
 {
     QString sql = QStringLiteral("SELECT %1 FROM MESSAGES").arg(what);
     const QString where = viewWhere(selection, order);
     if (!where.isEmpty())
         sql += QLatin1String(" WHERE ") + where;
+    return sql;
+}
+
+} // namespace
+
+QString MessageListQueries::orderedSql(
+    const Selection &selection, const ListOrder &order, const QString &what)
+{
+    const QString sql = viewSql(selection, order, what);
     QStringList terms = sortTerms(order.sort);
     terms << QStringLiteral("rowid");
     if (order.descending) {
@@ -211,12 +218,7 @@ void MessageListQueries::bind(
 int MessageListQueries::count(
     const MessageStore &store, const Selection &selection, const ListOrder &order)
 {
-    ListOrder unsorted = order;
-    unsorted.sort = ListSort::Store;
-    unsorted.descending = false;
-    QString sql = orderedSql(selection, unsorted, QStringLiteral("COUNT(*)"));
-    sql.truncate(sql.lastIndexOf(QLatin1String(" ORDER BY ")));
-    Statement &s = store.prepared(sql);
+    Statement &s = store.prepared(viewSql(selection, order, QStringLiteral("COUNT(*)")));
     Rewind rewind(s);
     bind(s, selection, order);
     return s.step() ? s.integer(0) : 0;

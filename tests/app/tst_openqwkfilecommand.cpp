@@ -123,9 +123,9 @@ private slots:
             fake.nextFileNames = {packetPath};
 
         QList<bool> enabled;
-        const std::optional<packet::ImportResult> result = app::OpenQwkFileCommand::run(
-            dialogs, importer, prompts, doorInfo, dir.filePath("work"),
-            [&](bool on) { enabled.append(on); });
+        const std::optional<packet::ImportResult> result
+            = app::OpenQwkFileCommand::run(dialogs, importer, prompts, doorInfo,
+                dir.filePath("work"), [&](bool on) { enabled.append(on); });
 
         QCOMPARE(enabled, QList<bool>({false, true}));
         QCOMPARE(result.has_value(), hasResult);
@@ -157,30 +157,33 @@ private slots:
         QTest::addColumn<QStringList>("log");
         QTest::addColumn<QString>("error");
         QTest::addColumn<bool>("deleted");
-        QTest::newRow("kept") << "sound" << "MYBBS.QWK" << false << QStringList {door, ask} << ""
-                              << false;
-        QTest::newRow("deleted") << "sound" << "MYBBS.QWK" << true << QStringList {door, ask}
-                                 << "" << true;
+        QTest::newRow("kept") << "sound"
+                              << "MYBBS.QWK" << false << QStringList {door, ask} << "" << false;
+        QTest::newRow("deleted") << "sound"
+                                 << "MYBBS.QWK" << true << QStringList {door, ask} << "" << true;
         QTest::newRow("named as on disk")
-            << "sound" << "mybbs.qw1" << true
-            << QStringList {door, "ask: Delete mybbs.qw1? (No)"} << "" << true;
-        QTest::newRow("problems before the question")
-            << "big bulletin" << "MYBBS.QWK" << false << QStringList {door, "inform", ask} << ""
-            << false;
-        QTest::newRow("a message lost, kept")
-            << "lost message" << "MYBBS.QWK" << false << QStringList {door, "inform", ask} << ""
-            << false;
-        QTest::newRow("a message lost, deleted all the same")
-            << "lost message" << "MYBBS.QWK" << true << QStringList {door, "inform", ask} << ""
+            << "sound"
+            << "mybbs.qw1" << true << QStringList {door, "ask: Delete mybbs.qw1? (No)"} << ""
             << true;
-        QTest::newRow("not a zip archive")
-            << "garbage" << "MYBBS.QWK" << true << QStringList {"error"}
-            << "MYBBS.QWK is not a zip archive" << false;
+        QTest::newRow("problems before the question")
+            << "big bulletin"
+            << "MYBBS.QWK" << false << QStringList {door, "inform", ask} << "" << false;
+        QTest::newRow("a message lost, kept")
+            << "lost message"
+            << "MYBBS.QWK" << false << QStringList {door, "inform", ask} << "" << false;
+        QTest::newRow("a message lost, deleted all the same")
+            << "lost message"
+            << "MYBBS.QWK" << true << QStringList {door, "inform", ask} << "" << true;
+        QTest::newRow("not a zip archive") << "garbage"
+                                           << "MYBBS.QWK" << true << QStringList {"error"}
+                                           << "MYBBS.QWK is not a zip archive" << false;
         QTest::newRow("ended after the door window")
-            << "no control" << "MYBBS.QWK" << true << QStringList {door, "error"}
-            << "holds no CONTROL.DAT" << false;
+            << "no control"
+            << "MYBBS.QWK" << true << QStringList {door, "error"} << "holds no CONTROL.DAT"
+            << false;
         QTest::newRow("cannot be deleted")
-            << "gone" << "MYBBS.QWK" << true << QStringList {door, ask, "error"}
+            << "gone"
+            << "MYBBS.QWK" << true << QStringList {door, ask, "error"}
             << "MYBBS.QWK could not be deleted (" << false;
     }
     void questions()
@@ -239,9 +242,9 @@ private slots:
                          "; it is still in " + QDir::toNativeSeparators(dir.path()) + "."),
                 qPrintable(prompts.errors.at(0)));
         if (log.contains("inform"))
-            QVERIFY(prompts.informations.at(0).startsWith(
-                packet == "lost message" ? "1 messages of MYBBS.QWK could not be imported"
-                                         : "MYBBS.QWK was imported, with these problems:"));
+            QVERIFY(prompts.informations.at(0).startsWith(packet == "lost message"
+                    ? "1 messages of MYBBS.QWK could not be imported"
+                    : "MYBBS.QWK was imported, with these problems:"));
         QCOMPARE(result->packetDeleted, deleted);
         if (packet != "gone")
             QCOMPARE(QFile::exists(path), !deleted);

@@ -108,13 +108,13 @@ class TestPacketImporter : public QObject
     ImportResult import(const QString &path)
     {
         const qsizetype doorsBefore = m_doorShown.size();
-        const ImportResult result = m_importer->importPacket(
-            path, [this](const QString &first, const QString &second) {
-                m_doorShown.append({first, second});
-            });
+        const ImportResult result
+            = m_importer->importPacket(path, [this](const QString &first, const QString &second) {
+                  m_doorShown.append({first, second});
+              });
         m_errors = result.endedEarly ? QStringList {result.endReason} : QStringList();
-        m_reports = result.problemsReport.isEmpty() ? QStringList()
-                                                    : QStringList {result.problemsReport};
+        m_reports
+            = result.problemsReport.isEmpty() ? QStringList() : QStringList {result.problemsReport};
         // Announced at most once, with the lines the result keeps.
         [&] {
             QCOMPARE(m_doorShown.mid(doorsBefore),
@@ -508,8 +508,7 @@ private slots:
             {"bad bulletin", "BLT-X.1"}}.value(damage);
         if (!problemName.isEmpty()) {
             QCOMPARE(m_reports.size(), 1);
-            QVERIFY2(m_reports.at(0).contains(problemName),
-                qPrintable(m_reports.at(0)));
+            QVERIFY2(m_reports.at(0).contains(problemName), qPrintable(m_reports.at(0)));
         }
     }
 
@@ -900,8 +899,7 @@ private slots:
             QCOMPARE(m_reports, QStringList());
         } else {
             QCOMPARE(m_reports.size(), 1);
-            QVERIFY2(m_reports.at(0).contains(reported),
-                qPrintable(m_reports.at(0)));
+            QVERIFY2(m_reports.at(0).contains(reported), qPrintable(m_reports.at(0)));
         }
     }
 
@@ -914,14 +912,16 @@ private slots:
         QTest::addColumn<QString>("lead");
         QTest::addColumn<QString>("more");
         QTest::newRow("sound packet, one problem")
-            << 0 << 1 << "MYBBS.QWK was imported, with these problems:" << "";
+            << 0 << 1 << "MYBBS.QWK was imported, with these problems:"
+            << "";
         QTest::newRow("a message lost")
             << 1 << 1
             << "1 messages of MYBBS.QWK could not be imported: the packet is damaged. "
                "Downloading it again from the BBS may bring them."
             << "";
         QTest::newRow("more than the box shows")
-            << 0 << 17 << "MYBBS.QWK was imported, with these problems:" << "... and 2 more.";
+            << 0 << 17 << "MYBBS.QWK was imported, with these problems:"
+            << "... and 2 more.";
     }
     void problemsReport()
     {
@@ -941,7 +941,8 @@ private slots:
         const QStringList lines = result.problemsReport.split('\n');
         QCOMPARE(lines.value(0), lead);
         QCOMPARE(lines.value(1), QString());
-        QVERIFY2(lines.value(2 + lost).startsWith("BLT-7.1 is too big"), qPrintable(lines.value(2 + lost)));
+        QVERIFY2(lines.value(2 + lost).startsWith("BLT-7.1 is too big"),
+            qPrintable(lines.value(2 + lost)));
         QCOMPARE(lines.size(), 2 + qMin(lost + bigBulletins, 15) + (more.isEmpty() ? 0 : 1));
         if (!more.isEmpty())
             QCOMPARE(lines.last(), more);
@@ -1234,8 +1235,7 @@ private slots:
         QCOMPARE(m_errors.size(), 1);
         QVERIFY2(m_errors.at(0).startsWith("MYBBS.QWK would unpack to 80.0 MB from only "),
             qPrintable(m_errors.at(0)));
-        QVERIFY2(m_errors.at(0).endsWith("Nothing was imported."),
-            qPrintable(m_errors.at(0)));
+        QVERIFY2(m_errors.at(0).endsWith("Nothing was imported."), qPrintable(m_errors.at(0)));
         QVERIFY(m_store->systemIds().isEmpty());
     }
 
@@ -1270,8 +1270,8 @@ private slots:
         const ImportResult result = import(path);
         QCOMPARE(result.outcome, Outcome::ExtractionFailed);
         QCOMPARE(m_errors.size(), 1);
-        QVERIFY2(m_errors.at(0).contains("two files named CONTROL.DAT"),
-            qPrintable(m_errors.at(0)));
+        QVERIFY2(
+            m_errors.at(0).contains("two files named CONTROL.DAT"), qPrintable(m_errors.at(0)));
         QVERIFY(!m_errors.at(0).contains("already exists"));
     }
 
@@ -1342,7 +1342,7 @@ private slots:
                 }
             }
             const QString path = writeMembers(members, QStringLiteral("R%1.QWK").arg(round));
-                import(path);
+            import(path);
             if (QTest::currentTestFailed())
                 QFAIL(qPrintable(QStringLiteral("round %1").arg(round)));
         }

@@ -234,19 +234,19 @@ private Q_SLOTS:
 
         // Messages 1..5; 4 answers 1, 5 answers 4; 2 is read, 3 marked.
         const int all = int(store::ListView::All);
-        QTest::newRow("store order") << int(store::ListSort::Store) << false << all << false
-                                     << QList<int> {1, 2, 3, 4, 5};
-        QTest::newRow("number, descending") << int(store::ListSort::Number) << true << all << false
-                                            << QList<int> {5, 4, 3, 2, 1};
-        QTest::newRow("unread only") << int(store::ListSort::Store) << false
-                                     << int(store::ListView::Unread) << false
-                                     << QList<int> {1, 3, 4, 5};
+        QTest::newRow("store order")
+            << int(store::ListSort::Store) << false << all << false << QList<int> {1, 2, 3, 4, 5};
+        QTest::newRow("number, descending")
+            << int(store::ListSort::Number) << true << all << false << QList<int> {5, 4, 3, 2, 1};
+        QTest::newRow("unread only")
+            << int(store::ListSort::Store) << false << int(store::ListView::Unread) << false
+            << QList<int> {1, 3, 4, 5};
         QTest::newRow("marked only") << int(store::ListSort::Store) << false
                                      << int(store::ListView::Marked) << false << QList<int> {3};
         QTest::newRow("threads") << int(store::ListSort::Store) << false << all << true
                                  << QList<int> {1, 4, 5, 2, 3};
-        QTest::newRow("threads, newest first") << int(store::ListSort::Number) << true << all
-                                               << true << QList<int> {3, 2, 1, 4, 5};
+        QTest::newRow("threads, newest first")
+            << int(store::ListSort::Number) << true << all << true << QList<int> {3, 2, 1, 4, 5};
     }
 
     void walksTheListInViewOrder()
@@ -276,8 +276,7 @@ private Q_SLOTS:
             nav.next();
         }
         QCOMPARE(seen, walk);
-        QCOMPARE(nav.current().position,
-            QStringLiteral("%1 of %1").arg(walk.size()));
+        QCOMPARE(nav.current().position, QStringLiteral("%1 of %1").arg(walk.size()));
         QCOMPARE(f.counts(1), std::pair(5, 5 - 1 - int(walk.size()) + int(walk.contains(2))));
     }
 
@@ -288,8 +287,8 @@ private Q_SLOTS:
         f.open(1);
         ReaderNavigator nav(*f.state);
         // Newest first, unread only, filtered: 5, 4, 2, 1.
-        nav.prepareOrder({store::ListSort::Number, true, store::ListView::Unread,
-                             QStringLiteral("SUBJECT")},
+        nav.prepareOrder(
+            {store::ListSort::Number, true, store::ListView::Unread, QStringLiteral("SUBJECT")},
             false);
         QVERIFY(nav.start(1));
         QCOMPARE(nav.current().messageNumber, QStringLiteral("5"));
@@ -313,7 +312,8 @@ private Q_SLOTS:
         QVERIFY(nav.start(1));
         nav.next();
         QVERIFY(!nav.arrange({store::ListSort::Store, false, store::ListView::Marked, {}}, false));
-        QVERIFY(!nav.arrange({store::ListSort::Store, false, store::ListView::All, QStringLiteral("nobody")}, true));
+        QVERIFY(!nav.arrange(
+            {store::ListSort::Store, false, store::ListView::All, QStringLiteral("nobody")}, true));
         QCOMPARE(nav.index(), 2);
         QCOMPARE(nav.count(), 2);
         // Marked, the message shown makes a view of its own.

@@ -10,10 +10,10 @@
 #include <QAction>
 #include <QClipboard>
 #include <QFile>
-#include <QHeaderView>
-#include <QLineEdit>
 #include <QGuiApplication>
+#include <QHeaderView>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPrinter>
 #include <QScrollBar>

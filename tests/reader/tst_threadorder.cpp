@@ -13,12 +13,12 @@ namespace {
 
 // "7>3#id^irt@2": message 7 answering 3, with ids, in conference 2; the
 // rows' keys are their positions from 1.
-std::vector<ThreadInput> parse(const QString &spec)
+std::vector<ThreadInput> parse(const QString &written)
 {
     static const QRegularExpression token(
         QStringLiteral("^(\\d+)(?:>(\\d+))?(?:#([^^@]+))?(?:\\^([^@]+))?(?:@(\\d+))?$"));
     std::vector<ThreadInput> rows;
-    for (const QString &part : spec.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
+    for (const QString &part : written.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
         const auto m = token.match(part);
         Q_ASSERT(m.hasMatch());
         ThreadInput row;
@@ -61,23 +61,30 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("rows");
         QTest::addColumn<QString>("expected");
-        QTest::newRow("no links") << "1 2 3" << "1:0 2:0 3:0";
-        QTest::newRow("chain and siblings in input order")
-            << "1 2>1 3>1 4>2" << "1:0 2:1 4:2 3:1";
-        QTest::newRow("answer listed before what it answers") << "5>4 4" << "2:0 1:1";
-        QTest::newRow("parent not in the list is a root") << "2>1 3>2" << "1:0 2:1";
-        QTest::newRow("answers itself") << "1>1 2>1" << "1:0 2:1";
-        QTest::newRow("two answer each other") << "1>2 2>1 3" << "1:0 2:1 3:0";
-        QTest::newRow("loop of three under a root")
-            << "9 1>3 2>1 3>2 4>9" << "1:0 5:1 2:0 3:1 4:2";
-        QTest::newRow("In-Reply-To before the number")
-            << "1#a 2#b 3>1^b" << "1:0 2:0 3:1";
-        QTest::newRow("unknown In-Reply-To falls back to the number")
-            << "1#a 2>1^zzz" << "1:0 2:1";
-        QTest::newRow("ids in a loop") << "1#a^b 2#b^a" << "1:0 2:1";
-        QTest::newRow("numbers answer their own conference only")
-            << "1@1 1@2 2>1@2" << "1:0 2:0 3:1";
-        QTest::newRow("first of two with one number is answered") << "1 1 2>1" << "1:0 3:1 2:0";
+        QTest::newRow("no links") << "1 2 3"
+                                  << "1:0 2:0 3:0";
+        QTest::newRow("chain and siblings in input order") << "1 2>1 3>1 4>2"
+                                                           << "1:0 2:1 4:2 3:1";
+        QTest::newRow("answer listed before what it answers") << "5>4 4"
+                                                              << "2:0 1:1";
+        QTest::newRow("parent not in the list is a root") << "2>1 3>2"
+                                                          << "1:0 2:1";
+        QTest::newRow("answers itself") << "1>1 2>1"
+                                        << "1:0 2:1";
+        QTest::newRow("two answer each other") << "1>2 2>1 3"
+                                               << "1:0 2:1 3:0";
+        QTest::newRow("loop of three under a root") << "9 1>3 2>1 3>2 4>9"
+                                                    << "1:0 5:1 2:0 3:1 4:2";
+        QTest::newRow("In-Reply-To before the number") << "1#a 2#b 3>1^b"
+                                                       << "1:0 2:0 3:1";
+        QTest::newRow("unknown In-Reply-To falls back to the number") << "1#a 2>1^zzz"
+                                                                      << "1:0 2:1";
+        QTest::newRow("ids in a loop") << "1#a^b 2#b^a"
+                                       << "1:0 2:1";
+        QTest::newRow("numbers answer their own conference only") << "1@1 1@2 2>1@2"
+                                                                  << "1:0 2:0 3:1";
+        QTest::newRow("first of two with one number is answered") << "1 1 2>1"
+                                                                  << "1:0 3:1 2:0";
     }
     void build()
     {

@@ -202,9 +202,7 @@ void MessageStore::checkExisting()
 
 void MessageStore::createSchema()
 {
-    // Small: only this process uses the file, and the lock file already keeps
-    // others out, so waiting would only hide a fault.
-    sqlite3_busy_timeout(m_db->handle(), 200);
+    sqlite3_busy_timeout(m_db->handle(), BusyMilliseconds);
     m_db->exec(QStringLiteral("PRAGMA journal_mode = WAL"));
     m_db->exec(QStringLiteral("PRAGMA synchronous = NORMAL"));
     m_db->exec(QStringLiteral("BEGIN IMMEDIATE"));

@@ -29,6 +29,11 @@ class WalCheckpointer;
 class MessageStore
 {
 public:
+    // How long a statement waits for the write lock. Small: only this
+    // process uses the file (the lock file keeps others out), and the search
+    // indexer's connection waits on its own terms while it runs.
+    static constexpr int BusyMilliseconds = 200;
+
     // Opens or creates MARVIK.db at `path`, creates missing tables and indexes,
     // WAL journal. Throws StoreError with a clear message when the file is
     // locked by another running Marvik, is not a database or is corrupt, or has

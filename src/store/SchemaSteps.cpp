@@ -1,15 +1,15 @@
 #include "store/SchemaSteps.h"
 
 #include "store/Database.h"
+#include "store/IndexingThread.h"
 #include "store/MessageStore.h"
 #include "store/Rewind.h"
 #include "store/Schema.h"
 #include "store/SearchIndex.h"
 #include "store/Statement.h"
+#include "store/StoreError.h"
 #include "store/Transaction.h"
 #include "ui/Progress.h"
-
-#include <QElapsedTimer>
 
 #include <algorithm>
 
@@ -24,6 +24,14 @@ int messageCount(const MessageStore &store)
     return s.step() ? s.integer(0) : 0;
 }
 
+int messagesAbove(const MessageStore &store, qint64 key)
+{
+    Statement &s = store.prepared(QStringLiteral("SELECT COUNT(*) FROM MESSAGES WHERE rowid > ?"));
+    Rewind rewind(s);
+    s.bind(1, key);
+    return s.step() ? s.integer(0) : 0;
+}
+
 // Version 2: the full-text index, empty; fillSearchIndex() fills it.
 void addSearchIndex(MessageStore &store)
 {
@@ -31,13 +39,16 @@ void addSearchIndex(MessageStore &store)
         store.database().exec(sql);
 }
 
-// Every stored message into the new index, in chunks each committed with
-// the watermark: one transaction over a large store would end in a commit
-// that holds the window for seconds. Cut short, the indexer goes on from the
-// watermark at the next start.
+// Every stored message into the new index, by the indexing thread in slices
+// each committed with the watermark, while this thread keeps the progress
+// window going: no merge inside the index holds the window. Cut short, the
+// indexer goes on from the watermark at the next start.
 void fillSearchIndex(MessageStore &store, ui::Progress *progress)
 {
     const int total = messageCount(store);
+    const int waiting = messagesAbove(store, SearchIndex::watermark(store));
+    if (waiting == 0)
+        return;
     const bool shown = progress && total >= SchemaSteps::ProgressFromRows;
     if (shown)
         progress->start(QStringLiteral("Indexing Messages"));
@@ -51,33 +62,20 @@ void fillSearchIndex(MessageStore &store, ui::Progress *progress)
         }
     } hide {shown ? progress : nullptr};
 
-    int done = 0;
-    int rows = 256;
-    while (true) {
-        QElapsedTimer timer;
-        timer.start();
-        int indexed = 0;
-        {
-            Transaction transaction(store);
-            indexed = SearchIndex::indexNext(store, rows);
-            transaction.commit();
-        }
-        if (indexed == 0)
-            break;
-        done += indexed;
-        if (shown) {
-            progress->setText(QStringLiteral("Indexing %1 of %2 messages.")
-                                  .arg(std::min(done, total))
-                                  .arg(total));
-            progress->setPosition(total > 0 ? int(qint64(std::min(done, total)) * 100 / total) : 0);
-            progress->processEvents();
-        }
-        // The next chunk is sized to take about ChunkMilliseconds, growing at
-        // most fourfold: the first rows say little of the later ones.
-        const double perRow = double(std::max<qint64>(timer.nsecsElapsed(), 1)) / indexed;
-        rows = int(std::clamp(
-            SchemaSteps::ChunkMilliseconds * 1e6 / perRow, 32.0, std::min(50000.0, 4.0 * indexed)));
-    }
+    IndexingThread thread(store.path(), [](int) {});
+    const auto report = [&] {
+        const int done = int(std::min<qint64>(total - waiting + thread.indexed(), total));
+        progress->setText(QStringLiteral("Indexing %1 of %2 messages.").arg(done).arg(total));
+        progress->setPosition(int(qint64(done) * 100 / total));
+        progress->processEvents();
+    };
+    thread.wake();
+    while (!thread.waitIdle(shown ? SchemaSteps::WaitMilliseconds : -1))
+        report();
+    if (!thread.error().isEmpty())
+        throw StoreError(thread.error());
+    if (shown)
+        report();
 }
 
 // Version 3: the message's mark, Message-ID and In-Reply-To.

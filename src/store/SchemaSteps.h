@@ -13,7 +13,8 @@ class MessageStore;
 // in its own transaction together with the new version number, so a kill
 // half-way leaves the store as it was and the next start runs it again.
 // A step that fills what it made (the search index) does so after that
-// commit, in chunks with the progress window and events running; cut short,
+// commit, on a thread of its own with the progress window and events
+// running; cut short,
 // that work goes on where it stopped (the indexer) at the next start.
 class SchemaSteps
 {
@@ -27,9 +28,8 @@ public:
 
     // A step of this long or more shows the progress window.
     static constexpr int ProgressFromRows = 2000;
-    // Rows a long step does between two chances for events, at first; later
-    // ones are sized from the time the rows before them took.
-    static constexpr int ChunkMilliseconds = 30;
+    // How often the window gets its events while a long step runs.
+    static constexpr int WaitMilliseconds = 15;
 };
 
 } // namespace marvik::store

@@ -1,5 +1,6 @@
 #include "store/SearchIndex.h"
 
+#include "store/Database.h"
 #include "store/MessageStore.h"
 #include "store/Rewind.h"
 #include "store/Statement.h"
@@ -80,14 +81,23 @@ bool SearchIndex::isComplete(const MessageStore &store)
 
 int SearchIndex::indexNext(MessageStore &store, int rows)
 {
-    const qint64 from = watermark(store);
+    return indexNext(store.database(), rows);
+}
+
+int SearchIndex::indexNext(const Database &db, int rows)
+{
+    qint64 from = 0;
+    {
+        Statement s(db, QStringLiteral("SELECT \"Indexed Up To\" FROM SEARCH_STATE LIMIT 1"));
+        if (s.step())
+            from = s.int64(0);
+    }
     qint64 to = from;
     int count = 0;
     {
-        Statement &s = store.prepared(
+        Statement s(db,
             QStringLiteral("SELECT MAX(k), COUNT(*) FROM (SELECT rowid AS k FROM MESSAGES "
                            "WHERE rowid > ? ORDER BY rowid LIMIT ?)"));
-        Rewind rewind(s);
         s.bind(1, from);
         s.bind(2, rows);
         if (s.step() && !s.isNull(0)) {
@@ -98,17 +108,15 @@ int SearchIndex::indexNext(MessageStore &store, int rows)
     if (count == 0)
         return 0;
     {
-        Statement &s = store.prepared(
+        Statement s(db,
             QStringLiteral("INSERT INTO MESSAGES_FTS (rowid, %1) SELECT rowid, %1 FROM MESSAGES "
                            "WHERE rowid > ? AND rowid <= ? ORDER BY rowid")
                 .arg(columns));
-        Rewind rewind(s);
         s.bind(1, from);
         s.bind(2, to);
         s.step();
     }
-    Statement &s = store.prepared(QStringLiteral("UPDATE SEARCH_STATE SET \"Indexed Up To\" = ?"));
-    Rewind rewind(s);
+    Statement s(db, QStringLiteral("UPDATE SEARCH_STATE SET \"Indexed Up To\" = ?"));
     s.bind(1, to);
     s.step();
     return count;

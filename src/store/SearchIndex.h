@@ -5,6 +5,7 @@
 
 namespace marvik::store {
 
+class Database;
 class MessageStore;
 
 // The full-text index over From, To, Subject and the text of every message:
@@ -38,6 +39,8 @@ public:
     // moves the watermark past them. The caller holds the transaction.
     // Returns how many were indexed (0: nothing was waiting).
     static int indexNext(MessageStore &store, int rows);
+    // The same on another connection to the store (the indexing thread's).
+    static int indexNext(const Database &db, int rows);
 
     // Messages just appended with keys [first, last] in the caller's
     // transaction: when no row before them waits for the indexer, they are

@@ -1,13 +1,17 @@
 #include "store/SearchIndexer.h"
 
 #include "store/Database.h"
+#include "store/IndexingThread.h"
 #include "store/MessageStore.h"
 #include "store/SearchIndex.h"
 #include "store/StoreError.h"
 #include "store/Transaction.h"
 
+#include <QDebug>
+
 #include <algorithm>
 #include <sqlite3.h>
+#include <thread>
 
 namespace marvik::store {
 
@@ -15,29 +19,39 @@ SearchIndexer::SearchIndexer(MessageStore &store, QObject *parent)
     : QObject(parent)
     , m_store(store)
 {
-    m_timer.setSingleShot(true);
-    connect(&m_timer, &QTimer::timeout, this, &SearchIndexer::onTimer);
+    try {
+        m_thread = std::make_unique<IndexingThread>(m_store.path(), [this](int indexed) {
+            QMetaObject::invokeMethod(
+                this, [this, indexed] { onSliceDone(indexed); }, Qt::QueuedConnection);
+        });
+    } catch (const StoreError &e) {
+        // The store just opened on this path, so this is next to impossible;
+        // searching still finds what catchUp() and stored replies index.
+        qWarning("Marvik: the search index cannot catch up in the background: %s",
+            qPrintable(e.message()));
+    }
     sqlite3 *db = m_store.database().handle();
     m_changesAtCommit = sqlite3_total_changes64(db);
     sqlite3_commit_hook(db, &SearchIndexer::commitHook, this);
+    if (m_thread)
+        sqlite3_busy_handler(db, &SearchIndexer::busyHandler, this);
 }
 
 SearchIndexer::~SearchIndexer()
 {
-    sqlite3_commit_hook(m_store.database().handle(), nullptr, nullptr);
+    sqlite3 *db = m_store.database().handle();
+    sqlite3_commit_hook(db, nullptr, nullptr);
+    sqlite3_busy_handler(db, nullptr, nullptr);
+    sqlite3_busy_timeout(db, MessageStore::BusyMilliseconds);
+    m_thread.reset();
 }
 
 void SearchIndexer::start()
 {
     m_running = true;
     refreshTotal();
-    m_timer.start(0);
-}
-
-void SearchIndexer::stop()
-{
-    m_running = false;
-    m_timer.stop();
+    if (m_thread)
+        m_thread->wake();
 }
 
 int SearchIndexer::commitHook(void *self)
@@ -46,40 +60,38 @@ int SearchIndexer::commitHook(void *self)
     return 0; // never turns the commit into a rollback
 }
 
+int SearchIndexer::busyHandler(void *self, int attempt)
+{
+    auto *indexer = static_cast<SearchIndexer *>(self);
+    if (attempt == 0)
+        indexer->m_writerWait.start();
+    indexer->m_thread->yieldToWriter();
+    if (indexer->m_writerWait.elapsed() >= WriterWaitMilliseconds)
+        return 0;
+    std::this_thread::sleep_for(std::chrono::microseconds(100));
+    return 1;
+}
+
 void SearchIndexer::onCommit()
 {
     const qint64 changes = sqlite3_total_changes64(m_store.database().handle());
     const qint64 rows = changes - m_changesAtCommit;
     m_changesAtCommit = changes;
-    if (m_ownCommit)
+    if (m_ownCommit || !m_running || !m_thread)
         return;
-    if (rows > LargeCommitRows)
-        m_sinceLarge.start();
     // Someone stored something: there may be new rows to index, once the
     // work that stored them has settled.
-    if (m_running && !m_timer.isActive())
-        m_timer.start(rows > LargeCommitRows ? QuietMilliseconds : 0);
+    if (rows > LargeCommitRows)
+        m_thread->holdOff(QuietMilliseconds);
+    m_thread->wake();
 }
 
-void SearchIndexer::onTimer()
+void SearchIndexer::onSliceDone(int indexed)
 {
-    if (!m_running)
-        return;
-    if (m_sinceLarge.isValid() && m_sinceLarge.elapsed() < QuietMilliseconds) {
-        m_timer.start(int(QuietMilliseconds - m_sinceLarge.elapsed()));
-        return;
-    }
-    if (m_store.inTransaction()) {
-        m_timer.start(50);
-        return;
-    }
-    try {
-        if (runSlice() > 0 && !isComplete())
-            m_timer.start(0);
-    } catch (const StoreError &) {
-        // A slice that failed changed nothing; the next commit or start
-        // tries again.
-    }
+    m_done += indexed;
+    refreshTotal();
+    if (m_total > 0)
+        Q_EMIT progressChanged(m_done, m_total);
 }
 
 void SearchIndexer::refreshTotal()
@@ -103,20 +115,18 @@ bool SearchIndexer::catchUp(int rows)
     refreshTotal();
     if (isComplete() || m_total - m_done > rows || m_store.inTransaction())
         return isComplete();
-    while (!isComplete() && runSlice() > 0) { }
+    while (!isComplete() && runSlice(rows) > 0) { }
     return isComplete();
 }
 
-int SearchIndexer::runSlice()
+int SearchIndexer::runSlice(int rows)
 {
     if (m_store.inTransaction())
         return 0;
-    QElapsedTimer timer;
-    timer.start();
     int indexed = 0;
     {
         Transaction transaction(m_store);
-        indexed = SearchIndex::indexNext(m_store, m_rows);
+        indexed = SearchIndex::indexNext(m_store, rows);
         m_ownCommit = true;
         try {
             transaction.commit();
@@ -126,17 +136,7 @@ int SearchIndexer::runSlice()
         }
         m_ownCommit = false;
     }
-    if (indexed > 0) {
-        m_done += indexed;
-        // Sized to take about SliceMilliseconds next time, growing at most
-        // fourfold at a time.
-        const double perRow = double(std::max<qint64>(timer.nsecsElapsed(), 1)) / indexed;
-        m_rows = int(
-            std::clamp(SliceMilliseconds * 1e6 / perRow, 16.0, std::min(20000.0, 4.0 * indexed)));
-    }
-    refreshTotal();
-    if (m_total > 0)
-        Q_EMIT progressChanged(m_done, m_total);
+    onSliceDone(indexed);
     return indexed;
 }
 

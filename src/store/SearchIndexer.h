@@ -2,43 +2,47 @@
 
 #include <QElapsedTimer>
 #include <QObject>
-#include <QTimer>
+
+#include <memory>
 
 namespace marvik::store {
 
+class IndexingThread;
 class MessageStore;
 
 // Brings the search index up to the messages after an import, in the
-// background on the GUI thread: short slices, each its own transaction, with
-// events between them, while the user reads, marks, replies and deletes.
+// background while the user reads, marks, replies and deletes: the slices
+// run on an IndexingThread with its own connection, and this object tells
+// the windows how far it has come.
 //
-// It keeps out of the way of long work: a commit of many rows by someone else
+// It keeps out of the way of long work: a commit of many rows by the window
 // (an import batch, a large deletion) holds it off for QuietMilliseconds, so
-// an import runs as fast as without it; it never starts a slice while another
-// transaction is open. Small commits (a message marked read) do not hold it.
-// A kill loses at most one slice: the watermark moves in the slice's own
-// transaction, and the next start goes on from there.
+// an import runs as fast as without it, and whenever the window waits for
+// the write lock the thread gives it up. A kill loses at most one slice: the
+// watermark moves in the slice's own transaction, and the next start goes on
+// from there.
 class SearchIndexer : public QObject
 {
     Q_OBJECT
 
 public:
-    static constexpr int SliceMilliseconds = 12;
     static constexpr int QuietMilliseconds = 1000;
     // A foreign commit that changed more rows than this is long work.
     static constexpr int LargeCommitRows = 64;
+    // How long the window's connection waits for the lock before it reports
+    // the store busy: longer than any slice that must run to its end.
+    static constexpr int WriterWaitMilliseconds = 5000;
 
     explicit SearchIndexer(MessageStore &store, QObject *parent = nullptr);
     ~SearchIndexer() override;
 
-    // Looks for work now and whenever a large commit has settled.
+    // Looks for work now and after every commit of the window's.
     void start();
-    void stop();
-    bool isRunning() const { return m_running; }
 
-    // One slice of about SliceMilliseconds; returns how many messages it
-    // indexed (0 when none wait or the store is in a transaction).
-    int runSlice();
+    // One slice on the window's own connection, now; returns how many
+    // messages it indexed (0 when none wait or the store is in a
+    // transaction).
+    int runSlice(int rows = 256);
 
     // Indexes what waits now, when that is at most `rows` messages (a small
     // packet just opened): a search then finds all of it at once. Returns
@@ -57,17 +61,17 @@ Q_SIGNALS:
 
 private:
     static int commitHook(void *self);
+    static int busyHandler(void *self, int attempt);
     void onCommit();
-    void onTimer();
+    void onSliceDone(int indexed);
     void refreshTotal();
 
     MessageStore &m_store;
-    QTimer m_timer;
-    QElapsedTimer m_sinceLarge;
+    std::unique_ptr<IndexingThread> m_thread;
+    QElapsedTimer m_writerWait;
     bool m_running = false;
     bool m_ownCommit = false;
     qint64 m_changesAtCommit = 0;
-    int m_rows = 64;
     qint64 m_done = 0;
     qint64 m_total = 0;
 };

@@ -222,15 +222,15 @@ void tst_SearchSession::indexStatusWhileCatchingUp()
     store::SearchIndexer indexer(*m_store);
     SearchSession session(*m_store, &indexer);
     QSignalSpy status(&session, &SearchSession::indexStatusChanged);
-    indexer.start();
-    QVERIFY(!session.indexStatus().isEmpty());
     QVERIFY(indexer.runSlice() > 0);
+    QVERIFY(!session.indexStatus().isEmpty());
     QVERIFY(status.count() > 0);
     // What is indexed so far is found.
     session.setQuery(QStringLiteral("modem"));
     session.run();
     session.model().fetchAll();
     QCOMPARE(session.model().rowCount(), int(indexer.done()));
+    indexer.start();
     QTRY_VERIFY_WITH_TIMEOUT(indexer.isComplete(), 20000);
     QCOMPARE(session.indexStatus(), QString());
     QCOMPARE(status.last().first().toString(), QString());

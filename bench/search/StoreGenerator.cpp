@@ -140,6 +140,8 @@ bool StoreGenerator::write(const QString &path, int messages, QString *error)
           "ALTER TABLE MESSAGES DROP COLUMN \"Message-ID\"; "
           "ALTER TABLE MESSAGES DROP COLUMN \"In-Reply-To\"; "
           "DROP TRIGGER MessagesSearchDelete; DROP TRIGGER MessagesSearchUpdate; "
+          "ALTER TABLE QWKIDS DROP COLUMN \"Headers File\"; "
+          "ALTER TABLE QWKIDS DROP COLUMN \"QWKE\"; DROP TABLE PACKING; "
           "DROP TABLE MESSAGES_FTS; DROP TABLE SEARCH_STATE; PRAGMA user_version = 1; "
           "PRAGMA synchronous = OFF; BEGIN";
     bool ok = check(db, sqlite3_exec(db, setup, nullptr, nullptr, nullptr), error);

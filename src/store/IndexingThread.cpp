@@ -1,6 +1,7 @@
 #include "store/IndexingThread.h"
 
 #include "store/Database.h"
+#include "store/MessageStore.h"
 #include "store/SearchIndex.h"
 #include "store/StoreError.h"
 #include "store/WalCheckpointer.h"
@@ -23,12 +24,16 @@ IndexingThread::IndexingThread(const QString &path, Report report)
     // As the window's connection: a commit is safe against a crash of the
     // program, and a power cut loses at most the last slices (indexed again).
     m_db->exec(QStringLiteral("PRAGMA synchronous = NORMAL"));
-    sqlite3_progress_handler(db, 1000, &IndexingThread::progressHandler, this);
+    sqlite3_progress_handler(db, YieldCheckOps, &IndexingThread::progressHandler, this);
     // Its log is copied back beside it, as the window's is, not after each
-    // of its commits.
+    // of its commits; a log it starts afresh it cuts down itself, as the
+    // window's connection does.
     m_checkpointer = std::make_unique<WalCheckpointer>(path);
-    if (m_checkpointer->isRunning())
+    if (m_checkpointer->isRunning()) {
         m_checkpointer->attachTo(db);
+        m_db->exec(
+            QStringLiteral("PRAGMA journal_size_limit = %1").arg(MessageStore::LogSizeLimit));
+    }
     m_thread = std::thread([this] { run(); });
 }
 
@@ -79,6 +84,11 @@ bool IndexingThread::waitIdle(int milliseconds)
     return m_idle.wait_for(lock, std::chrono::milliseconds(milliseconds), idle);
 }
 
+bool IndexingThread::waitLogCopied(int milliseconds)
+{
+    return m_checkpointer->waitIdle(milliseconds);
+}
+
 QString IndexingThread::error() const
 {
     std::lock_guard lock(m_mutex);
@@ -123,6 +133,8 @@ void IndexingThread::run()
             // Gave way to the window: let its write take the lock first.
             std::this_thread::sleep_for(std::chrono::milliseconds(1));
         } else {
+            if (m_checkpointer->logPages() > MaxLogPages)
+                m_checkpointer->waitIdle();
             m_report(indexed);
         }
         lock.lock();

@@ -30,6 +30,15 @@ class IndexingThread
 public:
     static constexpr int SliceMilliseconds = 10;
     static constexpr int MaxYields = 4;
+    // How often, in SQLite's virtual machine steps, a slice looks whether to
+    // give way. One step may index a whole message (a tenth of a
+    // millisecond), so a thousand would keep the window waiting for tens.
+    static constexpr int YieldCheckOps = 50;
+    // The log may hold this many pages (64 MB) before a slice waits for it
+    // to be copied back. Written faster than it is copied, it would grow by
+    // the whole index, and the first commit that starts it afresh, the
+    // window's perhaps, would spend most of a second cutting it down.
+    static constexpr int MaxLogPages = 16384;
 
     // Called on this thread after each slice with the messages it indexed,
     // and with 0 once nothing waits.
@@ -52,6 +61,10 @@ public:
     // Blocks until nothing waits, or until `milliseconds` passed (-1: no
     // limit). Returns whether it is idle.
     bool waitIdle(int milliseconds = -1);
+    // Blocks until what it wrote to the log is copied back into the store
+    // (seconds after a large index is built), or until `milliseconds`
+    // passed. Returns whether the copy is done.
+    bool waitLogCopied(int milliseconds = -1);
     // Messages indexed since the thread began.
     qint64 indexed() const { return m_indexed.load(); }
     // The error that stopped it (it stops at the first one that is not a

@@ -91,7 +91,7 @@ MessageStore::MessageStore(const QString &path, ui::Progress *upgradeProgress)
     // and this keeps the file from staying that large.
     if (m_checkpointer->isRunning()) {
         m_checkpointer->attachTo(m_db->handle());
-        m_db->exec(QStringLiteral("PRAGMA journal_size_limit = 67108864"));
+        m_db->exec(QStringLiteral("PRAGMA journal_size_limit = %1").arg(LogSizeLimit));
     }
     // After the checkpointer is attached: a long upgrade's commit then hands
     // the copy of its log to that thread instead of making the window wait.

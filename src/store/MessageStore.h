@@ -33,6 +33,9 @@ public:
     // process uses the file (the lock file keeps others out), and the search
     // indexer's connection waits on its own terms while it runs.
     static constexpr int BusyMilliseconds = 200;
+    // The size (64 MB) a connection cuts the log back to when it starts it
+    // afresh, so a large import's log does not stay on disk all session.
+    static constexpr int LogSizeLimit = 64 * 1024 * 1024;
 
     // Opens or creates MARVIK.db at `path`, creates missing tables and indexes,
     // WAL journal. Throws StoreError with a clear message when the file is

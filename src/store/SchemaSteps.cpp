@@ -24,14 +24,6 @@ int messageCount(const MessageStore &store)
     return s.step() ? s.integer(0) : 0;
 }
 
-int messagesAbove(const MessageStore &store, qint64 key)
-{
-    Statement &s = store.prepared(QStringLiteral("SELECT COUNT(*) FROM MESSAGES WHERE rowid > ?"));
-    Rewind rewind(s);
-    s.bind(1, key);
-    return s.step() ? s.integer(0) : 0;
-}
-
 // Version 2: the full-text index, empty; fillSearchIndex() fills it.
 void addSearchIndex(MessageStore &store)
 {
@@ -46,7 +38,11 @@ void addSearchIndex(MessageStore &store)
 void fillSearchIndex(MessageStore &store, ui::Progress *progress)
 {
     const int total = messageCount(store);
-    const int waiting = messagesAbove(store, SearchIndex::watermark(store));
+    // Keys run nearly unbroken, so those above the watermark count what is
+    // left; counting the rows there would read every message (a second per
+    // million) before the window shows.
+    const int waiting = int(
+        std::clamp<qint64>(SearchIndex::lastKey(store) - SearchIndex::watermark(store), 0, total));
     if (waiting == 0)
         return;
     const bool shown = progress && total >= SchemaSteps::ProgressFromRows;
@@ -70,10 +66,15 @@ void fillSearchIndex(MessageStore &store, ui::Progress *progress)
         progress->processEvents();
     };
     thread.wake();
-    while (!thread.waitIdle(shown ? SchemaSteps::WaitMilliseconds : -1))
+    const int wait = shown ? SchemaSteps::WaitMilliseconds : -1;
+    while (!thread.waitIdle(wait))
         report();
     if (!thread.error().isEmpty())
         throw StoreError(thread.error());
+    // The last of the index is copied back from the log, up to 64 MB of it:
+    // the window stays alive for that too.
+    while (!thread.waitLogCopied(wait))
+        report();
     if (shown)
         report();
 }

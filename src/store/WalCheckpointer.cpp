@@ -41,8 +41,10 @@ void WalCheckpointer::attachTo(sqlite3 *writer)
 {
     sqlite3_wal_hook(
         writer,
-        [](void *self, sqlite3 *, const char *, int) {
-            static_cast<WalCheckpointer *>(self)->request();
+        [](void *self, sqlite3 *, const char *, int pages) {
+            auto *checkpointer = static_cast<WalCheckpointer *>(self);
+            checkpointer->m_logPages = pages;
+            checkpointer->request();
             return SQLITE_OK;
         },
         this);
@@ -59,12 +61,17 @@ void WalCheckpointer::request()
     m_wake.notify_one();
 }
 
-void WalCheckpointer::waitIdle()
+bool WalCheckpointer::waitIdle(int milliseconds)
 {
     if (!m_db)
-        return;
+        return true;
     std::unique_lock lock(m_mutex);
-    m_idle.wait(lock, [this] { return !m_pending && !m_busy; });
+    const auto idle = [this] { return !m_pending && !m_busy; };
+    if (milliseconds < 0) {
+        m_idle.wait(lock, idle);
+        return true;
+    }
+    return m_idle.wait_for(lock, std::chrono::milliseconds(milliseconds), idle);
 }
 
 void WalCheckpointer::run()

@@ -2,6 +2,7 @@
 
 #include <QString>
 
+#include <atomic>
 #include <condition_variable>
 #include <mutex>
 #include <thread>
@@ -34,8 +35,12 @@ public:
     // Asks for one checkpoint soon; requests made while one runs are merged.
     void request();
 
-    // Waits until no request is pending and none is running (tests, close).
-    void waitIdle();
+    // Pages in the log at the last commit of the attached connection.
+    int logPages() const { return m_logPages.load(); }
+
+    // Waits until no request is pending and none is running (tests, close),
+    // or until `milliseconds` passed (-1: no limit). Returns whether it is idle.
+    bool waitIdle(int milliseconds = -1);
 
 private:
     void run();
@@ -47,6 +52,7 @@ private:
     bool m_pending = false;
     bool m_busy = false;
     bool m_stop = false;
+    std::atomic<int> m_logPages {0};
     std::thread m_thread;
 };
 

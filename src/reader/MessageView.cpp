@@ -138,8 +138,9 @@ void MessageView::buildHeader(QWidget *panel)
         auto *label = new QLabel(panel);
         // Header fields come from other people's messages: never rich text.
         label->setTextFormat(Qt::PlainText);
-        label->setTextInteractionFlags(Qt::TextSelectableByMouse);
+        label->setTextInteractionFlags(Qt::NoTextInteraction);
         label->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+        label->installEventFilter(this);
         grid->addWidget(label, row, column);
         m_values.insert(key, label);
     };
@@ -262,8 +263,10 @@ void MessageView::render()
     if (any)
         document->markContentsDirty(0, document->characterCount());
 
-    m_text->moveCursor(QTextCursor::Start);
-    m_text->ensureCursorVisible();
+    // The new text leaves the caret at its start; the view goes back to the
+    // top left without asking the caret, which would lay the text out once
+    // more only to find it there.
+    m_text->verticalScrollBar()->setValue(0);
     m_text->horizontalScrollBar()->setValue(0);
 }
 
@@ -377,6 +380,16 @@ QUrl MessageView::linkAt(const QPoint &viewportPoint) const
 
 bool MessageView::eventFilter(QObject *watched, QEvent *event)
 {
+    if (auto *label = qobject_cast<QLabel *>(watched)) {
+        // A header value can be selected with the mouse once it is pointed
+        // at. Selectable all the time, each would keep a text document laid
+        // out again at every message, a sixth of the time a move takes.
+        if (event->type() == QEvent::Enter)
+            label->setTextInteractionFlags(Qt::TextSelectableByMouse);
+        else if (event->type() == QEvent::Leave && !label->hasSelectedText())
+            label->setTextInteractionFlags(Qt::NoTextInteraction);
+        return false;
+    }
     if (watched != m_text->viewport())
         return QWidget::eventFilter(watched, event);
     switch (event->type()) {

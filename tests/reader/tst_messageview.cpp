@@ -5,6 +5,7 @@
 
 #include <QLabel>
 #include <QPlainTextEdit>
+#include <QScrollBar>
 #include <QTest>
 #include <QTextBlock>
 
@@ -53,6 +54,53 @@ private Q_SLOTS:
         QCOMPARE(view.textView()->palette().color(QPalette::Base), before.color(QPalette::Base));
         for (QTextBlock b = view.textView()->document()->begin(); b.isValid(); b = b.next())
             QVERIFY(b.layout()->formats().isEmpty());
+    }
+
+    // Read to the end of a long, wide message and on to the next: it starts
+    // at its top left, the caret at its first character.
+    void nextMessageStartsAtTheTop()
+    {
+        MessageView view;
+        view.resize(300, 200);
+        view.show();
+        QStringList lines;
+        for (int i = 0; i < 200; ++i)
+            lines << QStringLiteral("line %1 ").arg(i).repeated(20);
+        view.setMessage(message(lines.join(QStringLiteral("\r\n"))));
+        view.textView()->moveCursor(QTextCursor::End);
+        view.textView()->ensureCursorVisible();
+        QVERIFY(view.textView()->verticalScrollBar()->value() > 0);
+        QVERIFY(view.textView()->horizontalScrollBar()->value() > 0);
+        for (const bool colours : {true, false}) {
+            view.setColours(colours);
+            view.setMessage(message(lines.join(QStringLiteral("\r\n"))));
+            QCOMPARE(view.textView()->textCursor().position(), 0);
+            QCOMPARE(view.textView()->verticalScrollBar()->value(), 0);
+            QCOMPARE(view.textView()->horizontalScrollBar()->value(), 0);
+            view.textView()->moveCursor(QTextCursor::End);
+            view.textView()->ensureCursorVisible();
+        }
+    }
+
+    // Header values are selectable while pointed at, and stay so while
+    // something in them is selected.
+    void headerValuesSelectableUnderTheMouse()
+    {
+        MessageView view;
+        view.setMessage(message(QStringLiteral("Hello")));
+        QLabel *from = view.headerValue(QStringLiteral("From"));
+        QCOMPARE(from->textInteractionFlags(), Qt::NoTextInteraction);
+        QEnterEvent enter(QPointF(1, 1), QPointF(1, 1), QPointF(1, 1));
+        QEvent leave(QEvent::Leave);
+        QCoreApplication::sendEvent(from, &enter);
+        QCOMPARE(from->textInteractionFlags(), Qt::TextSelectableByMouse);
+        QCoreApplication::sendEvent(from, &leave);
+        QCOMPARE(from->textInteractionFlags(), Qt::NoTextInteraction);
+        QCoreApplication::sendEvent(from, &enter);
+        from->setSelection(0, 3);
+        QCoreApplication::sendEvent(from, &leave);
+        QCOMPARE(from->selectedText(), QStringLiteral("ALI"));
+        QCOMPARE(from->textInteractionFlags(), Qt::TextSelectableByMouse);
     }
 
     void colouredMessageIsDrawnOnBlack()

@@ -4,6 +4,7 @@
 #include "store/MessageStore.h"
 #include "store/SearchIndex.h"
 #include "store/StoreError.h"
+#include "store/WaitFor.h"
 #include "store/WalCheckpointer.h"
 
 #include <QElapsedTimer>
@@ -76,12 +77,7 @@ void IndexingThread::yieldToWriter()
 bool IndexingThread::waitIdle(int milliseconds)
 {
     std::unique_lock lock(m_mutex);
-    const auto idle = [this] { return (!m_wanted && !m_busy) || m_stop; };
-    if (milliseconds < 0) {
-        m_idle.wait(lock, idle);
-        return true;
-    }
-    return m_idle.wait_for(lock, std::chrono::milliseconds(milliseconds), idle);
+    return waitFor(m_idle, lock, milliseconds, [this] { return (!m_wanted && !m_busy) || m_stop; });
 }
 
 bool IndexingThread::waitLogCopied(int milliseconds)

@@ -14,8 +14,8 @@ class MessageStore;
 // half-way leaves the store as it was and the next start runs it again.
 // A step that fills what it made (the search index) does so after that
 // commit, on a thread of its own with the progress window and events
-// running; cut short,
-// that work goes on where it stopped (the indexer) at the next start.
+// running; cut short, that work goes on where it stopped (the indexer) at
+// the next start.
 class SchemaSteps
 {
 public:

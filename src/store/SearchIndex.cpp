@@ -19,6 +19,12 @@ QString oldValues()
     return QStringLiteral("old.\"From\", old.\"To\", old.\"Subject\", old.\"Message\"");
 }
 
+// Read by the window's connection and by the indexing thread's.
+QString watermarkQuery()
+{
+    return QStringLiteral("SELECT \"Indexed Up To\" FROM SEARCH_STATE LIMIT 1");
+}
+
 } // namespace
 
 QStringList SearchIndex::createStatements()
@@ -61,8 +67,7 @@ QStringList SearchIndex::createStatements()
 
 qint64 SearchIndex::watermark(const MessageStore &store)
 {
-    Statement &s
-        = store.prepared(QStringLiteral("SELECT \"Indexed Up To\" FROM SEARCH_STATE LIMIT 1"));
+    Statement &s = store.prepared(watermarkQuery());
     Rewind rewind(s);
     return s.step() ? s.int64(0) : 0;
 }
@@ -88,7 +93,7 @@ int SearchIndex::indexNext(const Database &db, int rows)
 {
     qint64 from = 0;
     {
-        Statement s(db, QStringLiteral("SELECT \"Indexed Up To\" FROM SEARCH_STATE LIMIT 1"));
+        Statement s(db, watermarkQuery());
         if (s.step())
             from = s.int64(0);
     }

@@ -1,5 +1,7 @@
 #include "store/WalCheckpointer.h"
 
+#include "store/WaitFor.h"
+
 #include <sqlite3.h>
 
 namespace marvik::store {
@@ -66,12 +68,7 @@ bool WalCheckpointer::waitIdle(int milliseconds)
     if (!m_db)
         return true;
     std::unique_lock lock(m_mutex);
-    const auto idle = [this] { return !m_pending && !m_busy; };
-    if (milliseconds < 0) {
-        m_idle.wait(lock, idle);
-        return true;
-    }
-    return m_idle.wait_for(lock, std::chrono::milliseconds(milliseconds), idle);
+    return waitFor(m_idle, lock, milliseconds, [this] { return !m_pending && !m_busy; });
 }
 
 void WalCheckpointer::run()
